@@ -1,0 +1,126 @@
+// Mode A decoder. The output buffer itself serves as the window: ring position p, seen from
+// output position o, holds the byte output (4080 + o - p - 1) mod 4096 + 1 positions back, or a
+// space while that lies before the start of the output.
+//
+// Whole groups far from both ends run without bounds checks (a group reads at most 16 bytes
+// after its flag byte and writes at most 8 x 18 = 144); the rest checks every item.
+#include <cstring>
+
+#include "szdd_codec.h"
+
+namespace szdd {
+
+namespace {
+
+// The most that a group can write when copies go eight bytes at a time (six bytes over).
+constexpr std::ptrdiff_t kFastOutputRoom = kGroupItems * kMaxMatch + 6;
+constexpr std::ptrdiff_t kFastInputRoom = 2 * kGroupItems;
+
+inline std::size_t DistanceBack(std::size_t out_pos, unsigned ring_pos) {
+    const std::size_t write_pos = (kRingStart + out_pos) & kRingMask;
+    return ((write_pos - ring_pos - 1) & kRingMask) + 1;
+}
+
+// Copies byte by byte, writing exactly `len` bytes; reads spaces before the start of the output.
+inline std::uint8_t* CopyExact(const std::uint8_t* out, std::uint8_t* op, std::size_t dist,
+                               unsigned len) {
+    std::size_t lead = 0;  // how many bytes come from the initial spaces
+    const std::size_t o = std::size_t(op - out);
+    if (dist > o) {
+        lead = dist - o < len ? dist - o : len;
+        std::memset(op, kRingFill, lead);
+    }
+    for (std::size_t k = lead; k < len; ++k) op[k] = op[k - dist];
+    return op + len;
+}
+
+// May write up to 6 bytes beyond the copy (the caller guarantees the room).
+inline std::uint8_t* CopyFast(const std::uint8_t* out, std::uint8_t* op, std::size_t dist,
+                              unsigned len) {
+    if (dist > std::size_t(op - out)) return CopyExact(out, op, dist, len);
+    const std::uint8_t* src = op - dist;
+    if (dist >= 8) {  // each 8-byte block is read only after all of it has been written
+        for (unsigned k = 0; k < len; k += 8) std::memcpy(op + k, src + k, 8);
+    } else if (dist == 1) {
+        std::memset(op, *src, len);
+    } else {
+        for (unsigned k = 0; k < len; ++k) op[k] = src[k];
+    }
+    return op + len;
+}
+
+inline unsigned RingPos(const std::uint8_t* ip) { return ip[0] | (ip[1] & 0xF0u) << 4; }
+inline unsigned RefLength(const std::uint8_t* ip) { return (ip[1] & 0x0Fu) + kMinMatch; }
+
+Status ExpandData(const std::uint8_t* ip, const std::uint8_t* const iend, std::uint8_t* const out,
+                  std::size_t length) {
+    std::uint8_t* op = out;
+    std::uint8_t* const oend = out + length;
+    while (op != oend) {
+        if (ip == iend) return Status::TruncatedData;
+        unsigned flags = *ip++;
+        if (iend - ip >= kFastInputRoom && oend - op >= kFastOutputRoom) {
+            if (flags == 0xFF) {
+                std::memcpy(op, ip, 8);
+                op += 8;
+                ip += 8;
+                continue;
+            }
+            for (unsigned n = 0; n < kGroupItems; ++n, flags >>= 1) {
+                if (flags & 1) {
+                    *op++ = *ip++;
+                } else {
+                    op = CopyFast(out, op, DistanceBack(std::size_t(op - out), RingPos(ip)),
+                                  RefLength(ip));
+                    ip += 2;
+                }
+            }
+            continue;
+        }
+        for (unsigned n = 0; n < kGroupItems && op != oend; ++n, flags >>= 1) {
+            if (flags & 1) {
+                if (ip == iend) return Status::TruncatedData;
+                *op++ = *ip++;
+                continue;
+            }
+            if (iend - ip < 2) return Status::TruncatedData;
+            const unsigned len = RefLength(ip);
+            if (std::size_t(oend - op) < len) return Status::ReferencePastEnd;
+            op = CopyExact(out, op, DistanceBack(std::size_t(op - out), RingPos(ip)), len);
+            ip += 2;
+        }
+    }
+    // The data ends with the item that completes the length; unused flag bits are not data.
+    return ip == iend ? Status::Ok : Status::TrailingData;
+}
+
+}  // namespace
+
+Status ExpandInto(const std::uint8_t* file, std::size_t size, std::uint8_t* out,
+                  std::size_t capacity, std::size_t* expanded) {
+    Header header;
+    const Status status = ParseHeader(file, size, header);
+    if (status != Status::Ok) return status;
+    if (header.expanded_length > capacity) return Status::OutputTooSmall;
+    const Status data_status =
+        ExpandData(file + kHeaderSize, file + size, out, header.expanded_length);
+    if (data_status == Status::Ok && expanded) *expanded = header.expanded_length;
+    return data_status;
+}
+
+Status Expand(const std::uint8_t* file, std::size_t size, std::vector<std::uint8_t>& out) {
+    out.clear();
+    Header header;
+    Status status = ParseHeader(file, size, header);
+    if (status != Status::Ok) return status;
+    // A data byte yields at most 9 bytes (a group: 17 bytes, at most 144 out). Refuse a length
+    // that the data cannot reach before allocating it.
+    if (std::uint64_t(header.expanded_length) > 9 * std::uint64_t(size - kHeaderSize))
+        return Status::TruncatedData;
+    out.resize(header.expanded_length);
+    status = ExpandInto(file, size, out.data(), out.size());
+    if (status != Status::Ok) out.clear();
+    return status;
+}
+
+}  // namespace szdd
