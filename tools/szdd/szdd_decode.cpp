@@ -24,13 +24,13 @@ inline std::size_t DistanceBack(std::size_t out_pos, unsigned ring_pos) {
 // Copies byte by byte, writing exactly `len` bytes; reads spaces before the start of the output.
 inline std::uint8_t* CopyExact(const std::uint8_t* out, std::uint8_t* op, std::size_t dist,
                                unsigned len) {
-    std::size_t lead = 0;  // how many bytes come from the initial spaces
     const std::size_t o = std::size_t(op - out);
-    if (dist > o) {
-        lead = dist - o < len ? dist - o : len;
-        std::memset(op, kRingFill, lead);
+    std::size_t k = 0;
+    if (dist > o) {  // the first dist - o bytes come from the initial spaces
+        k = dist - o < len ? dist - o : len;
+        std::memset(op, kRingFill, k);
     }
-    for (std::size_t k = lead; k < len; ++k) op[k] = op[k - dist];
+    for (; k < len; ++k) op[k] = out[o + k - dist];
     return op + len;
 }
 
