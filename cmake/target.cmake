@@ -1,0 +1,59 @@
+# The Windows side: the framework, the installer, the stand-in payload, and the
+# component and end-to-end tests (x86_64 tree, run under wine64).
+
+set(MEROLIN_PAYLOAD_DIR "" CACHE PATH
+    "Folder holding the seven product files to pack; empty: the stand-in payload of this repository")
+set(SZDD_EXECUTABLE "" CACHE FILEPATH "A native szdd command; empty: built from tools/szdd")
+
+# Product code: small, no exceptions, no RTTI, no C++ library at run time.
+add_library(merolin_options INTERFACE)
+target_compile_options(merolin_options INTERFACE
+  -Os -fno-exceptions -fno-rtti -fno-threadsafe-statics -ffunction-sections -fdata-sections
+  -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+target_compile_definitions(merolin_options INTERFACE
+  __USE_MINGW_ANSI_STDIO=0 NOMINMAX WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0500)
+# Headers and system libraries, for the product and for the tests that link it.
+add_library(merolin_includes INTERFACE)
+target_include_directories(merolin_includes INTERFACE
+  ${CMAKE_SOURCE_DIR}/framework ${CMAKE_SOURCE_DIR}/res ${CMAKE_SOURCE_DIR}/install
+  ${CMAKE_SOURCE_DIR}/ui ${CMAKE_SOURCE_DIR}/ops ${CMAKE_SOURCE_DIR}/app)
+target_link_libraries(merolin_includes INTERFACE shell32 ole32 uuid advapi32 gdi32 user32 kernel32)
+
+# The framework: application, windows, dialogs, strings, the two test seams.
+file(GLOB AFX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/framework/*.cpp)
+list(REMOVE_ITEM AFX_SOURCES ${CMAKE_SOURCE_DIR}/framework/winmain.cpp)
+add_library(afx STATIC ${AFX_SOURCES})
+target_link_libraries(afx PRIVATE merolin_options PUBLIC merolin_includes)
+
+# The installer's classes and operations; app/theapp.cpp holds the one
+# application object and belongs to the executable only.
+file(GLOB MEROLIN_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/app/*.cpp ${CMAKE_SOURCE_DIR}/ui/*.cpp
+  ${CMAKE_SOURCE_DIR}/install/*.cpp ${CMAKE_SOURCE_DIR}/ops/*.cpp)
+list(REMOVE_ITEM MEROLIN_SOURCES ${CMAKE_SOURCE_DIR}/app/theapp.cpp)
+add_library(merolin STATIC ${MEROLIN_SOURCES})
+target_link_libraries(merolin PRIVATE merolin_options PUBLIC afx)
+
+# Linking: static, stripped, no time stamp, only system DLLs.
+set(MEROLIN_EXE_LINK_OPTIONS -static -s -mwindows -Wl,--gc-sections -Wl,--no-insert-timestamp)
+
+include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)
+
+add_executable(MerolinSetup WIN32
+  ${CMAKE_SOURCE_DIR}/app/theapp.cpp ${CMAKE_SOURCE_DIR}/framework/winmain.cpp
+  ${CMAKE_SOURCE_DIR}/res/installer.rc ${MEROLIN_PAYLOAD_RC})
+target_link_libraries(MerolinSetup PRIVATE merolin merolin_options)
+target_link_options(MerolinSetup PRIVATE ${MEROLIN_EXE_LINK_OPTIONS})
+set_target_properties(MerolinSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/dist)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/installer.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/merolin.ico;${CMAKE_SOURCE_DIR}/res/license.txt;${CMAKE_SOURCE_DIR}/res/resource.h")
+if(MEROLIN_PAYLOAD_TARGET)
+  add_dependencies(MerolinSetup ${MEROLIN_PAYLOAD_TARGET})
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/target/CMakeLists.txt)
+  add_subdirectory(tests/target)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  add_subdirectory(tests/e2e)
+endif()

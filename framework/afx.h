@@ -1,0 +1,11 @@
+// The application framework: everything the installer's classes derive from or call.
+#pragma once
+#include <windows.h>
+#include "cstring.h"
+#include "msgbox.h"
+#include "msgmap.h"
+#include "gdi.h"
+#include "wnd.h"
+#include "dialog.h"
+#include "winapp.h"
+#include "platform.h"

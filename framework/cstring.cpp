@@ -1,0 +1,237 @@
+#include "cstring.h"
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+// The shared empty string; its reference count is never changed (-1).
+namespace {
+struct EmptyString { long nRefs; int nLength; int nAlloc; char ch; };
+EmptyString g_empty = { -1, 0, 0, 0 };
+char* EmptyChars() { return &g_empty.ch; }
+}
+
+char* CString::Allocate(int nAlloc)
+{
+    Data* p = static_cast<Data*>(malloc(sizeof(Data) + nAlloc + 1));
+    if (!p)
+        abort();
+    p->nRefs = 1;
+    p->nLength = 0;
+    p->nAlloc = nAlloc;
+    char* pch = reinterpret_cast<char*>(p + 1);
+    pch[0] = 0;
+    return pch;
+}
+
+void CString::Release()
+{
+    Data* p = Header();
+    if (p->nRefs > 0 && --p->nRefs == 0)
+        free(p);
+    m_pch = EmptyChars();
+}
+
+CString::CString() : m_pch(EmptyChars()) {}
+
+CString::CString(const CString& other) : m_pch(other.m_pch)
+{
+    if (Header()->nRefs > 0)
+        ++Header()->nRefs;
+}
+
+CString::CString(const char* psz) : m_pch(EmptyChars())
+{
+    if (psz)
+        Assign(psz, (int)strlen(psz));
+}
+
+CString::CString(const char* pch, int nLength) : m_pch(EmptyChars())
+{
+    if (pch && nLength > 0)
+        Assign(pch, nLength);
+}
+
+CString::~CString() { Release(); }
+
+void CString::Assign(const char* pch, int n)
+{
+    // pch may point into our own buffer: copy before releasing it.
+    char* pNew = n ? Allocate(n) : EmptyChars();
+    if (n) {
+        memcpy(pNew, pch, n);
+        pNew[n] = 0;
+        reinterpret_cast<Data*>(pNew)[-1].nLength = n;
+    }
+    Release();
+    m_pch = pNew;
+}
+
+void CString::Append(const char* pch, int n)
+{
+    if (n <= 0)
+        return;
+    Data* p = Header();
+    int nOld = p->nLength;
+    if (p->nRefs == 1 && nOld + n <= p->nAlloc && (pch < m_pch || pch > m_pch + nOld)) {
+        memcpy(m_pch + nOld, pch, n);
+    } else {
+        int nAlloc = nOld + n;
+        nAlloc += nAlloc / 2;
+        char* pNew = Allocate(nAlloc);
+        memcpy(pNew, m_pch, nOld);
+        memcpy(pNew + nOld, pch, n);
+        Release();
+        m_pch = pNew;
+    }
+    Header()->nLength = nOld + n;
+    m_pch[nOld + n] = 0;
+}
+
+CString& CString::operator=(const CString& other)
+{
+    if (m_pch != other.m_pch) {
+        if (other.Header()->nRefs > 0)
+            ++other.Header()->nRefs;
+        Release();
+        m_pch = other.m_pch;
+    }
+    return *this;
+}
+
+CString& CString::operator=(const char* psz)
+{
+    Assign(psz ? psz : "", psz ? (int)strlen(psz) : 0);
+    return *this;
+}
+
+CString& CString::operator+=(const CString& other)
+{
+    if (IsEmpty())
+        return *this = other;
+    CString keep(other);  // other may be *this
+    Append(keep.m_pch, keep.GetLength());
+    return *this;
+}
+
+CString& CString::operator+=(const char* psz)
+{
+    if (psz)
+        Append(psz, (int)strlen(psz));
+    return *this;
+}
+
+CString& CString::operator+=(char ch)
+{
+    Append(&ch, 1);
+    return *this;
+}
+
+CString operator+(const CString& a, const CString& b)
+{
+    CString s(a);
+    s += b;
+    return s;
+}
+
+CString operator+(const CString& a, const char* b)
+{
+    CString s(a);
+    s += b;
+    return s;
+}
+
+CString operator+(const char* a, const CString& b)
+{
+    CString s(a);
+    s += b;
+    return s;
+}
+
+void CString::Empty() { Release(); }
+
+CString CString::Left(int n) const
+{
+    if (n < 0)
+        n = 0;
+    if (n >= GetLength())
+        return *this;
+    return CString(m_pch, n);
+}
+
+CString CString::Right(int n) const
+{
+    if (n < 0)
+        n = 0;
+    if (n >= GetLength())
+        return *this;
+    return CString(m_pch + GetLength() - n, n);
+}
+
+int CString::Find(char ch) const
+{
+    const char* p = static_cast<const char*>(memchr(m_pch, ch, GetLength()));
+    return p ? (int)(p - m_pch) : -1;
+}
+
+int CString::Find(const char* pszSub) const
+{
+    const char* p = strstr(m_pch, pszSub ? pszSub : "");
+    return p ? (int)(p - m_pch) : -1;
+}
+
+void CString::Format(const char* pszFormat, ...)
+{
+    // The runtime's _vsnprintf returns -1 while the buffer is too small.
+    for (int nAlloc = 256;; nAlloc *= 2) {
+        char* pNew = Allocate(nAlloc);
+        va_list args;
+        va_start(args, pszFormat);
+        int n = _vsnprintf(pNew, nAlloc + 1, pszFormat, args);
+        va_end(args);
+        if (n >= 0 && n <= nAlloc) {
+            pNew[n] = 0;
+            reinterpret_cast<Data*>(pNew)[-1].nLength = n;
+            Release();
+            m_pch = pNew;
+            return;
+        }
+        free(reinterpret_cast<Data*>(pNew) - 1);
+    }
+}
+
+char* CString::GetBuffer(int nMinLength)
+{
+    Data* p = Header();
+    if (p->nRefs != 1 || nMinLength > p->nAlloc) {
+        int n = p->nLength;
+        char* pNew = Allocate(nMinLength > n ? nMinLength : n);
+        memcpy(pNew, m_pch, n + 1);
+        reinterpret_cast<Data*>(pNew)[-1].nLength = n;
+        Release();
+        m_pch = pNew;
+    }
+    return m_pch;
+}
+
+void CString::ReleaseBuffer(int nNewLength)
+{
+    if (Header()->nRefs <= 0)
+        return;  // the shared empty string: nothing was handed out
+    if (nNewLength < 0)
+        nNewLength = (int)strlen(m_pch);
+    if (nNewLength > Header()->nAlloc)
+        nNewLength = Header()->nAlloc;
+    Header()->nLength = nNewLength;
+    m_pch[nNewLength] = 0;
+}
+
+bool operator==(const CString& a, const char* b)
+{
+    return strcmp(a.m_pch, b ? b : "") == 0;
+}
+
+bool operator==(const CString& a, const CString& b)
+{
+    return a.GetLength() == b.GetLength() && memcmp(a.m_pch, b.m_pch, a.GetLength()) == 0;
+}

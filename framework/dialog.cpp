@@ -1,0 +1,97 @@
+#include "dialog.h"
+#include "winapp.h"
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
+{
+    if (pDX->m_bSaveAndValidate)
+        value = pDX->m_pDlgWnd->GetDlgItemText(nIDC);
+    else
+        pDX->m_pDlgWnd->SetDlgItemText(nIDC, value);
+}
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bModal(FALSE)
+{
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMsg, WPARAM, LPARAM lParam)
+{
+    // Only the first message is taken here: from then on the window is
+    // subclassed and every message goes through the message map first.
+    if (nMsg != WM_INITDIALOG)
+        return FALSE;
+    CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
+    pDlg->SubclassWindow(hWnd);
+    if (pDlg->m_bModal)
+        pDlg->CenterOnScreen();
+    return pDlg->OnInitDialog();
+}
+
+INT_PTR CDialog::DoModal()
+{
+    m_bModal = TRUE;
+    INT_PTR nResult = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
+                                        GetSafeHwnd(m_pParentWnd), &CDialog::DialogProc, (LPARAM)this);
+    m_bModal = FALSE;
+    return nResult;
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
+{
+    m_nIDTemplate = nIDTemplate;
+    m_pParentWnd = pParentWnd;
+    m_bModal = FALSE;
+    HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate),
+                                     GetSafeHwnd(pParentWnd), &CDialog::DialogProc, (LPARAM)this);
+    return hWnd != NULL;
+}
+
+void CDialog::EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    UpdateData(TRUE);
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+BOOL CDialog::OnCommand(WPARAM wParam, LPARAM)
+{
+    if (HIWORD(wParam) != BN_CLICKED)
+        return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        OnOK();
+        return TRUE;
+    case IDCANCEL:
+        OnCancel();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void CDialog::CenterOnScreen()
+{
+    RECT rcWork, rc;
+    if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0)) {
+        rcWork.left = rcWork.top = 0;
+        rcWork.right = ::GetSystemMetrics(SM_CXSCREEN);
+        rcWork.bottom = ::GetSystemMetrics(SM_CYSCREEN);
+    }
+    ::GetWindowRect(m_hWnd, &rc);
+    int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    int x = rcWork.left + (rcWork.right - rcWork.left - cx) / 2;
+    int y = rcWork.top + (rcWork.bottom - rcWork.top - cy) / 2;
+    ::SetWindowPos(m_hWnd, NULL, x < rcWork.left ? rcWork.left : x, y < rcWork.top ? rcWork.top : y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

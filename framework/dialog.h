@@ -1,0 +1,43 @@
+// CDialog (modal and modeless dialogs from templates in the program's resources)
+// and dialog data exchange.
+#pragma once
+#include "wnd.h"
+
+class CDataExchange {
+public:
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
+        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+    BOOL m_bSaveAndValidate;  // TRUE: controls to members; FALSE: members to controls
+    CWnd* m_pDlgWnd;
+};
+
+// Binds the text of control nIDC to value, in the direction pDX gives.
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
+
+class CDialog : public CWnd {
+    DECLARE_MESSAGE_MAP()
+public:
+    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL);
+
+    // Runs the dialog modally, centred on the screen: the value given to
+    // EndDialog, or -1 when the dialog cannot be created.
+    virtual INT_PTR DoModal();
+    // Creates the dialog modeless; FALSE when it cannot be created.
+    BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = NULL);
+    void EndDialog(int nResult);
+
+    // Moves member values into the controls; TRUE lets the system set the focus.
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();       // IDOK: controls to members, then EndDialog(IDOK)
+    virtual void OnCancel();   // IDCANCEL (Esc, close box): EndDialog(IDCANCEL)
+
+protected:
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+    void CenterOnScreen();
+    BOOL m_bModal;
+};

@@ -1,0 +1,21 @@
+#include "msgbox.h"
+
+namespace {
+int SystemMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType)
+{
+    return ::MessageBoxA(hOwner, pszText, pszCaption, nType);
+}
+AfxMessageBoxHandler g_pfnMessageBox = SystemMessageBox;
+}
+
+int AfxShowMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType)
+{
+    return g_pfnMessageBox(hOwner, pszText, pszCaption, nType);
+}
+
+AfxMessageBoxHandler AfxSetMessageBoxHandler(AfxMessageBoxHandler pfn)
+{
+    AfxMessageBoxHandler pfnOld = g_pfnMessageBox;
+    g_pfnMessageBox = pfn ? pfn : SystemMessageBox;
+    return pfnOld;
+}

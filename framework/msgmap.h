@@ -1,0 +1,88 @@
+// Message maps: a declarative table per class binding window messages and control
+// notifications to member handlers. A class declares DECLARE_MESSAGE_MAP() and
+// defines its table between BEGIN_MESSAGE_MAP(Class, Base) and END_MESSAGE_MAP();
+// lookup walks from the most derived table to its bases.
+#pragma once
+#include <windows.h>
+
+class CCmdTarget;
+class CDC;
+class CWnd;
+typedef void (CCmdTarget::*AFX_PMSG)();
+
+// Handler signatures the dispatcher knows.
+enum AfxSig {
+    AfxSig_end = 0,
+    AfxSig_vv,      // void Handler()
+    AfxSig_hv,      // HCURSOR Handler()
+    AfxSig_bDWu,    // HBRUSH Handler(CDC*, CWnd*, UINT)
+};
+
+struct AFX_MSGMAP_ENTRY {
+    UINT nMessage;  // window message, WM_COMMAND for commands and notifications
+    UINT nCode;     // notification code (BN_CLICKED, EN_CHANGE, ...)
+    UINT nID;       // control or command identifier
+    UINT nSig;      // AfxSig
+    AFX_PMSG pfn;
+};
+
+struct AFX_MSGMAP {
+    const AFX_MSGMAP* (*pfnGetBaseMap)();
+    const AFX_MSGMAP_ENTRY* lpEntries;
+};
+
+#define DECLARE_MESSAGE_MAP()                     \
+public:                                           \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
+    virtual const AFX_MSGMAP* GetMessageMap() const;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                         \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+    const AFX_MSGMAP* theClass::GetThisMessageMap()                                   \
+    {                                                                                 \
+        typedef theClass ThisClass __attribute__((unused));                                                 \
+        typedef baseClass TheBaseClass;                                               \
+        static const AFX_MSGMAP_ENTRY _messageEntries[] = {
+
+#define END_MESSAGE_MAP()                                                                  \
+    { 0, 0, 0, AfxSig_end, 0 }                                                             \
+    };                                                                                     \
+    static const AFX_MSGMAP messageMap = { &TheBaseClass::GetThisMessageMap, &_messageEntries[0] }; \
+    return &messageMap;                                                                    \
+    }
+
+#define ON_COMMAND(id, memberFxn) \
+    { WM_COMMAND, 0, (UINT)(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn) },
+#define ON_CONTROL(code, id, memberFxn) \
+    { WM_COMMAND, (UINT)(code), (UINT)(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn) },
+#define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
+#define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
+
+#define ON_WM_PAINT() \
+    { WM_PAINT, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnPaint) },
+#define ON_WM_DESTROY() \
+    { WM_DESTROY, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnDestroy) },
+#define ON_WM_QUERYDRAGICON()                                                      \
+    { WM_QUERYDRAGICON, 0, 0, AfxSig_hv,                                           \
+      reinterpret_cast<AFX_PMSG>(static_cast<HCURSOR (CCmdTarget::*)()>(&ThisClass::OnQueryDragIcon)) },
+// Stands for every WM_CTLCOLORxxx message; nCtlColor tells which (CTLCOLOR_DLG, ...).
+#define ON_WM_CTLCOLOR()                                                           \
+    { WM_CTLCOLOR, 0, 0, AfxSig_bDWu,                                              \
+      reinterpret_cast<AFX_PMSG>(                                                  \
+          static_cast<HBRUSH (CCmdTarget::*)(CDC*, CWnd*, UINT)>(&ThisClass::OnCtlColor)) },
+
+#ifndef WM_CTLCOLOR
+#define WM_CTLCOLOR 0x0019
+#endif
+
+// The root of every class with a message map.
+class CCmdTarget {
+public:
+    virtual ~CCmdTarget() {}
+    static const AFX_MSGMAP* GetThisMessageMap();
+    virtual const AFX_MSGMAP* GetMessageMap() const;
+    // The first entry of this object's map chain that matches, or NULL.
+    const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const;
+    // Runs the handler bound to a command or control notification; FALSE if none.
+    BOOL OnCmdMsg(UINT nID, UINT nCode);
+};

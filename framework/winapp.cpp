@@ -1,0 +1,90 @@
+#include "winapp.h"
+#include "msgbox.h"
+#include "wnd.h"
+#include <string.h>
+
+namespace {
+CWinApp* g_pApp;
+}
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp(const char* pszAppName)
+    : m_hInstance(NULL), m_strAppName(pszAppName), m_pMainWnd(NULL)
+{
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_pApp == this)
+        g_pApp = NULL;
+}
+
+void CWinApp::SetInstance(HINSTANCE hInstance)
+{
+    m_hInstance = hInstance;
+    if (!m_strAppName.IsEmpty())
+        return;
+    char szPath[MAX_PATH];
+    DWORD n = ::GetModuleFileNameA(hInstance, szPath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return;
+    const char* pszName = szPath;
+    for (const char* p = szPath; *p; p = ::CharNextA(p)) {
+        if (*p == '\\' || *p == '/' || *p == ':')
+            pszName = p + 1;
+    }
+    const char* pszDot = strrchr(pszName, '.');
+    m_strAppName = CString(pszName, pszDot ? (int)(pszDot - pszName) : (int)strlen(pszName));
+}
+
+BOOL CWinApp::InitApplication() { return TRUE; }
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+int CWinApp::Run()
+{
+    MSG msg;
+    while (::GetMessageA(&msg, NULL, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return ExitInstance();
+}
+
+int CWinApp::ExitInstance() { return 0; }
+
+BOOL CWinApp::Enable3dControlsStatic() { return TRUE; }
+
+// The installer carries no help file: the help command has nothing to open.
+void CWinApp::OnHelp() {}
+
+CWinApp* AfxGetApp() { return g_pApp; }
+
+CWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : NULL; }
+
+HINSTANCE AfxGetResourceHandle()
+{
+    return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleA(NULL);
+}
+
+int AfxMessageBox(const char* pszText, UINT nType, UINT)
+{
+    CWnd* pMain = AfxGetMainWnd();
+    const char* pszCaption = g_pApp ? (const char*)g_pApp->m_strAppName : "";
+    return AfxShowMessageBox(CWnd::GetSafeHwnd(pMain), pszText, pszCaption, nType);
+}
+
+int AfxWinMain(HINSTANCE hInstance)
+{
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp)
+        return -1;
+    pApp->SetInstance(hInstance);
+    if (!pApp->InitApplication())
+        return pApp->ExitInstance();
+    if (!pApp->InitInstance())
+        return pApp->ExitInstance();
+    return pApp->Run();
+}

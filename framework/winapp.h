@@ -1,0 +1,40 @@
+// CWinApp: the one application object of the program, and the process-wide
+// helpers that reach it.
+#pragma once
+#include "msgmap.h"
+#include "cstring.h"
+
+class CWnd;
+
+class CWinApp : public CCmdTarget {
+    DECLARE_MESSAGE_MAP()
+public:
+    // pszAppName NULL: the title is the executable's file name without extension.
+    explicit CWinApp(const char* pszAppName = NULL);
+    virtual ~CWinApp();
+
+    virtual BOOL InitApplication();
+    virtual BOOL InitInstance();
+    virtual int Run();           // the message loop, then ExitInstance()
+    virtual int ExitInstance();  // the process's exit code
+
+    // Three-dimensional controls are the system's own look since Windows 95 and
+    // NT 4: nothing is left to switch on, and the call reports success.
+    BOOL Enable3dControlsStatic();
+    void OnHelp();
+
+    // Fills in the instance handle and the title; the entry point calls it.
+    void SetInstance(HINSTANCE hInstance);
+
+    HINSTANCE m_hInstance;
+    CString m_strAppName;
+    CWnd* m_pMainWnd;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+HINSTANCE AfxGetResourceHandle();
+// A box owned by the main window (if any), captioned with the application title.
+int AfxMessageBox(const char* pszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+// The entry point's body: runs the application object; returns the exit code.
+int AfxWinMain(HINSTANCE hInstance);

@@ -1,0 +1,131 @@
+// The two test seams (message boxes, platform calls) and the application object.
+#include "afx.h"
+#include "boxes.h"
+#include "faults.h"
+#include "framework_test_ids.h"
+#include <gtest/gtest.h>
+
+TEST(MessageBoxSeam, EveryKindOfBoxGoesThroughTheHandler)
+{
+    CWinApp app;  // no name given: the title is the program's file name
+    app.SetInstance(::GetModuleHandleA(NULL));
+    EXPECT_STREQ(app.m_strAppName, "framework_tests");
+
+    ScriptedBoxes boxes;
+    boxes.Expect("framework_tests", "plain", MB_ICONSTOP, IDOK)
+        .Expect("ERROR", "owned", MB_ICONINFORMATION, IDOK)
+        .Expect("NOTICE", "no owner", 0x31, IDCANCEL);
+    EXPECT_EQ(AfxMessageBox("plain", MB_ICONSTOP, 0), IDOK);
+
+    CDialog dlg(IDD_TEST);
+    ASSERT_TRUE(dlg.Create(IDD_TEST));
+    EXPECT_EQ(dlg.MessageBox("owned", "ERROR", MB_ICONINFORMATION), IDOK);
+    EXPECT_EQ(AfxShowMessageBox(NULL, "no owner", "NOTICE", 0x31), IDCANCEL);
+
+    ASSERT_EQ(boxes.Seen().size(), 3u);
+    EXPECT_EQ(boxes.Seen()[0].hOwner, nullptr);
+    EXPECT_EQ(boxes.Seen()[1].hOwner, dlg.m_hWnd);
+    EXPECT_EQ(boxes.Seen()[2].hOwner, nullptr);
+    dlg.DestroyWindow();
+}
+
+TEST(MessageBoxSeam, AfxMessageBoxIsOwnedByTheMainWindow)
+{
+    CWinApp app("Setup");
+    CDialog dlg(IDD_TEST);
+    ASSERT_TRUE(dlg.Create(IDD_TEST));
+    app.m_pMainWnd = &dlg;
+    ScriptedBoxes boxes;
+    boxes.Expect("Setup", "owned by main", MB_OK, IDOK);
+    AfxMessageBox("owned by main");
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].hOwner, dlg.m_hWnd);
+    // the main-window pointer does not outlive the window
+    dlg.DestroyWindow();
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+}
+
+static UINT WINAPI FakeWindowsDirectory(LPSTR buf, UINT)
+{
+    lstrcpyA(buf, "Q:\\FAKE");
+    return 7;
+}
+
+TEST(PlatformCalls, AnEntryCanBeReplacedAndRestored)
+{
+    char buf[MAX_PATH];
+    g_afxCalls.GetWindowsDirectoryA = FakeWindowsDirectory;
+    EXPECT_EQ(sys::GetWindowsDirectoryA(buf, MAX_PATH), 7u);
+    EXPECT_STREQ(buf, "Q:\\FAKE");
+    AfxRestorePlatformCalls();
+    UINT n = sys::GetWindowsDirectoryA(buf, MAX_PATH);
+    EXPECT_GT(n, 0u);
+    EXPECT_STRNE(buf, "Q:\\FAKE");
+}
+
+TEST(PlatformCalls, FaultsHitTheChosenCallsOnly)
+{
+    char buf[MAX_PATH];
+    {
+        PlatformFaults faults;
+        faults.Fail(AFX_CALL_GetWindowsDirectoryA, 2, 2);
+        faults.SetFailureError(ERROR_DISK_FULL);
+        EXPECT_GT(sys::GetWindowsDirectoryA(buf, MAX_PATH), 0u);
+        EXPECT_EQ(sys::GetWindowsDirectoryA(buf, MAX_PATH), 0u);
+        EXPECT_EQ(::GetLastError(), (DWORD)ERROR_DISK_FULL);
+        EXPECT_EQ(sys::GetWindowsDirectoryA(buf, MAX_PATH), 0u);
+        EXPECT_GT(sys::GetWindowsDirectoryA(buf, MAX_PATH), 0u);
+        EXPECT_EQ(faults.Count(AFX_CALL_GetWindowsDirectoryA), 4);
+        EXPECT_EQ(faults.LastFailed(), "GetWindowsDirectoryA");
+
+        // a fake behind the counting wrapper
+        faults.Forward().GetWindowsDirectoryA = FakeWindowsDirectory;
+        EXPECT_EQ(sys::GetWindowsDirectoryA(buf, MAX_PATH), 7u);
+        EXPECT_EQ(faults.Total(), 5);
+    }
+    EXPECT_EQ(g_afxCalls.GetWindowsDirectoryA, g_afxSystemCalls.GetWindowsDirectoryA);
+}
+
+TEST(PlatformCalls, TheNthCallOverAllEntriesFailsOnce)
+{
+    PlatformFaults faults;
+    faults.FailNthOfAll(3);
+    char buf[MAX_PATH];
+    EXPECT_NE(sys::_getcwd(buf, MAX_PATH), nullptr);
+    EXPECT_GT(sys::GetWindowsDirectoryA(buf, MAX_PATH), 0u);
+    EXPECT_EQ(sys::_getcwd(buf, MAX_PATH), nullptr);
+    EXPECT_TRUE(faults.Fired());
+    EXPECT_NE(sys::_getcwd(buf, MAX_PATH), nullptr);
+    EXPECT_EQ(faults.LastFailed(), "_getcwd");
+}
+
+TEST(PlatformCalls, ClosingCallsReleaseEvenWhenFailed)
+{
+    PlatformFaults faults;
+    faults.Fail(AFX_CALL_fclose);
+    ::CreateDirectoryA("C:\\scratch", NULL);
+    FILE* f = sys::fopen("C:\\scratch\\closing.tmp", "wb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(sys::fclose(f), EOF);
+    // the file is closed all the same: it can be deleted at once
+    EXPECT_TRUE(::DeleteFileA("C:\\scratch\\closing.tmp"));
+}
+
+TEST(PlatformCalls, SystemLibrariesComeFromTheSystemDirectory)
+{
+    PlatformFaults faults;
+    std::string loaded;
+    static std::string* s_loaded;
+    s_loaded = &loaded;
+    faults.Forward().LoadLibraryA = [](LPCSTR name) -> HMODULE {
+        *s_loaded = name;
+        return ::LoadLibraryA(name);
+    };
+    HMODULE h = AfxLoadSystemLibrary("version.dll");
+    EXPECT_NE(h, nullptr);
+    char sys32[MAX_PATH];
+    ::GetSystemDirectoryA(sys32, MAX_PATH);
+    EXPECT_EQ(loaded, std::string(sys32) + "\\version.dll");
+    faults.Fail(AFX_CALL_LoadLibraryA);
+    EXPECT_EQ(AfxLoadSystemLibrary("version.dll"), nullptr);
+}

@@ -1,0 +1,58 @@
+#include "boxes.h"
+#include "msgbox.h"
+#include <gtest/gtest.h>
+
+namespace {
+ScriptedBoxes* g_current;
+}
+
+ScriptedBoxes::ScriptedBoxes() : m_outer(g_current)
+{
+    g_current = this;
+    m_previous = (void*)AfxSetMessageBoxHandler(&ScriptedBoxes::Handler);
+}
+
+ScriptedBoxes::~ScriptedBoxes()
+{
+    AfxSetMessageBoxHandler((AfxMessageBoxHandler)m_previous);
+    g_current = m_outer;
+    for (size_t i = m_next; i < m_script.size(); ++i)
+        ADD_FAILURE() << "expected box not shown: [" << m_script[i].caption << "] " << m_script[i].text;
+}
+
+ScriptedBoxes& ScriptedBoxes::Expect(const std::string& caption, const std::string& text, UINT type, int answer)
+{
+    m_script.push_back(Step{ caption, text, type, answer });
+    return *this;
+}
+
+void ScriptedBoxes::AnswerAnyWith(int answer)
+{
+    m_any = true;
+    m_anyAnswer = answer;
+}
+
+int ScriptedBoxes::Handler(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType)
+{
+    return g_current->Answer(hOwner, pszText, pszCaption, nType);
+}
+
+int ScriptedBoxes::Answer(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType)
+{
+    m_seen.push_back(SeenBox{ hOwner, pszCaption ? pszCaption : "", pszText ? pszText : "", nType });
+    if (m_any)
+        return m_anyAnswer;
+    if (m_next < m_script.size()) {
+        const Step& s = m_script[m_next++];
+        EXPECT_EQ(s.caption, m_seen.back().caption) << "box " << m_seen.size() << ": " << m_seen.back().text;
+        EXPECT_EQ(s.text, m_seen.back().text) << "box " << m_seen.size();
+        EXPECT_EQ(s.type, nType) << "box " << m_seen.size() << ": " << m_seen.back().text;
+        return s.answer;
+    }
+    ADD_FAILURE() << "unexpected box: [" << m_seen.back().caption << "] " << m_seen.back().text;
+    switch (nType & MB_TYPEMASK) {
+    case MB_YESNO: return IDNO;
+    case MB_OK: return IDOK;
+    default: return IDCANCEL;
+    }
+}

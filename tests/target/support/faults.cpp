@@ -1,0 +1,69 @@
+#include "faults.h"
+
+namespace {
+
+PlatformFaults* g_faults;
+
+// Calls that give their resource back even when they report failure: the fault
+// wrapper still makes the real call, so a fault does not leak a handle that
+// would then keep files locked.
+bool ReleasesAnyway(AfxCallId id)
+{
+    return id == AFX_CALL_fclose || id == AFX_CALL_CloseHandle || id == AFX_CALL_RegCloseKey ||
+           id == AFX_CALL_FreeLibrary || id == AFX_CALL__findclose;
+}
+
+#define FAULT_WRAPPER(ret, cc, name, params, args, fail)                 \
+    ret cc Fault_##name params                                          \
+    {                                                                   \
+        if (g_faults->ShouldFail(AFX_CALL_##name)) {                    \
+            if (ReleasesAnyway(AFX_CALL_##name))                        \
+                g_faults->Forward().name args;                          \
+            ::SetLastError(g_faults->FailureError());                   \
+            return fail;                                                \
+        }                                                               \
+        return g_faults->Forward().name args;                           \
+    }
+AFX_PLATFORM_CALLS(FAULT_WRAPPER)
+#undef FAULT_WRAPPER
+
+#define FAULT_SLOT(ret, cc, name, params, args, fail) &Fault_##name,
+const AfxPlatformCalls kFaultWrappers = { AFX_PLATFORM_CALLS(FAULT_SLOT) };
+#undef FAULT_SLOT
+
+} // namespace
+
+PlatformFaults* CurrentFaults() { return g_faults; }
+
+PlatformFaults::PlatformFaults() : m_forward(g_afxSystemCalls)
+{
+    g_faults = this;
+    g_afxCalls = kFaultWrappers;
+}
+
+PlatformFaults::~PlatformFaults()
+{
+    AfxRestorePlatformCalls();
+    g_faults = nullptr;
+}
+
+void PlatformFaults::Fail(AfxCallId id, int nth, int times)
+{
+    m_failNth[id] = m_count[id] + nth;  // counted from now on
+    m_failTimes[id] = times;
+}
+
+void PlatformFaults::FailNthOfAll(long nth) { m_sweepNth = nth; }
+
+bool PlatformFaults::ShouldFail(AfxCallId id)
+{
+    long n = ++m_count[id];
+    bool fail = ++m_total == m_sweepNth;
+    if (m_failNth[id] > 0 && n >= m_failNth[id] && (m_failTimes[id] < 0 || n < m_failNth[id] + m_failTimes[id]))
+        fail = true;
+    if (fail) {
+        ++m_fired;
+        m_lastFailed = g_afxCallNames[id];
+    }
+    return fail;
+}

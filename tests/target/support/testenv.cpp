@@ -1,0 +1,224 @@
+#include "testenv.h"
+#include "afx.h"
+#include <gtest/gtest.h>
+#include <direct.h>
+
+std::string CurrentTestName()
+{
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "_" + info->name() : "none";
+    for (char& c : name)
+        if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?')
+            c = '_';
+    return name;
+}
+
+ScratchDir::ScratchDir(const std::string& name)
+{
+    char cwd[MAX_PATH];
+    m_savedCwd = _getcwd(cwd, MAX_PATH) ? cwd : "C:\\";
+    ::CreateDirectoryA("C:\\scratch", NULL);
+    m_path = "C:\\scratch\\" + name;
+    RemoveTree(m_path);
+    EXPECT_TRUE(::CreateDirectoryA(m_path.c_str(), NULL)) << m_path;
+}
+
+ScratchDir::~ScratchDir()
+{
+    _chdir(m_savedCwd.c_str());
+    _chdrive(toupper((unsigned char)m_savedCwd[0]) - 'A' + 1);
+    _chdir(m_savedCwd.c_str());
+    RemoveTree(m_path);
+}
+
+bool FileExists(const std::string& path)
+{
+    DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirExists(const std::string& path)
+{
+    DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::string data;
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return data;
+    char buf[65536];
+    DWORD n;
+    while (::ReadFile(h, buf, sizeof buf, &n, NULL) && n)
+        data.append(buf, n);
+    ::CloseHandle(h);
+    return data;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& data)
+{
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    DWORD n;
+    ::WriteFile(h, data.data(), (DWORD)data.size(), &n, NULL);
+    ::CloseHandle(h);
+}
+
+std::vector<std::string> ListDir(const std::string& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string n = fd.cFileName;
+        if (n != "." && n != "..")
+            names.push_back(n);
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+    return names;
+}
+
+void RemoveTree(const std::string& path)
+{
+    DWORD a = ::GetFileAttributesA(path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (a & FILE_ATTRIBUTE_DIRECTORY) {
+        for (const std::string& n : ListDir(path))
+            RemoveTree(path + "\\" + n);
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::RemoveDirectoryA(path.c_str());
+    } else {
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(path.c_str());
+    }
+}
+
+std::string CurrentDir()
+{
+    char buf[MAX_PATH * 4];
+    DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
+    return std::string(buf, n);
+}
+
+bool RegKeyExists(const std::string& path)
+{
+    HKEY h;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(h);
+    return true;
+}
+
+std::string RegString(const std::string& path, const std::string& name)
+{
+    HKEY h;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return "<missing>";
+    DWORD type = 0, size = 0;
+    std::string value = "<missing>";
+    if (::RegQueryValueExA(h, name.c_str(), NULL, &type, NULL, &size) == ERROR_SUCCESS) {
+        std::string buf(size, '\0');
+        if (::RegQueryValueExA(h, name.c_str(), NULL, &type, (BYTE*)&buf[0], &size) == ERROR_SUCCESS) {
+            buf.resize(size);
+            while (!buf.empty() && buf.back() == '\0')
+                buf.pop_back();
+            value = buf;
+        }
+    }
+    ::RegCloseKey(h);
+    return value;
+}
+
+void RegPutString(const std::string& path, const std::string& name, const std::string& value)
+{
+    HKEY h;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &h, NULL), ERROR_SUCCESS)
+        << path;
+    ::RegSetValueExA(h, name.c_str(), 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+    ::RegCloseKey(h);
+}
+
+void RegRemoveTree(const std::string& path)
+{
+    HKEY h;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS)
+        return;
+    char name[1024];
+    for (;;) {
+        DWORD n = sizeof name;
+        if (::RegEnumKeyExA(h, 0, name, &n, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        RegRemoveTree(path + "\\" + name);
+    }
+    ::RegCloseKey(h);
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+}
+
+void RemoveProductKeys()
+{
+    RegRemoveTree("SOFTWARE\\Tolvane Software");
+    RegRemoveTree("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe");
+    RegRemoveTree("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin");
+}
+
+namespace {
+struct ModalRun {
+    CDialog* pDlg;
+    std::function<void(HWND)> action;
+    DWORD deadline;
+    bool acted;
+};
+ModalRun* g_run;
+
+void CALLBACK ModalTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (!g_run)
+        return;
+    HWND h = g_run->pDlg->m_hWnd;
+    if (!g_run->acted && h && ::IsWindowVisible(h)) {
+        g_run->acted = true;
+        g_run->action(h);
+        return;
+    }
+    if (::GetTickCount() > g_run->deadline && h) {
+        ADD_FAILURE() << "modal dialog did not end in time";
+        ::EndDialog(h, -2);
+        ::KillTimer(NULL, id);
+    }
+}
+} // namespace
+
+INT_PTR RunModal(CDialog& dlg, std::function<void(HWND)> action, int seconds)
+{
+    ModalRun run{ &dlg, action, ::GetTickCount() + seconds * 1000u, false };
+    ModalRun* outer = g_run;
+    g_run = &run;
+    UINT_PTR timer = ::SetTimer(NULL, 0, 30, ModalTimer);
+    INT_PTR result = dlg.DoModal();
+    ::KillTimer(NULL, timer);
+    g_run = outer;
+    return result;
+}
+
+void ClickButton(HWND hDlg, int id)
+{
+    ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(hDlg, id));
+}
+
+void PumpMessages(int ms)
+{
+    DWORD end = ::GetTickCount() + ms;
+    MSG msg;
+    while (::GetTickCount() < end) {
+        while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(5);
+    }
+}

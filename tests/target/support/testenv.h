@@ -1,0 +1,50 @@
+// Helpers for component tests: scratch directories, files, registry, and driving
+// modal dialogs from inside their own message loop.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CDialog;
+
+// A fresh, empty directory C:\scratch\<name> made for one test, removed with all its
+// contents by the destructor. The process's current directory is restored too.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& name);
+    ~ScratchDir();
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "\\" + name; }
+
+private:
+    std::string m_path;
+    std::string m_savedCwd;
+};
+
+std::string CurrentTestName();  // Suite_Test of the running gtest case
+bool FileExists(const std::string& path);
+bool DirExists(const std::string& path);
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& data);
+void RemoveTree(const std::string& path);
+std::vector<std::string> ListDir(const std::string& dir);  // names, without "." and ".."
+std::string CurrentDir();
+
+// Registry below HKEY_LOCAL_MACHINE.
+bool RegKeyExists(const std::string& path);
+// The REG_SZ value, or "<missing>" when key or value are not there.
+std::string RegString(const std::string& path, const std::string& name);
+void RegPutString(const std::string& path, const std::string& name, const std::string& value);
+void RegRemoveTree(const std::string& path);
+// The product's three keys and the vendor branch, for a clean start.
+void RemoveProductKeys();
+
+// Runs dlg.DoModal(); once its window is up, `action` runs inside the dialog's own
+// message loop with the dialog's handle. If the dialog does not end within
+// `seconds`, the test fails and the dialog is ended with -2.
+INT_PTR RunModal(CDialog& dlg, std::function<void(HWND)> action, int seconds = 20);
+// Sends a button click notification for control id to the dialog.
+void ClickButton(HWND hDlg, int id);
+// Pumps this thread's messages for about `ms` milliseconds.
+void PumpMessages(int ms);
