@@ -57,3 +57,12 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   add_subdirectory(tests/e2e)
 endif()
+
+# Checks of the built executable, run natively.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(_pe_format pei-i386)
+else()
+  set(_pe_format pei-x86-64)
+endif()
+add_test(NAME release.imports
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:MerolinSetup> ${_pe_format})
