@@ -1,0 +1,98 @@
+// The product's registry entries, and removal of registry key trees.
+#include "installer_dlg.h"
+#include "manifest.h"
+
+namespace {
+
+const DWORD kSubkeyNameSize = 1024;
+
+// Opens a key below HKEY_LOCAL_MACHINE for writing, creating it (and any missing
+// key above it) when it cannot be opened. NULL when neither works.
+HKEY OpenOrCreateKey(const char* pszPath)
+{
+    HKEY hKey = NULL;
+    if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, KEY_WRITE, &hKey) == ERROR_SUCCESS)
+        return hKey;
+    hKey = NULL;
+    DWORD dwDisposition;
+    if (sys::RegCreateKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, (LPSTR)kProductName, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                             NULL, &hKey, &dwDisposition) != ERROR_SUCCESS)
+        return NULL;
+    return hKey;
+}
+
+// Writes a REG_SZ value, its terminator counted. The value is staged whole, however
+// long the user's directory made it.
+void SetStringValue(HKEY hKey, const char* pszName, const CString& strValue)
+{
+    sys::RegSetValueExA(hKey, pszName, 0, REG_SZ, (const BYTE*)(const char*)strValue, strValue.GetLength() + 1);
+}
+
+} // namespace
+
+BOOL CInstallerDlg::WriteRegistryEntries()
+{
+    HKEY hKey = OpenOrCreateKey(kVendorVersionKey);
+    if (hKey) {
+        CString strTime;
+        strTime.Format("%u", (unsigned)sys::time(NULL));
+        SetStringValue(hKey, "", strTime);
+        sys::RegCloseKey(hKey);
+    }
+
+    hKey = OpenOrCreateKey(kAppPathsKey);
+    if (hKey) {
+        SetStringValue(hKey, "", m_strTargetDir + "\\" + kMainProgramFile);
+        SetStringValue(hKey, kPathValue, m_strTargetDir);
+        sys::RegCloseKey(hKey);
+    }
+
+    hKey = OpenOrCreateKey(kUninstallKey);
+    if (hKey) {
+        SetStringValue(hKey, kDisplayNameValue, kDisplayName);
+        SetStringValue(hKey, kUninstallStringValue, m_strTargetDir + "\\" + kUninstallerFile);
+        sys::RegCloseKey(hKey);
+    }
+    return TRUE;
+}
+
+void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName)
+{
+    HKEY hParent;
+    if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszParentPath, 0, KEY_WRITE, &hParent) != ERROR_SUCCESS)
+        return;
+    DeleteRegistryTree(hParent, pszChildName);
+    sys::RegCloseKey(hParent);
+}
+
+LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey)
+{
+    char* pszChild = new char[kSubkeyNameSize];
+    if (!pszSubkey || ::lstrlenA(pszSubkey) == 0) {
+        delete[] pszChild;
+        return ERROR_BADKEY;
+    }
+    HKEY hKey;
+    if (sys::RegOpenKeyExA(hParent, pszSubkey, 0, DELETE | KEY_ENUMERATE_SUB_KEYS, &hKey) != ERROR_SUCCESS) {
+        delete[] pszChild;
+        return ERROR_CANTOPEN;
+    }
+    LONG lResult;
+    for (;;) {
+        // Every child found is removed before the next look, so index 0 finds the next one.
+        DWORD nName = kSubkeyNameSize;
+        lResult = sys::RegEnumKeyExA(hKey, 0, pszChild, &nName, NULL, NULL, NULL, NULL);
+        if (lResult == ERROR_NO_MORE_ITEMS) {
+            lResult = sys::RegDeleteKeyA(hParent, pszSubkey);
+            break;
+        }
+        if (lResult != ERROR_SUCCESS)
+            break;
+        lResult = DeleteRegistryTree(hKey, pszChild);
+        if (lResult != ERROR_SUCCESS)
+            break;
+    }
+    sys::RegCloseKey(hKey);
+    delete[] pszChild;
+    return lResult;
+}

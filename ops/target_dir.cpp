@@ -1,0 +1,105 @@
+// CreateTargetDirectory: checks the drive and its free space, then creates and
+// enters each directory of the path, leaving the last one current.
+#include "installer_dlg.h"
+#include "manifest.h"
+#include <ctype.h>
+
+namespace {
+
+const char kInvalidPath[] = "Please specify a valid disk drive and path";
+
+typedef BOOL(WINAPI* PFN_GETDISKFREESPACEEXA)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+
+// Index of the first "\" in psz, or -1. In a double-byte code page the second byte
+// of a character may have the value of "\"; it is stepped over with its lead byte.
+int FindSeparator(const char* psz)
+{
+    for (const char* p = psz; *p; ++p) {
+        if (*p == '\\')
+            return (int)(p - psz);
+        if (::IsDBCSLeadByte((BYTE)*p) && p[1])
+            ++p;
+    }
+    return -1;
+}
+
+// a * b * c in 64 bits; a product beyond 64 bits is held at the largest value.
+ULONGLONG MultiplySaturated(DWORD a, DWORD b, DWORD c)
+{
+    ULONGLONG ab = (ULONGLONG)a * b;  // at most 64 bits
+    if (c != 0 && ab > ~(ULONGLONG)0 / c)
+        return ~(ULONGLONG)0;
+    return ab * c;
+}
+
+} // namespace
+
+BOOL CInstallerDlg::CreateTargetDirectory(CString strPath)
+{
+    if (strPath.GetLength() < 2 || strPath.GetAt(1) != ':') {
+        ReportError(FALSE, kInvalidPath);
+        return FALSE;
+    }
+    const CString strDrive = strPath.Left(2);
+    const int nDrive = toupper((unsigned char)strPath.GetAt(0)) - 64;
+    if (sys::_chdrive(nDrive) != 0) {
+        ReportError(FALSE, "Can't access drive " + strDrive);
+        return FALSE;
+    }
+    if (strPath.GetLength() < 3 || strPath.GetAt(2) != '\\') {
+        ReportError(FALSE, kInvalidPath);
+        return FALSE;
+    }
+    sys::_chdir("\\");
+
+    // Free space on the drive, when the system can tell it.
+    BOOL bKnown = FALSE;
+    ULONGLONG nFree = 0;
+    HMODULE hKernel = sys::LoadLibraryA("Kernel32.dll");
+    if (hKernel) {
+        PFN_GETDISKFREESPACEEXA pfnEx =
+            (PFN_GETDISKFREESPACEEXA)(void*)sys::GetProcAddress(hKernel, "GetDiskFreeSpaceExA");
+        if (pfnEx) {
+            ULARGE_INTEGER avail, total, totalFree;
+            if (pfnEx(strDrive, &avail, &total, &totalFree)) {
+                bKnown = TRUE;
+                nFree = avail.QuadPart;
+            }
+        } else {
+            DWORD nSectorsPerCluster, nBytesPerSector, nFreeClusters;
+            if (sys::GetDiskFreeSpaceA(strDrive, &nSectorsPerCluster, &nBytesPerSector, &nFreeClusters, NULL)) {
+                bKnown = TRUE;
+                nFree = MultiplySaturated(nSectorsPerCluster, nBytesPerSector, nFreeClusters);
+            }
+        }
+        sys::FreeLibrary(hKernel);
+    }
+    if (bKnown) {
+        if (nFree < kRequiredFreeBytes) {
+            ReportError(FALSE, "Insufficient disk space on drive " + strDrive);
+            return FALSE;
+        }
+    } else {
+        CString strQuestion = "Cannot determine the amount of free space on drive " + strDrive +
+                              "\r\nDo you want to procede with the installation anyway?";
+        if (MessageBox(strQuestion, "WARNING", MB_YESNO | MB_ICONQUESTION) == IDNO)
+            return FALSE;
+    }
+
+    // The directory chain, one component at a time, relative to the current directory.
+    CString strRest = strPath.Right(strPath.GetLength() - 2) + "\\";
+    for (;;) {
+        if (strRest.GetLength() > 0 && strRest.GetAt(0) == '\\')
+            strRest = strRest.Right(strRest.GetLength() - 1);
+        int nSep = FindSeparator(strRest);
+        if (nSep < 0)
+            return TRUE;
+        CString strComponent = strRest.Left(nSep);
+        sys::_mkdir(strComponent);
+        if (sys::_chdir(strComponent) != 0) {
+            ReportError(FALSE, "Error creating directory " + strPath);
+            return FALSE;
+        }
+        strRest = strRest.Right(strRest.GetLength() - nSep);
+    }
+}
