@@ -1,6 +1,11 @@
 #include "installer_app.h"
+#include "backdrop_dlg.h"
 #include "installer_dlg.h"
+#include "license_dlg.h"
+#include "manifest.h"
 #include "resource.h"
+#include "welcome_dlg.h"
+#include <stdlib.h>
 
 BEGIN_MESSAGE_MAP(CInstallerApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
@@ -10,15 +15,108 @@ CInstallerApp::CInstallerApp() : m_pBackdrop(NULL) {}
 
 CInstallerApp::~CInstallerApp() {}
 
+namespace {
+
+// Payload expansion needs VerInstallFileA from the system's own version library.
+// The library is taken from the system directory only: a copy planted beside the
+// installer (often in the user's downloads) must never be loaded.
+bool VersionFacilityAvailable()
+{
+    HMODULE hVersion = AfxLoadSystemLibrary(kVersionLibrary);
+    return hVersion && sys::GetProcAddress(hVersion, "VerInstallFileA");
+}
+
+// The first title of the list, from index nFirst on, that a top-level window shows;
+// -1 when none does. The list ends with an empty title.
+int FindProductWindow(int nFirst, HWND* phWnd)
+{
+    for (int i = nFirst; kProductWindowTitles[i][0] != '\0'; ++i) {
+        HWND hWnd = sys::FindWindowA(NULL, kProductWindowTitles[i]);
+        if (hWnd) {
+            *phWnd = hWnd;
+            return i;
+        }
+    }
+    return -1;
+}
+
+void ReleaseGateMutex(HANDLE hMutex)
+{
+    // Fails harmlessly when the mutex already existed: it was never ours then.
+    sys::ReleaseMutex(hMutex);
+    sys::CloseHandle(hMutex);
+}
+
+} // namespace
+
+// The start-up gate: every refusal ends the process here with exit code 0.
 BOOL CInstallerApp::InitApplication()
 {
+    if (!VersionFacilityAvailable()) {
+        CString strText = "Cannot install Merolin!\r\n\r\n";
+        strText += "VERSION.DLL is not available on your system.\r\n";
+        strText += "See your system administrator to enable version control.";
+        AfxMessageBox(strText, MB_ICONSTOP, 0);
+        exit(0);
+    }
+
+    // The backdrop stays behind every later window until the process ends.
+    m_pBackdrop = new CBackdropDlg(NULL);
+    m_pBackdrop->Create(IDD_BACKDROP, NULL);
+
+    CWelcomeDlg dlgWelcome(NULL);
+    if (dlgWelcome.DoModal() != IDOK) {
+        m_pBackdrop->DestroyWindow();
+        exit(0);
+    }
+
+    INT_PTR nLicense;
+    {
+        CLicenseDlg dlgLicense(NULL);
+        nLicense = dlgLicense.DoModal();
+    }
+    if (nLicense != IDOK) {
+        m_pBackdrop->DestroyWindow();
+        exit(0);
+    }
+
+    // A running copy of the product holds the mutex; only then are its windows
+    // looked for.
+    HANDLE hMutex = sys::CreateMutexA(NULL, TRUE, kMutexName);
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        HWND hProduct = NULL;
+        int nFound = FindProductWindow(0, &hProduct);
+        if (nFound >= 0) {
+            CString strNotice = "A version of Merolin is currently running\r\n";
+            strNotice += "and must be closed before installation can continue.\r\n\r\n";
+            strNotice += "This installation program will attempt to close it,\r\n";
+            strNotice += "but it may be necessary to close Merolin manually before continuing.";
+            if (AfxShowMessageBox(NULL, strNotice, "NOTICE", MB_OKCANCEL | MB_ICONEXCLAMATION) == IDCANCEL) {
+                ReleaseGateMutex(hMutex);
+                exit(0);
+            }
+            sys::PostMessageA(hProduct, WM_CLOSE_PRODUCT, 0, 0);
+
+            // Only the titles after the one found are looked at again.
+            HWND hOther = NULL;
+            if (FindProductWindow(nFound + 1, &hOther) >= 0) {
+                CString strRunning = "An instance of Merolin is currently running:\r\n";
+                strRunning += "Please close Merolin before attempting this installation.";
+                AfxShowMessageBox(NULL, strRunning, "Install Merolin", MB_ICONINFORMATION);
+                ReleaseGateMutex(hMutex);
+                exit(0);
+            }
+            AfxShowMessageBox(NULL, "Merolin has been closed, installation can continue", "OK", MB_OK);
+        }
+    }
+    ReleaseGateMutex(hMutex);
     return CWinApp::InitApplication();
 }
 
 BOOL CInstallerApp::InitInstance()
 {
     Enable3dControlsStatic();
-    CInstallerDlg dlg;
+    CInstallerDlg dlg(NULL);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     return FALSE;

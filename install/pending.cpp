@@ -3,3 +3,7 @@
 
 void CInstallerDlg::OnInstall() {}
 void CInstallerDlg::OnCancelInstall() {}
+
+// Scaffolding until the previous-installation check lands: no previous installation
+// is ever found, so the dialog opens with the proposed directory.
+BOOL CInstallerDlg::DetectPreviousInstall(BOOL) { return FALSE; }
