@@ -12,9 +12,11 @@ namespace szdd {
 
 namespace {
 
-// The most that a group can write when copies go eight bytes at a time (six bytes over).
-constexpr std::ptrdiff_t kFastOutputRoom = kGroupItems * kMaxMatch + 6;
-constexpr std::ptrdiff_t kFastInputRoom = 2 * kGroupItems;
+// Room needed for the unchecked path: a group reads at most 16 bytes after its flag byte and
+// writes at most 8 x 18 = 144; literals are moved 8 at a time and references 24 bytes at a
+// time, so reads and writes may run up to 7 and 21 bytes past the group's own.
+constexpr std::ptrdiff_t kFastInputRoom = 2 * kGroupItems + 8;
+constexpr std::ptrdiff_t kFastOutputRoom = kGroupItems * kMaxMatch + 24;
 
 inline std::size_t DistanceBack(std::size_t out_pos, unsigned ring_pos) {
     const std::size_t write_pos = (kRingStart + out_pos) & kRingMask;
@@ -34,19 +36,37 @@ inline std::uint8_t* CopyExact(const std::uint8_t* out, std::uint8_t* op, std::s
     return op + len;
 }
 
-// May write up to 6 bytes beyond the copy (the caller guarantees the room).
+// Writes 24 bytes whatever the length; bytes past the copy are overwritten by what follows.
 inline std::uint8_t* CopyFast(const std::uint8_t* out, std::uint8_t* op, std::size_t dist,
                               unsigned len) {
     if (dist > std::size_t(op - out)) return CopyExact(out, op, dist, len);
     const std::uint8_t* src = op - dist;
-    if (dist >= 8) {  // each 8-byte block is read only after all of it has been written
-        for (unsigned k = 0; k < len; k += 8) std::memcpy(op + k, src + k, 8);
-    } else if (dist == 1) {
-        std::memset(op, *src, len);
-    } else {
-        for (unsigned k = 0; k < len; ++k) op[k] = src[k];
+    if (dist == 1) {  // a run of one byte
+        std::memset(op, *src, 24);
+    } else if (dist < 8) {
+        // Close copies repeat a pattern of `dist` bytes: lay down the first 8 one by one, then
+        // go on in blocks from a whole number of periods back, at least 8 bytes back.
+        for (unsigned k = 0; k < 8; ++k) op[k] = src[k];
+        src = op + 8 - dist * ((8 + dist - 1) / dist);
+        std::memcpy(op + 8, src, 8);
+        std::memcpy(op + 16, src + 8, 8);
+    } else {  // each 8-byte block is read only after all of it has been written
+        std::memcpy(op, src, 8);
+        std::memcpy(op + 8, src + 8, 8);
+        std::memcpy(op + 16, src + 16, 8);
     }
     return op + len;
+}
+
+// Literal runs: flags hold only the group's remaining bits, so the count stops at them.
+inline int CountTrailingOnes(unsigned flags) {
+#if defined(__GNUC__) || defined(__clang__)
+    return __builtin_ctz(~flags);
+#else
+    int n = 0;
+    for (; flags & 1; flags >>= 1) ++n;
+    return n;
+#endif
 }
 
 inline unsigned RingPos(const std::uint8_t* ip) { return ip[0] | (ip[1] & 0xF0u) << 4; }
@@ -60,19 +80,20 @@ Status ExpandData(const std::uint8_t* ip, const std::uint8_t* const iend, std::u
         if (ip == iend) return Status::TruncatedData;
         unsigned flags = *ip++;
         if (iend - ip >= kFastInputRoom && oend - op >= kFastOutputRoom) {
-            if (flags == 0xFF) {
-                std::memcpy(op, ip, 8);
-                op += 8;
-                ip += 8;
-                continue;
-            }
-            for (unsigned n = 0; n < kGroupItems; ++n, flags >>= 1) {
-                if (flags & 1) {
-                    *op++ = *ip++;
+            for (unsigned left = kGroupItems; left;) {
+                if (flags & 1) {  // a run of literals, at most the items left in the group
+                    const unsigned run = unsigned(CountTrailingOnes(flags));
+                    std::memcpy(op, ip, 8);
+                    op += run;
+                    ip += run;
+                    flags >>= run;
+                    left -= run;
                 } else {
                     op = CopyFast(out, op, DistanceBack(std::size_t(op - out), RingPos(ip)),
                                   RefLength(ip));
                     ip += 2;
+                    flags >>= 1;
+                    --left;
                 }
             }
             continue;
