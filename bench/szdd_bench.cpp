@@ -254,5 +254,16 @@ int main(int argc, char** argv) {
     std::printf("\nTotals rows: all bytes over the sum of the best times. Every output checked "
                 "against the input: %s. szdd at or below mscompress for every file: %s.\n",
                 ok ? "yes" : "NO", never_larger ? "yes" : "NO");
+    std::printf("\n**Totals** over %zu files, %zu bytes: szdd %zu bytes (%.2f%%), mscompress %zu "
+                "bytes (%.2f%%, %.2f%% larger than szdd). Encoding: szdd %.1f MB/s in memory, "
+                "%.1f MB/s as a command; mscompress %.1f MB/s as a command. Decoding: szdd %.0f "
+                "MB/s in memory, libmspack %.0f MB/s in memory; szdd %.1f MB/s as a command, "
+                "msexpand %.1f MB/s as a command.\n",
+                rows.size(), total.size, total.ours, 100.0 * total.ours / total.size, total.theirs,
+                100.0 * total.theirs / total.size, 100.0 * (double(total.theirs) - total.ours) / total.ours,
+                Mbps(total.size, total.enc_mem), Mbps(total.size, total.enc_cmd),
+                Mbps(total.size, total.msc_cmd), Mbps(total.size, total.dec_mem),
+                Mbps(total.size, total.mspack_mem), Mbps(total.size, total.dec_cmd),
+                Mbps(total.size, total.msx_cmd));
     return ok && never_larger ? 0 : 1;
 }
