@@ -9,6 +9,7 @@ set(SZDD_EXECUTABLE "" CACHE FILEPATH "A native szdd command; empty: built from 
 add_library(merolin_options INTERFACE)
 target_compile_options(merolin_options INTERFACE
   -Os -fno-exceptions -fno-rtti -fno-threadsafe-statics -ffunction-sections -fdata-sections
+  -fno-asynchronous-unwind-tables -fno-unwind-tables
   -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 target_compile_definitions(merolin_options INTERFACE
   __USE_MINGW_ANSI_STDIO=0 NOMINMAX WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0500)
@@ -17,7 +18,7 @@ add_library(merolin_includes INTERFACE)
 target_include_directories(merolin_includes INTERFACE
   ${CMAKE_SOURCE_DIR}/framework ${CMAKE_SOURCE_DIR}/res ${CMAKE_SOURCE_DIR}/install
   ${CMAKE_SOURCE_DIR}/ui ${CMAKE_SOURCE_DIR}/ops ${CMAKE_SOURCE_DIR}/app)
-target_link_libraries(merolin_includes INTERFACE shell32 ole32 uuid advapi32 gdi32 user32 kernel32)
+target_link_libraries(merolin_includes INTERFACE comctl32 shell32 ole32 uuid advapi32 gdi32 user32 kernel32)
 
 # The framework: application, windows, dialogs, strings, the two test seams.
 file(GLOB AFX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/framework/*.cpp)
@@ -41,10 +42,12 @@ include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)
 
 add_executable(MerolinSetup WIN32
   ${CMAKE_SOURCE_DIR}/app/theapp.cpp ${CMAKE_SOURCE_DIR}/framework/winmain.cpp
-  ${CMAKE_SOURCE_DIR}/res/installer.rc ${MEROLIN_PAYLOAD_RC})
+  ${CMAKE_SOURCE_DIR}/res/installer.rc ${CMAKE_SOURCE_DIR}/res/release.rc ${MEROLIN_PAYLOAD_RC})
 target_link_libraries(MerolinSetup PRIVATE merolin merolin_options)
 target_link_options(MerolinSetup PRIVATE ${MEROLIN_EXE_LINK_OPTIONS})
 set_target_properties(MerolinSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/dist)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/release.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/app.manifest)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/installer.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/merolin.ico;${CMAKE_SOURCE_DIR}/res/license.txt;${CMAKE_SOURCE_DIR}/res/resource.h")
 if(MEROLIN_PAYLOAD_TARGET)
@@ -66,3 +69,11 @@ else()
 endif()
 add_test(NAME release.imports
   COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:MerolinSetup> ${_pe_format})
+add_test(NAME release.resources
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-resources.sh $<TARGET_FILE:MerolinSetup>)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  add_test(NAME release.reproducible
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-reproducible.sh
+            ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/repro ${CMAKE_TOOLCHAIN_FILE})
+  set_tests_properties(release.reproducible PROPERTIES TIMEOUT 900)
+endif()

@@ -1,5 +1,6 @@
 // The program's entry point: harden the DLL search, then run the one application object.
 #include "winapp.h"
+#include <commctrl.h>
 
 namespace {
 
@@ -42,5 +43,9 @@ void RestrictDllSearch()
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearch();
+    // The manifest asks for Common Controls 6: the library must be loaded before
+    // the first dialog, or systems that honour the manifest cannot create its
+    // buttons and edits.
+    ::InitCommonControls();
     return AfxWinMain(hInstance);
 }

@@ -12,7 +12,7 @@ header=$("$objdump" -p "$exe") || fail "objdump cannot read $exe"
 grep -q "file format $format" <<<"$header" || fail "not a $format file: $(grep -m1 'file format' <<<"$header")"
 grep -Eq '^Subsystem\s+0*2\s' <<<"$header" || fail "not a GUI program: $(grep -m1 '^Subsystem' <<<"$header")"
 
-allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll SHELL32.dll ole32.dll msvcrt.dll"
+allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll SHELL32.dll ole32.dll COMCTL32.dll msvcrt.dll"
 dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$header")
 [ -n "$dlls" ] || fail "no import table found"
 status=0
