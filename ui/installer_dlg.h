@@ -41,6 +41,31 @@ public:
     HCURSOR OnQueryDragIcon();
     void OnChangeTargetDir();
     void OnBrowse();
+
+private:
+    // Where this dialog's installs wrote (install/install_sequence.cpp): each directory
+    // that the directory stage entered, with what was installed there. The rollback
+    // cleans these directories and no other, whatever the field shows by then.
+    class CInstallSites {
+    public:
+        enum { kDirectory = 1 };  // then one bit per payload row: 2 << row
+        struct Site {
+            CString strDir;
+            int nDone;
+            Site* pNext;
+        };
+        CInstallSites() : m_pFirst(NULL) {}
+        ~CInstallSites();
+        Site* Enter(const CString& strDir);  // the site of that directory, added when new
+        Site* First() const { return m_pFirst; }
+
+    private:
+        Site* m_pFirst;
+        CInstallSites(const CInstallSites&);
+        CInstallSites& operator=(const CInstallSites&);
+    };
+    CInstallSites m_installSites;
+    void ShowFatalError(const char* pszText);
 };
 
 // Registry key removal below HKEY_LOCAL_MACHINE (ops/registry.cpp); silent.

@@ -1,0 +1,131 @@
+// DetectPreviousInstall: looks for the traces of an earlier installation (its three
+// registry keys, its directory and its program group) and, in remove mode, removes
+// what it finds. DeleteMatchingFiles removes a directory's files by pattern.
+//
+// Paths are built to their full length; a directory too long for the system's
+// directory search simply finds nothing.
+#include "installer_dlg.h"
+#include "manifest.h"
+
+namespace {
+
+// Opens a key below HKEY_LOCAL_MACHINE for reading; NULL when it is not there.
+HKEY OpenForReading(const char* pszPath)
+{
+    HKEY hKey = NULL;
+    if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return NULL;
+    return hKey;
+}
+
+// Deletes a key, with everything below it, through its parent.
+void DeleteKeyPath(const char* pszPath)
+{
+    const CString strPath = pszPath;
+    int nSeparator = -1;
+    for (int i = 0; i < strPath.GetLength(); ++i) {
+        if (strPath.GetAt(i) == '\\')
+            nSeparator = i;
+    }
+    if (nSeparator <= 0)
+        return;
+    DeleteRegistrySubkey(strPath.Left(nSeparator), strPath.Right(strPath.GetLength() - nSeparator - 1));
+}
+
+// Whether a directory lists anything at all (an existing directory lists at least
+// its own "." entry).
+BOOL DirectoryHasEntries(const CString& strDir)
+{
+    struct _finddata_t fd;
+    intptr_t hSearch = sys::_findfirst(strDir + kAnyFileSuffix, &fd);
+    if (hSearch == -1)
+        return FALSE;
+    sys::_findclose(hSearch);
+    return TRUE;
+}
+
+// The "Path" value of the application-path key, when it can be read. A value that
+// does not fit 260 bytes is not read; a stored string need not end in a NUL, so the
+// text never runs past what the registry reported.
+BOOL ReadInstalledPath(HKEY hKey, CString& strPath)
+{
+    char szValue[MAX_PATH];
+    DWORD dwType;
+    DWORD cbValue = MAX_PATH;
+    if (sys::RegQueryValueExA(hKey, kPathValue, NULL, &dwType, (LPBYTE)szValue, &cbValue) != ERROR_SUCCESS)
+        return FALSE;
+    if (cbValue > MAX_PATH)
+        cbValue = MAX_PATH;
+    int nLength = 0;
+    while (nLength < (int)cbValue && szValue[nLength] != '\0')
+        ++nLength;
+    strPath = CString(szValue, nLength);
+    return TRUE;
+}
+
+} // namespace
+
+BOOL CInstallerDlg::DetectPreviousInstall(BOOL bRemove)
+{
+    BOOL bFound = FALSE;
+
+    // 1. Application path: its "Path" becomes the proposed directory.
+    if (HKEY hKey = OpenForReading(kAppPathsKey)) {
+        bFound = TRUE;
+        CString strPath;
+        if (ReadInstalledPath(hKey, strPath)) {
+            g_strInstallDir = strPath;
+            m_strTargetDir = g_strInstallDir;
+            UpdateData(FALSE);
+        }
+        sys::RegCloseKey(hKey);
+        if (bRemove)
+            DeleteKeyPath(kAppPathsKey);
+    }
+
+    // 2. Uninstall entry. 3. Vendor key, with its versions below it.
+    static const char* const kProbedKeys[] = { kUninstallKey, kVendorKey };
+    for (int i = 0; i < 2; ++i) {
+        if (HKEY hKey = OpenForReading(kProbedKeys[i])) {
+            bFound = TRUE;
+            sys::RegCloseKey(hKey);
+            if (bRemove)
+                DeleteKeyPath(kProbedKeys[i]);
+        }
+    }
+
+    // 4. Installation directory: the product's program files go, nothing else.
+    if (!g_strInstallDir.IsEmpty() && DirectoryHasEntries(g_strInstallDir)) {
+        bFound = TRUE;
+        if (bRemove) {
+            DeleteMatchingFiles(g_strInstallDir, kProgramFilesPattern);
+            DeleteMatchingFiles(g_strInstallDir, kUninstallerFile);
+        }
+    }
+
+    // 5. Program group: its three links go, the folder stays.
+    if (!g_strStartMenuDir.IsEmpty() && DirectoryHasEntries(g_strStartMenuDir)) {
+        bFound = TRUE;
+        if (bRemove) {
+            for (int i = 0; i < kShortcutCount; ++i) {
+                if (!kShortcutTable[i].bDesktop)
+                    DeleteShortcut(kShortcutTable[i].pszTitle, FALSE);
+            }
+        }
+    }
+    return bFound;
+}
+
+void DeleteMatchingFiles(const char* pszDir, const char* pszPattern)
+{
+    const CString strDir = CString(pszDir) + "\\";
+    struct _finddata_t fd;
+    intptr_t hSearch = sys::_findfirst(strDir + pszPattern, &fd);
+    if (hSearch == -1)
+        return;
+    do {
+        if (!(fd.attrib & _A_SUBDIR))
+            sys::remove(strDir + fd.name);
+    } while (sys::_findnext(hSearch, &fd) == 0);
+    sys::_findclose(hSearch);
+}
