@@ -1,0 +1,450 @@
+// The start-up gate: the version facility, the welcome and licence screens, the
+// running-product check, and every way the gate ends the process.
+#include "backdrop_dlg.h"
+#include "boxes.h"
+#include "faults.h"
+#include "installer_app.h"
+#include "resource.h"
+#include "testenv.h"
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kWelcomeTitle[] = "Merolin 1.31 Installation";
+const char kLicenseTitle[] = "Merolin License Agreement";
+const char kNotice[] =
+    "A version of Merolin is currently running\r\nand must be closed before installation can continue.\r\n\r\n"
+    "This installation program will attempt to close it,\r\nbut it may be necessary to close Merolin "
+    "manually before continuing.";
+const char kStillRunning[] =
+    "An instance of Merolin is currently running:\r\nPlease close Merolin before attempting this installation.";
+const char kClosed[] = "Merolin has been closed, installation can continue";
+const char kNoVersion[] =
+    "Cannot install Merolin!\r\n\r\nVERSION.DLL is not available on your system.\r\nSee your system "
+    "administrator to enable version control.";
+
+// What the user does on the two screens: press a button, Escape or the close box.
+enum Answer { kOk, kCancel, kEscape, kCloseBox };
+
+struct ScreenStep {
+    const char* title;
+    Answer answer;
+};
+std::vector<ScreenStep> g_screens;
+size_t g_nextScreen;
+std::vector<std::string> g_screensSeen;
+
+void CALLBACK AnswerScreens(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_nextScreen >= g_screens.size())
+        return;
+    const ScreenStep& s = g_screens[g_nextScreen];
+    HWND h = ::FindWindowA(NULL, s.title);
+    DWORD pid = 0;
+    if (!h || !::IsWindowVisible(h) || (::GetWindowThreadProcessId(h, &pid), pid != ::GetCurrentProcessId()))
+        return;
+    ++g_nextScreen;
+    g_screensSeen.push_back(s.title);
+    switch (s.answer) {
+    case kOk:
+        ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_OK_BTN, BN_CLICKED), (LPARAM)::GetDlgItem(h, IDC_OK_BTN));
+        break;
+    case kCancel:
+        ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_BTN, BN_CLICKED),
+                       (LPARAM)::GetDlgItem(h, IDC_CANCEL_BTN));
+        break;
+    case kEscape: {
+        HWND hFocus = ::GetFocus();
+        ::PostMessageA(hFocus ? hFocus : h, WM_KEYDOWN, VK_ESCAPE, 0);
+        break;
+    }
+    case kCloseBox:
+        ::PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    }
+}
+
+// Answers the welcome and licence screens as they come up, from a timer that runs
+// inside their modal loops.
+class ScreenAnswers {
+public:
+    ScreenAnswers(Answer welcome, Answer license)
+    {
+        g_screens = { { kWelcomeTitle, welcome }, { kLicenseTitle, license } };
+        g_nextScreen = 0;
+        g_screensSeen.clear();
+        m_timer = ::SetTimer(NULL, 0, 30, AnswerScreens);
+    }
+    ~ScreenAnswers() { ::KillTimer(NULL, m_timer); }
+
+private:
+    UINT_PTR m_timer;
+};
+
+// In a death test the process ends inside the gate: every box and every close
+// request is written to stderr as it happens, and at the exit the state of the
+// backdrop, so that the parent can match them.
+std::string g_log;
+std::string Flat(const std::string& s)
+{
+    std::string r;
+    for (char c : s)
+        r += c == '\r' ? std::string("<CR>") : c == '\n' ? std::string("<LF>") : std::string(1, c);
+    return r;
+}
+void Log(const std::string& s)
+{
+    g_log += s + ";";
+    fprintf(stderr, "GATE{%s}\n", g_log.c_str());
+    fflush(stderr);
+}
+
+struct BoxAnswer { std::string caption; int answer; };
+std::vector<BoxAnswer> g_boxAnswers;
+int LoggingBoxes(HWND hOwner, const char* text, const char* caption, UINT type)
+{
+    Log(std::string("box ") + caption + " " + std::to_string(type) + (hOwner ? " owned" : "") + " " + Flat(text));
+    for (BoxAnswer& a : g_boxAnswers) {
+        if (a.caption == caption)
+            return a.answer;
+    }
+    return IDOK;
+}
+
+std::string WindowTitle(HWND h)
+{
+    char buf[256] = "";
+    ::GetWindowTextA(h, buf, sizeof buf);
+    return buf;
+}
+
+BOOL WINAPI LoggingPostMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+{
+    Log("post " + WindowTitle(h) + " " + std::to_string(msg) + " " + std::to_string(wp) + " " + std::to_string(lp));
+    return ::PostMessageA(h, msg, wp, lp);
+}
+
+CInstallerApp* g_pApp;
+void ReportBackdropAtExit()
+{
+    if (!g_pApp || !g_pApp->m_pBackdrop)
+        Log("backdrop none");
+    else
+        Log(g_pApp->m_pBackdrop->m_hWnd && ::IsWindowVisible(g_pApp->m_pBackdrop->m_hWnd) ? "backdrop up"
+                                                                                            : "backdrop destroyed");
+}
+
+HANDLE WINAPI LoggingCreateMutex(LPSECURITY_ATTRIBUTES a, BOOL b, LPCSTR c)
+{
+    HANDLE h = ::CreateMutexA(a, b, c);
+    DWORD dwError = ::GetLastError();
+    Log(std::string("mutex ") + c + (b ? " owned" : ""));
+    ::SetLastError(dwError);
+    return h;
+}
+BOOL WINAPI LoggingReleaseMutex(HANDLE h)
+{
+    Log("release");
+    return ::ReleaseMutex(h);
+}
+BOOL WINAPI LoggingCloseHandle(HANDLE h)
+{
+    Log("close");
+    return ::CloseHandle(h);
+}
+
+std::string g_loadedName, g_procName;
+HMODULE WINAPI RecordingLoadLibrary(LPCSTR name)
+{
+    g_loadedName = name;
+    return ::LoadLibraryA(name);
+}
+FARPROC WINAPI RecordingGetProcAddress(HMODULE h, LPCSTR name)
+{
+    g_procName = name;
+    return ::GetProcAddress(h, name);
+}
+
+// Top-level windows with chosen titles, standing in for a running product; each
+// counts the close requests it receives.
+LRESULT CALLBACK ProductProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_USER + 0x101 && wp == 0 && lp == 0)
+        ::SetWindowLongPtrA(h, GWLP_USERDATA, ::GetWindowLongPtrA(h, GWLP_USERDATA) + 1);
+    return ::DefWindowProcA(h, msg, wp, lp);
+}
+class ProductWindow {
+public:
+    explicit ProductWindow(const char* title)
+    {
+        static ATOM atom;
+        if (!atom) {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = ProductProc;
+            wc.hInstance = ::GetModuleHandleA(NULL);
+            wc.lpszClassName = "GateTestProduct";
+            atom = ::RegisterClassA(&wc);
+        }
+        m_hWnd = ::CreateWindowA("GateTestProduct", title, WS_OVERLAPPED, 0, 0, 100, 100, NULL, NULL,
+                                 ::GetModuleHandleA(NULL), NULL);
+    }
+    ~ProductWindow() { ::DestroyWindow(m_hWnd); }
+    LONG_PTR CloseRequests() const { return ::GetWindowLongPtrA(m_hWnd, GWLP_USERDATA); }
+    HWND m_hWnd;
+};
+
+// Another copy of the product holds the mutex.
+class ProductMutex {
+public:
+    ProductMutex() : m_h(::CreateMutexA(NULL, FALSE, "Tolvane_MR_Mutex")) {}
+    ~ProductMutex() { ::CloseHandle(m_h); }
+    HANDLE m_h;
+};
+
+bool MutexExists()
+{
+    HANDLE h = ::OpenMutexA(SYNCHRONIZE, FALSE, "Tolvane_MR_Mutex");
+    if (h)
+        ::CloseHandle(h);
+    return h != NULL;
+}
+
+std::string Escaped(const std::string& s)
+{
+    // GoogleTest's simple regular expressions (the ones it has on this platform)
+    std::string r;
+    for (char c : s) {
+        if (strchr("\\^$.*+?()[]{}|-!\"#%&',/:;<=>@_`~", c))
+            r += '\\';
+        r += c;
+    }
+    return r;
+}
+// The whole sequence of logged events, and nothing after it.
+std::string Sequence(const std::string& log) { return Escaped("GATE{" + log + "}"); }
+
+// The application object as the framework sets it up. Every platform call is counted;
+// close requests, the mutex calls and every box are logged for the death tests.
+class GateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app.SetInstance(::GetModuleHandleA(NULL));
+        g_pApp = &app;
+        g_log.clear();
+        g_boxAnswers.clear();
+        faults.Forward().PostMessageA = LoggingPostMessage;
+        faults.Forward().CreateMutexA = LoggingCreateMutex;
+        faults.Forward().ReleaseMutex = LoggingReleaseMutex;
+        faults.Forward().CloseHandle = LoggingCloseHandle;
+        faults.Forward().LoadLibraryA = RecordingLoadLibrary;
+        faults.Forward().GetProcAddress = RecordingGetProcAddress;
+    }
+    void TearDown() override
+    {
+        if (app.m_pBackdrop) {
+            app.m_pBackdrop->DestroyWindow();
+            delete app.m_pBackdrop;
+        }
+        g_pApp = NULL;
+        EXPECT_FALSE(MutexExists()) << "the gate left its mutex behind";
+    }
+    // For a run that ends the process: boxes are logged and answered by caption,
+    // and the backdrop's state is logged at the exit.
+    void LogEverything(std::vector<BoxAnswer> answers = {})
+    {
+        g_boxAnswers = answers;
+        AfxSetMessageBoxHandler(LoggingBoxes);
+        atexit(ReportBackdropAtExit);
+    }
+    void ExpectBackdropUp()
+    {
+        ASSERT_NE(app.m_pBackdrop, nullptr);
+        HWND h = app.m_pBackdrop->m_hWnd;
+        ASSERT_NE(h, nullptr);
+        EXPECT_TRUE(::IsWindowVisible(h));
+        RECT rc;
+        ::GetWindowRect(h, &rc);
+        EXPECT_EQ(rc.right - rc.left, ::GetSystemMetrics(SM_CXSCREEN));
+        EXPECT_EQ(rc.bottom - rc.top, ::GetSystemMetrics(SM_CYSCREEN));
+        EXPECT_EQ(::GetParent(h), nullptr);
+        EXPECT_EQ(::GetWindow(h, GW_OWNER), nullptr);
+    }
+    CInstallerApp app;
+    PlatformFaults faults;
+};
+
+} // namespace
+
+// ---- the gate passes
+
+TEST_F(GateTest, PassesWithNoRunningCopy)
+{
+    ScriptedBoxes boxes;  // no box
+    ScreenAnswers screens(kOk, kOk);
+    EXPECT_TRUE(app.InitApplication());
+    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_EQ(g_screensSeen, (std::vector<std::string>{ kWelcomeTitle, kLicenseTitle }));
+    // version.dll from the system directory only, and its installation function
+    char sys[MAX_PATH];
+    ::GetSystemDirectoryA(sys, MAX_PATH);
+    EXPECT_EQ(g_loadedName, std::string(sys) + "\\version.dll");
+    EXPECT_EQ(g_procName, "VerInstallFileA");
+    EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 0);
+    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;release;close;");
+    ExpectBackdropUp();
+}
+
+TEST_F(GateTest, MutexWithoutAnyListedWindowPassesSilently)
+{
+    ProductMutex other;
+    ScriptedBoxes boxes;
+    ScreenAnswers screens(kOk, kOk);
+    EXPECT_TRUE(app.InitApplication());
+    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 10);  // every title once, the end marker never
+    EXPECT_EQ(faults.Count(AFX_CALL_PostMessageA), 0);
+    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;release;close;");
+    ExpectBackdropUp();
+}
+
+TEST_F(GateTest, AFailedMutexCallLooksForNoWindow)
+{
+    ProductWindow product("Merolin");
+    ScriptedBoxes boxes;
+    ScreenAnswers screens(kOk, kOk);
+    faults.Fail(AFX_CALL_CreateMutexA);
+    faults.SetFailureError(ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(app.InitApplication());
+    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 0);
+    EXPECT_EQ(product.CloseRequests(), 0);
+}
+
+TEST_F(GateTest, OnlyTheLastTitleRunning_NoticeCloseRequestAndClosedMessage)
+{
+    ProductMutex other;
+    ProductWindow beta9("Merolin BETA 9");
+    ScriptedBoxes boxes;
+    boxes.Expect("NOTICE", kNotice, 0x31, IDOK).Expect("OK", kClosed, 0, IDOK);
+    ScreenAnswers screens(kOk, kOk);
+    EXPECT_TRUE(app.InitApplication());
+    ASSERT_EQ(boxes.Seen().size(), 2u);
+    EXPECT_EQ(boxes.Seen()[0].hOwner, nullptr);
+    EXPECT_EQ(boxes.Seen()[1].hOwner, nullptr);
+    EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 10);  // no second search after the last title
+    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;post Merolin BETA 9 1281 0 0;release;close;");
+    PumpMessages(100);
+    EXPECT_EQ(beta9.CloseRequests(), 1);  // it ignores the request: the gate still passes
+    ExpectBackdropUp();
+}
+
+TEST_F(GateTest, TwoWindowsOfTheSameTitle_OnlyOneIsAskedAndTheGatePasses)
+{
+    ProductMutex other;
+    ProductWindow first("Merolin BETA 1"), second("Merolin BETA 1");
+    ScriptedBoxes boxes;
+    boxes.Expect("NOTICE", kNotice, 0x31, IDOK).Expect("OK", kClosed, 0, IDOK);
+    ScreenAnswers screens(kOk, kOk);
+    EXPECT_TRUE(app.InitApplication());
+    PumpMessages(100);
+    EXPECT_EQ(first.CloseRequests() + second.CloseRequests(), 1);
+    // first scan: "Merolin", "Merolin BETA 1"; second scan: BETA 2 to BETA 9
+    EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 2 + 8);
+}
+
+TEST_F(GateTest, LicenceThatCannotBeLoadedCountsAsAccepted)
+{
+    ScriptedBoxes boxes;
+    boxes.Expect("ERROR", "Setup file is corrupted!", MB_ICONSTOP, IDOK);
+    ScreenAnswers screens(kOk, kCancel);  // the licence screen never comes up to be refused
+    faults.Fail(AFX_CALL_FindResourceA);
+    EXPECT_TRUE(app.InitApplication());
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_NE(boxes.Seen()[0].hOwner, nullptr);
+    EXPECT_EQ(g_screensSeen, (std::vector<std::string>{ kWelcomeTitle }));
+    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;release;close;");
+}
+
+// ---- the gate refuses: each refusal ends the process with exit code 0
+
+TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
+{
+    const std::string expected = Sequence("box gate_tests 16 " + Flat(kNoVersion) + ";backdrop none;");
+    EXPECT_EXIT(
+        {
+            LogEverything();
+            faults.Fail(AFX_CALL_LoadLibraryA);
+            app.InitApplication();
+        },
+        ::testing::ExitedWithCode(0), expected);
+    // the library without its installation function is no better
+    EXPECT_EXIT(
+        {
+            LogEverything();
+            faults.Fail(AFX_CALL_GetProcAddress);
+            app.InitApplication();
+        },
+        ::testing::ExitedWithCode(0), expected);
+}
+
+TEST_F(GateTest, RefusedWelcomeOrLicenceDestroysTheBackdrop)
+{
+    const Answer refusals[] = { kCancel, kEscape, kCloseBox };
+    for (Answer refusal : refusals) {
+        EXPECT_EXIT(
+            {
+                LogEverything();
+                ScreenAnswers screens(refusal, kOk);
+                app.InitApplication();
+            },
+            ::testing::ExitedWithCode(0), Sequence("backdrop destroyed;"))
+            << "welcome, refusal " << refusal;
+    }
+    for (Answer refusal : refusals) {
+        EXPECT_EXIT(
+            {
+                LogEverything();
+                ScreenAnswers screens(kOk, refusal);
+                app.InitApplication();
+            },
+            ::testing::ExitedWithCode(0), Sequence("backdrop destroyed;"))
+            << "licence, refusal " << refusal;
+    }
+}
+
+TEST_F(GateTest, NoticeAnsweredWithCancelReleasesTheMutexAndEnds)
+{
+    ProductMutex other;
+    ProductWindow product("Merolin");
+    EXPECT_EXIT(
+        {
+            LogEverything({ { "NOTICE", IDCANCEL } });
+            ScreenAnswers screens(kOk, kOk);
+            app.InitApplication();
+        },
+        ::testing::ExitedWithCode(0),
+        Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) + ";release;close;backdrop up;"));
+}
+
+TEST_F(GateTest, ALaterTitleStillRunningEndsAfterTheCloseRequest)
+{
+    // list order decides, not the order in which the windows were made
+    ProductMutex other;
+    ProductWindow beta2("Merolin BETA 2");
+    ProductWindow product("Merolin");
+    EXPECT_EXIT(
+        {
+            LogEverything({ { "NOTICE", IDOK } });
+            ScreenAnswers screens(kOk, kOk);
+            app.InitApplication();
+        },
+        ::testing::ExitedWithCode(0),
+        Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) +
+                 ";post Merolin 1281 0 0;box Install Merolin 64 " + Flat(kStillRunning) +
+                 ";release;close;backdrop up;"));
+}
