@@ -89,7 +89,7 @@ BOOL CInstallerDlg::ExtractPayloadFile(UINT nResourceId, const char* pszFileName
         ReportError(FALSE, CString("Can't expand installation file ") + pszFileName);
         RemoveFile(kTempExpandedFile);
     }
-    sys::remove(kTempCompressedFile);
+    RemoveFile(kTempCompressedFile);
 
     // The old file gives way only to a freshly expanded one.
     if (!bExpanded) {
