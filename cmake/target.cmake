@@ -22,7 +22,7 @@ target_link_libraries(merolin_includes INTERFACE comctl32 shell32 ole32 uuid adv
 
 # The framework: application, windows, dialogs, strings, the two test seams.
 file(GLOB AFX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/framework/*.cpp)
-list(REMOVE_ITEM AFX_SOURCES ${CMAKE_SOURCE_DIR}/framework/winmain.cpp)
+list(REMOVE_ITEM AFX_SOURCES ${CMAKE_SOURCE_DIR}/framework/winmain.cpp ${CMAKE_SOURCE_DIR}/framework/startup.cpp)
 add_library(afx STATIC ${AFX_SOURCES})
 target_link_libraries(afx PRIVATE merolin_options PUBLIC merolin_includes)
 
@@ -35,13 +35,20 @@ list(REMOVE_ITEM MEROLIN_SOURCES ${CMAKE_SOURCE_DIR}/app/theapp.cpp)
 add_library(merolin STATIC ${MEROLIN_SOURCES})
 target_link_libraries(merolin PRIVATE merolin_options PUBLIC afx)
 
-# Linking: static, stripped, no time stamp, only system DLLs.
-set(MEROLIN_EXE_LINK_OPTIONS -static -s -mwindows -Wl,--gc-sections -Wl,--no-insert-timestamp)
+# Linking: static, stripped, no time stamp, only system DLLs, our own small entry point.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(_entry _WinMainStartup)
+else()
+  set(_entry WinMainStartup)
+endif()
+# No auto-imported data: without the runtime's start-up code nothing would fix it up.
+set(MEROLIN_EXE_LINK_OPTIONS -static -s -mwindows -nostartfiles -Wl,-e,${_entry} -Wl,--disable-auto-import
+  -Wl,--gc-sections -Wl,--no-insert-timestamp)
 
 include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)
 
 add_executable(MerolinSetup WIN32
-  ${CMAKE_SOURCE_DIR}/app/theapp.cpp ${CMAKE_SOURCE_DIR}/framework/winmain.cpp
+  ${CMAKE_SOURCE_DIR}/app/theapp.cpp ${CMAKE_SOURCE_DIR}/framework/winmain.cpp ${CMAKE_SOURCE_DIR}/framework/startup.cpp
   ${CMAKE_SOURCE_DIR}/res/installer.rc ${CMAKE_SOURCE_DIR}/res/release.rc ${MEROLIN_PAYLOAD_RC})
 target_link_libraries(MerolinSetup PRIVATE merolin merolin_options)
 target_link_options(MerolinSetup PRIVATE ${MEROLIN_EXE_LINK_OPTIONS})
