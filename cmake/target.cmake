@@ -59,6 +59,10 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/installer.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/merolin.ico;${CMAKE_SOURCE_DIR}/res/license.txt;${CMAKE_SOURCE_DIR}/res/resource.h")
 if(MEROLIN_PAYLOAD_TARGET)
   add_dependencies(MerolinSetup ${MEROLIN_PAYLOAD_TARGET})
+  add_custom_command(TARGET MerolinSetup POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:MerolinSetup> -DMSZ_DIR=${CMAKE_BINARY_DIR}/payload-msz
+            -P ${CMAKE_SOURCE_DIR}/cmake/print-size.cmake
+    VERBATIM)
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/target/CMakeLists.txt)
@@ -79,6 +83,9 @@ add_test(NAME release.imports
 add_test(NAME release.resources
   COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-resources.sh $<TARGET_FILE:MerolinSetup>)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  add_test(NAME release.size
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-size.sh $<TARGET_FILE:MerolinSetup>
+            ${CMAKE_BINARY_DIR}/payload-msz 49152)
   add_test(NAME release.reproducible
     COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-reproducible.sh
             ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/repro ${CMAKE_TOOLCHAIN_FILE})
