@@ -1,0 +1,590 @@
+// The end-to-end scenarios: a user works the installer through its windows; afterwards
+// the driver looks at drive C:, the registry and the links from the outside.
+#include "scenarios.h"
+
+#include <time.h>
+
+#include <functional>
+
+#include "checks.h"
+#include "driver.h"
+
+namespace e2e {
+
+namespace {
+
+const Env* g_env = nullptr;
+
+// The texts a user reads, letter for letter.
+const char kWelcomeText[] = "MEROLIN\r\nTest Management and administration has never been easier!\n\n"
+                            "Click \"OK\" to install Tolvane Software's\r\nMerolin  for Windows.";
+const char kSpaceStatus[] = "To install Merolin, at least\r\n500 Kb of free disk space is required.";
+const char kCompleteCaption[] = "INSTALLATION COMLETE";
+const char kCompleteText[] = "Merolin 1.31 has been successfully installed!\r\n\r\n"
+                             "Would you like to to run Merolin right now?";
+const char kDefaultDir[] = "C:\\Program Files\\Merolin";
+const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe";
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin";
+const char kVendorKey[] = "SOFTWARE\\Tolvane Software\\Merolin\\1.31";
+const char kMakerKey[] = "SOFTWARE\\Tolvane Software";
+
+// The seven files a complete installation leaves, and where the build has their originals.
+struct PayloadFile {
+    const char* name;
+    bool built; // a stand-in program of the build tree, else a data file of the sources
+};
+const PayloadFile kPayload[] = {
+    {"Merolin.exe", true},       {"Merolin.hlp", false},      {"Uninstall.exe", true},  {"Merolin.txt", false},
+    {"US-Caps_FITB.MR1", false}, {"US-Caps_MULT.MR1", false}, {"Vocab_MULT.MR1", false},
+};
+
+std::string Original(const PayloadFile& f)
+{
+    return f.built ? g_env->buildDir + "\\payload\\" + f.name : g_env->sourceDir + "\\payload\\files\\" + f.name;
+}
+
+std::string Join(const std::string& dir, const std::string& name) { return dir + "\\" + name; }
+
+// ---- steps shared by the scenarios ----
+
+void StartInstaller(Process& p) { p.Start(g_env->setupExe, "", "C:\\Setup"); }
+
+HWND Welcome(Process& p)
+{
+    HWND w = WaitWindow(p, kWelcomeTitle);
+    ExpectControlText(w, kStaticText, kWelcomeText);
+    return w;
+}
+
+HWND License(Process& p)
+{
+    HWND w = WaitWindow(p, kLicenseTitle);
+    std::string expected = ReadFile(g_env->sourceDir + "\\res\\license.txt");
+    std::string shown = ControlText(w, kLicenseEdit);
+    Check(shown == expected, "the licence shows the %u bytes of res/license.txt (it shows %u bytes)",
+          (unsigned)expected.size(), (unsigned)shown.size());
+    return w;
+}
+
+// Welcome and licence accepted.
+void PassGate(Process& p)
+{
+    Press(Welcome(p), kOkBtn);
+    Press(License(p), kOkBtn);
+}
+
+HWND InstallerDialog(Process& p, const std::string& proposedDir)
+{
+    HWND dlg = WaitWindow(p, kInstallerTitle);
+    WaitEnabled(dlg);
+    ExpectControlText(dlg, kTargetDir, proposedDir);
+    ExpectControlText(dlg, kStatus, kSpaceStatus);
+    return dlg;
+}
+
+void ExpectNoProductKeys()
+{
+    Check(!KeyExists(kAppPathsKey), "no key HKLM\\%s", kAppPathsKey);
+    Check(!KeyExists(kUninstallKey), "no key HKLM\\%s", kUninstallKey);
+    Check(!KeyExists(kMakerKey), "no key HKLM\\%s", kMakerKey);
+}
+
+void ExpectNoInstallerWindows()
+{
+    for (HWND w : TopWindows(0)) {
+        std::string t = WindowText(w);
+        bool ours = t == kWelcomeTitle || t == kLicenseTitle || t == kInstallerTitle ||
+                    (t.empty() && ClassOf(w) == "#32770");
+        Check(!ours, "window \"%s\" (class %s) is left on the screen", t.c_str(), ClassOf(w).c_str());
+    }
+}
+
+// Every directory of the path, from the first below the root to the path itself.
+std::vector<std::string> Chain(const std::string& path)
+{
+    std::vector<std::string> dirs;
+    for (size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == '\\')
+            dirs.push_back(path.substr(0, i));
+    return dirs;
+}
+
+std::string LinkPath(const std::string& folder, const std::string& title) { return folder + "\\" + title + ".lnk"; }
+
+void ExpectLink(const std::string& file, const std::string& target, const std::string& dir,
+                const std::string& description)
+{
+    if (!Check(FileExists(file), "link %s exists", file.c_str()))
+        return;
+    Link l = ReadLink(file);
+    Check(Lower(l.target) == Lower(target), "%s points at \"%s\" (expected \"%s\")", file.c_str(), l.target.c_str(),
+          target.c_str());
+    Check(l.workingDir == dir, "%s starts in \"%s\" (expected \"%s\")", file.c_str(), l.workingDir.c_str(),
+          dir.c_str());
+    Check(l.description == description, "%s is described \"%s\" (expected \"%s\")", file.c_str(),
+          l.description.c_str(), description.c_str());
+    Check(Lower(l.iconLocation) == Lower(target) || l.iconLocation.empty(),
+          "%s takes its icon from \"%s\"", file.c_str(), l.iconLocation.c_str());
+    Check(l.showCommand == SW_SHOWNORMAL, "%s shows its program normally (show command %d)", file.c_str(),
+          l.showCommand);
+}
+
+// A complete installation into dir, checked from the outside: the files by content and
+// time stamp, no temporary file, the four links, the three registry keys, and no other
+// change to drive C: than those (plus the paths the scenario names in alsoAdded).
+void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t startedAt, time_t endedAt,
+                     const std::set<std::string>& alsoAdded = {})
+{
+    Snapshot after = TakeSnapshot();
+    FILETIME stamp = ReleaseStamp();
+    Log("checking the installation in %s", dir.c_str());
+    for (const PayloadFile& f : kPayload) {
+        std::string path = Join(dir, f.name);
+        if (!Check(FileExists(path), "%s is installed", path.c_str()))
+            continue;
+        std::string want = ReadFile(Original(f));
+        std::string got = ReadFile(path);
+        Check(got == want, "%s: %u bytes, the same as its original (%u bytes)", path.c_str(), (unsigned)got.size(),
+              (unsigned)want.size());
+        ExpectStamp(path, stamp);
+    }
+    Check(!FileExists(Join(dir, "MR.MSZ")) && !FileExists(Join(dir, "MR.XXX")), "no MR.MSZ or MR.XXX in %s",
+          dir.c_str());
+
+    std::string desktop = DesktopDir();
+    std::string group = Join(ProgramsDir(), "Merolin");
+    ExpectLink(LinkPath(desktop, "Merolin"), Join(dir, "Merolin.exe"), dir, "Merolin");
+    ExpectLink(LinkPath(group, "Merolin"), Join(dir, "Merolin.exe"), dir, "Merolin");
+    ExpectLink(LinkPath(group, "Merolin Help"), Join(dir, "Merolin.hlp"), dir, "Merolin Help");
+    ExpectLink(LinkPath(group, "Uninstall Merolin"), Join(dir, "Uninstall.exe"), dir, "Uninstall Merolin");
+
+    std::string installed = RegString(kVendorKey, "");
+    bool digits = !installed.empty() && installed.find_first_not_of("0123456789") == std::string::npos &&
+                  (installed.size() == 1 || installed[0] != '0');
+    time_t t = digits ? (time_t)_strtoui64(installed.c_str(), nullptr, 10) : 0;
+    Check(digits && t >= startedAt && t <= endedAt,
+          "HKLM\\%s holds the install time \"%s\" (between %lld and %lld)", kVendorKey, installed.c_str(),
+          (long long)startedAt, (long long)endedAt);
+    std::string v;
+    v = RegString(kAppPathsKey, "");
+    Check(v == Join(dir, "Merolin.exe"), "App Paths default value \"%s\"", v.c_str());
+    v = RegString(kAppPathsKey, "Path");
+    Check(v == dir, "App Paths \"Path\" \"%s\"", v.c_str());
+    v = RegString(kUninstallKey, "DisplayName");
+    Check(v == "Merolin 1.31", "Uninstall \"DisplayName\" \"%s\"", v.c_str());
+    v = RegString(kUninstallKey, "UninstallString");
+    Check(v == Join(dir, "Uninstall.exe"), "Uninstall \"UninstallString\" \"%s\"", v.c_str());
+
+    // Everything the installation adds; what was there before may have been replaced.
+    std::set<std::string> expected = alsoAdded;
+    for (const std::string& d : Chain(dir))
+        expected.insert(d);
+    for (const PayloadFile& f : kPayload)
+        expected.insert(Join(dir, f.name));
+    for (const std::string& d : Chain(group))
+        expected.insert(d);
+    expected.insert(LinkPath(desktop, "Merolin"));
+    expected.insert(LinkPath(group, "Merolin"));
+    expected.insert(LinkPath(group, "Merolin Help"));
+    expected.insert(LinkPath(group, "Uninstall Merolin"));
+    std::set<std::string> added, replaced;
+    for (const std::string& p : expected) {
+        bool existed = false;
+        for (const auto& kv : before)
+            if (Lower(kv.first) == Lower(p))
+                existed = true;
+        (existed ? replaced : added).insert(p);
+    }
+    ExpectChanges(before, after, added, replaced);
+}
+
+// Install pressed, the completion question answered; the installer ends with 0.
+void InstallToTheEnd(Process& p, HWND dlg, int answer)
+{
+    Press(dlg, kInstall);
+    ExpectBox(p, kCompleteCaption, kCompleteText, "Yes No", answer);
+    DWORD code = p.WaitExit(30000, "after the completion question");
+    Check(code == 0, "the installer's exit code is 0 (it is %lu)", code);
+}
+
+// The Cancel button, confirmed; question and final notice as given.
+void CancelConfirmed(Process& p, HWND dlg, bool anythingDone, const std::vector<std::string>& notes)
+{
+    Press(dlg, kCancelBtn);
+    ExpectBox(p, "Cancel Install?",
+              std::string(anythingDone ? "This will abort the installation of Merolin 1.31"
+                                       : "Merolin will not be installed on your system") +
+                  "\r\nDo you wish to cancel the installation?",
+              "Yes No", IDYES);
+    for (const std::string& n : notes)
+        ExpectBox(p, "NOTE", n, "OK", IDOK);
+    ExpectBox(p, "Installation Incomplete", "Merolin was not installed on your system", "OK", IDOK);
+    DWORD code = p.WaitExit(30000, "after the cancel");
+    Check(code == 0, "the installer's exit code is 0 (it is %lu)", code);
+}
+
+// Boxes of the installer, answered with OK until either the completion question is up
+// (true) or the installer dialog is usable again with no box open (false).
+bool Settle(Process& p, HWND dlg, std::vector<Box>& seen)
+{
+    ULONGLONG end = GetTickCount64() + 120000;
+    ULONGLONG quietSince = 0;
+    for (;;) {
+        HWND box = NULL;
+        for (HWND w : TopWindows(p.Id())) {
+            std::string t = WindowText(w);
+            if (ClassOf(w) == "#32770" && t != kInstallerTitle && !t.empty())
+                box = w;
+        }
+        if (box) {
+            quietSince = 0;
+            Box b = WaitBox(p, WindowText(box));
+            if (b.caption == kCompleteCaption)
+                return true;
+            seen.push_back(b);
+            Answer(b, b.buttons == "OK" ? IDOK : IDYES);
+            continue;
+        }
+        if (!p.Running())
+            Fail("the installer ended while installing");
+        if (IsWindowVisible(dlg) && IsWindowEnabled(dlg)) {
+            if (!quietSince)
+                quietSince = GetTickCount64();
+            else if (GetTickCount64() - quietSince > 1500)
+                return false;
+        }
+        if (GetTickCount64() > end)
+            Fail("the installation neither finished nor failed");
+        Sleep(50);
+    }
+}
+
+// ---- the scenarios ----
+
+// 1 and 2: a clean installation accepted to the end; the completion question answered
+// No (nothing started) or Yes (the product starts from the target directory).
+void CleanInstall(bool runIt)
+{
+    Snapshot before = TakeSnapshot();
+    ExpectNoProductKeys();
+    time_t t0 = time(nullptr);
+    Process p;
+    StartInstaller(p);
+    PassGate(p);
+    HWND dlg = InstallerDialog(p, kDefaultDir);
+    InstallToTheEnd(p, dlg, runIt ? IDYES : IDNO);
+    time_t t1 = time(nullptr);
+
+    HWND product = NULL;
+    if (runIt) {
+        ULONGLONG end = GetTickCount64() + 30000;
+        while (!product) {
+            for (HWND w : TopWindows(0))
+                if (WindowText(w) == "Merolin")
+                    product = w;
+            if (!product && GetTickCount64() > end)
+                Fail("the product did not start: no window \"Merolin\"");
+            Sleep(50);
+        }
+        Log("window \"Merolin\" of the started product is up");
+        std::string dir = kDefaultDir;
+        ExpectControlText(product, 100,
+                          "Current directory: " + dir + "\r\nProgram: " + Join(dir, "Merolin.exe"));
+        DWORD pid = 0;
+        GetWindowThreadProcessId(product, &pid);
+        HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        PostMessageA(product, WM_CLOSE, 0, 0);
+        Check(h && WaitForSingleObject(h, 20000) == WAIT_OBJECT_0, "the product closed again");
+        if (h)
+            CloseHandle(h);
+    } else {
+        Sleep(1000); // time for anything started by mistake to show up
+        for (HWND w : TopWindows(0))
+            Check(WindowText(w) != "Merolin", "nothing was started after No");
+    }
+    ExpectInstalled(before, kDefaultDir, t0, t1);
+}
+
+// 3: refusals at the welcome (Cancel, then the close box) and at the licence: each
+// ends the installer with 0, leaves no window and writes nothing.
+void Refusals()
+{
+    Snapshot before = TakeSnapshot();
+    {
+        Log("-- Cancel at the welcome");
+        Process p;
+        StartInstaller(p);
+        Press(Welcome(p), kCancelBtn);
+        Check(p.WaitExit(20000, "after Cancel at the welcome") == 0, "exit code 0");
+        ExpectNoInstallerWindows();
+    }
+    {
+        Log("-- the welcome's close box");
+        Process p;
+        StartInstaller(p);
+        HWND w = Welcome(p);
+        PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+        Log("closed \"%s\" with its close box", kWelcomeTitle);
+        Check(p.WaitExit(20000, "after closing the welcome") == 0, "exit code 0");
+        ExpectNoInstallerWindows();
+    }
+    {
+        Log("-- Cancel at the licence");
+        Process p;
+        StartInstaller(p);
+        Press(Welcome(p), kOkBtn);
+        Press(License(p), kCancelBtn);
+        Check(p.WaitExit(20000, "after Cancel at the licence") == 0, "exit code 0");
+        ExpectNoInstallerWindows();
+    }
+    ExpectChanges(before, TakeSnapshot(), {});
+    ExpectNoProductKeys();
+}
+
+// 4: the product is running when the installer starts.
+void ProductRunning()
+{
+    MakeDirs("C:\\Setup\\StandIn");
+    std::string standin = "C:\\Setup\\StandIn\\Merolin.exe";
+    if (!CopyFileA((g_env->buildDir + "\\payload\\Merolin.exe").c_str(), standin.c_str(), FALSE))
+        Fail("cannot copy the stand-in product to %s", standin.c_str());
+    Snapshot before = TakeSnapshot();
+    Process product;
+    product.Start(standin, "", "C:\\Setup\\StandIn");
+    WaitWindow(product, "Merolin");
+
+    time_t t0 = time(nullptr);
+    Process p;
+    StartInstaller(p);
+    PassGate(p);
+    ExpectBox(p, "NOTICE",
+              "A version of Merolin is currently running\r\nand must be closed before installation can continue."
+              "\r\n\r\nThis installation program will attempt to close it,\r\nbut it may be necessary to close "
+              "Merolin manually before continuing.",
+              "OK Cancel", IDOK);
+    Check(product.WaitExit(20000, "after the close request") == 0, "the product closed on the request");
+    ExpectBox(p, "OK", "Merolin has been closed, installation can continue", "OK", IDOK);
+    HWND dlg = InstallerDialog(p, kDefaultDir);
+    InstallToTheEnd(p, dlg, IDNO);
+    ExpectInstalled(before, kDefaultDir, t0, time(nullptr));
+}
+
+// The first letter from Q on that names no drive.
+std::string MissingDrive()
+{
+    DWORD drives = GetLogicalDrives();
+    for (char c = 'Q'; c <= 'Y'; ++c)
+        if (!(drives & (1u << (c - 'A'))))
+            return std::string(1, c) + ":";
+    Fail("every drive letter from Q to Y is in use");
+}
+
+// 5: Install into a drive that does not exist, then a good directory typed and Install
+// again, to the end.
+void BadDriveThenGood()
+{
+    Snapshot before = TakeSnapshot();
+    time_t t0 = time(nullptr);
+    std::string drive = MissingDrive();
+    Process p;
+    StartInstaller(p);
+    PassGate(p);
+    HWND dlg = InstallerDialog(p, kDefaultDir);
+    Type(dlg, kTargetDir, drive + "\\Merolin");
+    Press(dlg, kInstall);
+    ExpectBox(p, "ERROR", "Can't access drive " + drive, "OK", IDOK);
+    ExpectBox(p, "ERROR", "Couldn't create installation directory!", "OK", IDOK);
+    WaitEnabled(dlg);
+    Check(IsWindowVisible(dlg) != FALSE, "the installer dialog stays open after the failure");
+    std::string good = "C:\\Apps\\Merolin";
+    Type(dlg, kTargetDir, good);
+    InstallToTheEnd(p, dlg, IDNO);
+    ExpectInstalled(before, good, t0, time(nullptr));
+}
+
+// 6: Install fails part-way because a directory stands where the help file goes; Cancel
+// rolls back: the target directory keeps only what the user had put there.
+void FailedThenCancel()
+{
+    std::string dir = "C:\\Work\\Merolin";
+    MakeDirs(Join(dir, "Merolin.hlp"));
+    Snapshot before = TakeSnapshot();
+    Process p;
+    StartInstaller(p);
+    PassGate(p);
+    HWND dlg = InstallerDialog(p, kDefaultDir);
+    Type(dlg, kTargetDir, dir);
+    Press(dlg, kInstall);
+    ExpectBox(p, "ERROR", "Can't rename installation file Merolin.hlp", "OK", IDOK);
+    ExpectBox(p, "ERROR", "Couldn't install Merolin.hlp!", "OK", IDOK);
+    WaitEnabled(dlg);
+    Check(FileExists(Join(dir, "Merolin.exe")), "the program file was installed before the failure");
+    CancelConfirmed(p, dlg, true, {"Unable to remove directory " + dir});
+
+    std::vector<std::string> left = ListDir(dir);
+    std::string names;
+    for (const auto& n : left)
+        names += " " + n;
+    Check(left.size() == 1 && left[0] == "Merolin.hlp" && DirExists(Join(dir, "Merolin.hlp")),
+          "%s holds only the user's directory Merolin.hlp (it holds:%s)", dir.c_str(), names.c_str());
+    ExpectChanges(before, TakeSnapshot(), {});
+    ExpectNoProductKeys();
+}
+
+// 7: a reinstallation over an installation registered at a directory of its own.
+void Reinstall()
+{
+    std::string dir = "C:\\Apps\\Tolvane Merolin 1.2";
+    MakeDirs(Join(dir, "Results"));
+    const char* oldFiles[] = {"Merolin.exe", "Merolin.hlp", "Merolin.txt", "Uninstall.exe"};
+    for (const char* f : oldFiles)
+        WriteFile(Join(dir, f), std::string("old ") + f + " of Merolin 1.2\r\n");
+    const std::pair<const char*, const char*> userFiles[] = {
+        {"notes.txt", "my notes\r\n"},
+        {"My Tests.MR1", "a test of my own\r\n"},
+        {"Results\\week1.MR1", "results of week 1\r\n"},
+    };
+    for (const auto& u : userFiles)
+        WriteFile(Join(dir, u.first), u.second);
+    PutRegString(kAppPathsKey, "", Join(dir, "Merolin.exe"));
+    PutRegString(kAppPathsKey, "Path", dir);
+    PutRegString(kUninstallKey, "DisplayName", "Merolin 1.2");
+    PutRegString(kUninstallKey, "UninstallString", Join(dir, "Uninstall.exe"));
+    PutRegString("SOFTWARE\\Tolvane Software\\Merolin\\1.2", "", "1000000000");
+    std::string group = Join(ProgramsDir(), "Merolin");
+    MakeDirs(group);
+    for (const char* t : {"Merolin", "Merolin Help", "Uninstall Merolin"})
+        WriteFile(LinkPath(group, t), "old link\r\n");
+    Snapshot before = TakeSnapshot();
+
+    time_t t0 = time(nullptr);
+    Process p;
+    StartInstaller(p);
+    PassGate(p);
+    ExpectBox(p, "Note",
+              "This will overwrite any previous installation:\r\n\r\nAre you sure you want to continue installing "
+              "Merolin?",
+              "Yes No", IDYES);
+    HWND dlg = InstallerDialog(p, dir);
+    for (const char* f : oldFiles)
+        Check(!FileExists(Join(dir, f)), "the old %s is gone before Install", f);
+    for (const char* t : {"Merolin", "Merolin Help", "Uninstall Merolin"})
+        Check(!FileExists(LinkPath(group, t)), "the old link \"%s\" is gone before Install", t);
+    InstallToTheEnd(p, dlg, IDNO);
+    ExpectInstalled(before, dir, t0, time(nullptr));
+    for (const auto& u : userFiles)
+        Check(FileExists(Join(dir, u.first)) && ReadFile(Join(dir, u.first)) == u.second,
+              "the user's %s is untouched", u.first);
+}
+
+// 8: a directory typed by the user that is long (length given): Install ends either in
+// a complete installation or in clear failure messages; after a failure, Cancel leaves
+// nothing of the product and no stray file anywhere on C:.
+void LongDirectory(const std::string& dir)
+{
+    Log("directory of %u characters: %s", (unsigned)dir.size(), dir.c_str());
+    Snapshot before = TakeSnapshot();
+    time_t t0 = time(nullptr);
+    Process p;
+    StartInstaller(p);
+    PassGate(p);
+    HWND dlg = InstallerDialog(p, kDefaultDir);
+    Type(dlg, kTargetDir, dir);
+    Press(dlg, kInstall);
+    std::vector<Box> boxes;
+    if (Settle(p, dlg, boxes)) {
+        Check(boxes.empty(), "a complete installation without any error box (%u seen)", (unsigned)boxes.size());
+        Answer(WaitBox(p, kCompleteCaption), IDNO);
+        Check(p.WaitExit(30000, "after the completion question") == 0, "exit code 0");
+        ExpectInstalled(before, dir, t0, time(nullptr));
+        return;
+    }
+    // A failure: the messages end with the fatal one of a stage, each a text of its own.
+    static const char* const kFatal[] = {
+        "Couldn't create installation directory!", "Couldn't install Merolin.exe!", "Couldn't install Merolin.hlp!",
+        "Couldn't install Uninstall.exe!", "Couldn't install Merolin.txt!",
+        "Couldn't create start menu program shortcut!", "Couldn't create start menu help shortcut!",
+        "Couldn't create start menu uninstall shortcut!"};
+    if (!Check(!boxes.empty(), "the failed installation said why"))
+        return;
+    bool fatalLast = false;
+    for (const char* f : kFatal)
+        fatalLast = fatalLast || boxes.back().text == f;
+    Check(fatalLast && boxes.back().caption == "ERROR", "the last message is a stage's failure: \"%s\"",
+          boxes.back().text.c_str());
+    for (const Box& b : boxes)
+        Check(!b.text.empty() && b.caption == "ERROR", "message \"%s\": \"%s\"", b.caption.c_str(),
+              Show(b.text).c_str());
+    Check(!FileExists(Join(dir, "MR.MSZ")) && !FileExists(Join(dir, "MR.XXX")),
+          "no temporary file MR.MSZ or MR.XXX after the failure");
+
+    // Cancel: the question, any notes about directories, the final notice.
+    Press(dlg, kCancelBtn);
+    Box q = WaitBox(p, "Cancel Install?");
+    Check(q.buttons == "Yes No", "the cancel question asks Yes or No");
+    Answer(q, IDYES);
+    for (;;) {
+        Box b;
+        HWND note = NULL;
+        ULONGLONG end = GetTickCount64() + 30000;
+        while (!note) {
+            for (HWND w : TopWindows(p.Id())) {
+                std::string t = WindowText(w);
+                if (t == "NOTE" || t == "Installation Incomplete")
+                    note = w;
+            }
+            if (!note && (!p.Running() || GetTickCount64() > end))
+                Fail("no \"Installation Incomplete\" notice after the cancel");
+            if (!note)
+                Sleep(50);
+        }
+        b = WaitBox(p, WindowText(note));
+        Answer(b, IDOK);
+        if (b.caption == "Installation Incomplete")
+            break;
+    }
+    Check(p.WaitExit(30000, "after the cancel") == 0, "exit code 0");
+
+    // Nothing of the product anywhere. Directories of the typed path that the failed
+    // attempt made may stay; anything in them shows up as a new file or directory.
+    Snapshot after = TakeSnapshot();
+    std::set<std::string> mayStay;
+    for (const std::string& d : Chain(dir))
+        if (after.count(d) && !before.count(d))
+            mayStay.insert(d);
+    Log("%u directories of the typed path are left", (unsigned)mayStay.size());
+    ExpectChanges(before, after, mayStay);
+    ExpectNoProductKeys();
+}
+
+std::string Padded(std::string head, size_t length, char fill)
+{
+    while (head.size() < length)
+        head += fill;
+    return head;
+}
+
+} // namespace
+
+std::vector<Scenario> Scenarios()
+{
+    return {
+        {"clean_install", [] { CleanInstall(false); }},
+        {"run_after_install", [] { CleanInstall(true); }},
+        {"refusals", Refusals},
+        {"product_running", ProductRunning},
+        {"bad_drive_then_good", BadDriveThenGood},
+        {"failed_then_cancel", FailedThenCancel},
+        {"reinstall_custom_path", Reinstall},
+        {"long_dir_120", [] { LongDirectory(Padded("C:\\Merolin long directory ", 120, 'x')); }},
+        {"long_dir_270",
+         [] {
+             LongDirectory(Padded("C:\\Merolin very long directory ", 103, 'a') + "\\" +
+                           Padded("second level ", 100, 'b') + "\\" + Padded("third level ", 66, 'c'));
+         }},
+    };
+}
+
+void SetEnv(const Env& env) { g_env = &env; }
+
+} // namespace e2e
