@@ -42,8 +42,10 @@ std::vector<std::string> ListDir(const std::string& dir); // names, without "." 
 // time, turned into UTC with the offset from UTC in force now.
 FILETIME ReleaseStamp();
 std::string ShowTime(const FILETIME& ft);
-// The file's creation, last-access and last-write times all equal the stamp.
-void ExpectStamp(const std::string& path, const FILETIME& stamp);
+// The file's creation, last-access and last-write times all equal the stamp (the last
+// access not, for a program that has been run since). Reading a file's contents moves
+// its last-access time: check the stamp first.
+void ExpectStamp(const std::string& path, const FILETIME& stamp, bool accessMayChange = false);
 
 // ---- registry (HKEY_LOCAL_MACHINE) ----
 
