@@ -67,6 +67,17 @@ void DumpWindows(DWORD pid)
         Log("  window %s%s", Describe(w).c_str(), IsWindowEnabled(w) ? "" : " (disabled)");
 }
 
+// On a timeout: what else is on the screen (a crash dialog, a product window...).
+void DumpOtherWindows(DWORD pid)
+{
+    for (HWND w : TopWindows(0)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != pid)
+            Log("  window of process %lu: %s", owner, Describe(w).c_str());
+    }
+}
+
 HWND FindTop(DWORD pid, const std::string& title, bool box)
 {
     for (HWND w : TopWindows(pid))
@@ -166,6 +177,7 @@ DWORD Process::WaitExit(DWORD timeoutMs, const char* what)
     if (WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) {
         Log("%s still running after %lu ms; its windows:", m_name.c_str(), timeoutMs);
         DumpWindows(m_pid);
+        DumpOtherWindows(m_pid);
         Fail("%s: %s did not end", what, m_name.c_str());
     }
     DWORD code = 0;
@@ -259,6 +271,7 @@ HWND WaitWindow(Process& p, const std::string& title, DWORD timeoutMs)
         if (GetTickCount64() > end) {
             Log("no window \"%s\" after %lu ms; windows of %s:", Show(title).c_str(), timeoutMs, p.Name().c_str());
             DumpWindows(p.Id());
+            DumpOtherWindows(p.Id());
             Fail("window \"%s\" did not appear", Show(title).c_str());
         }
         Sleep(50);
@@ -298,6 +311,7 @@ Box WaitBox(Process& p, const std::string& caption, DWORD timeoutMs)
         if (GetTickCount64() > end) {
             Log("no box \"%s\" after %lu ms; windows of %s:", Show(caption).c_str(), timeoutMs, p.Name().c_str());
             DumpWindows(p.Id());
+            DumpOtherWindows(p.Id());
             Fail("box \"%s\" did not appear", Show(caption).c_str());
         }
         Sleep(50);

@@ -123,8 +123,8 @@ void ExpectLink(const std::string& file, const std::string& target, const std::s
           dir.c_str());
     Check(l.description == description, "%s is described \"%s\" (expected \"%s\")", file.c_str(),
           l.description.c_str(), description.c_str());
-    Check(Lower(l.iconLocation) == Lower(target) || l.iconLocation.empty(),
-          "%s takes its icon from \"%s\"", file.c_str(), l.iconLocation.c_str());
+    Check(Lower(l.iconLocation) == Lower(target), "%s takes its icon from \"%s\"", file.c_str(),
+          l.iconLocation.c_str());
     Check(l.showCommand == SW_SHOWNORMAL, "%s shows its program normally (show command %d)", file.c_str(),
           l.showCommand);
 }
