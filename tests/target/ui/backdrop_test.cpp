@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
         return std::to_string(info.param.cx) + "x" + std::to_string(info.param.cy);
     });
 
-TEST(Backdrop, ColoursOfTheWindowAndItsTwoTextControls)
+TEST(Backdrop, ColoursAndBothLinesStayLegible)
 {
     CBackdropDlg dlg;
     ASSERT_TRUE(dlg.Create(IDD_BACKDROP));
@@ -178,6 +178,13 @@ TEST(Backdrop, ColoursOfTheWindowAndItsTwoTextControls)
     };
     EXPECT_EQ(::GetPixel(hScreen, 5, 5), RGB(0, 0, 0x88));
     // the company name is drawn in its band above the tagline, the tagline below it
+    EXPECT_GT(whiteInBand(company.top, tagline.top), 50);
+    EXPECT_GT(whiteInBand(tagline.top, tagline.top + 40), 50);
+    // the company control repainting on its own (a window moved off it) must not
+    // paint over the tagline, which lies inside its rectangle
+    HWND hCompany = ::GetDlgItem(dlg.m_hWnd, IDC_COMPANY);
+    ::RedrawWindow(hCompany, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    PumpMessages(200);
     EXPECT_GT(whiteInBand(company.top, tagline.top), 50);
     EXPECT_GT(whiteInBand(tagline.top, tagline.top + 40), 50);
     ::ReleaseDC(dlg.m_hWnd, hScreen);

@@ -312,3 +312,81 @@ TEST_F(InstallerDlgTest, TypingUpdatesTheTargetDirectoryOnEveryKeystroke)
     EXPECT_STREQ(g_strInstallDir, "C:\\Program Files\\Merolin");
     dlg.DestroyWindow();
 }
+
+// ---- a previous installation and the overwrite question
+
+namespace {
+const char kOverwrite[] =
+    "This will overwrite any previous installation:\r\n\r\nAre you sure you want to continue installing Merolin?";
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe";
+
+std::string g_log;
+void Log(const std::string& s)
+{
+    g_log += s + ";";
+    fprintf(stderr, "RUN{%s}\n", g_log.c_str());
+    fflush(stderr);
+}
+std::string Flat(const std::string& s)
+{
+    std::string r;
+    for (char c : s)
+        r += c == '\r' ? std::string("<CR>") : c == '\n' ? std::string("<LF>") : std::string(1, c);
+    return r;
+}
+int LogAndSayNo(HWND hOwner, const char* text, const char* caption, UINT type)
+{
+    Log(std::string("box ") + caption + " " + std::to_string(type) + (hOwner ? " owned" : "") +
+        (hOwner && ::IsWindowVisible(hOwner) ? " shown" : "") + " " + Flat(text));
+    return IDNO;
+}
+void LogKeyAtExit() { Log(RegKeyExists(kAppPaths) ? "key kept" : "key removed"); }
+std::string Escaped(const std::string& s)
+{
+    std::string r;
+    for (char c : s) {
+        if (strchr("\\^$.*+?()[]{}|-!\"#%&',/:;<=>@_`~", c))
+            r += '\\';
+        r += c;
+    }
+    return r;
+}
+} // namespace
+
+TEST_F(InstallerDlgTest, PreviousInstallationRemovedAfterYes)
+{
+    ScratchDir previous(CurrentTestName());
+    RegPutString(kAppPaths, "Path", previous.Path());
+    ScriptedBoxes boxes;
+    boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
+    CInstallerDlg dlg;
+    std::string dir, status;
+    INT_PTR r = RunModal(dlg, [&](HWND h) {
+        dir = CWnd::FromHandle(h)->GetDlgItemText(IDC_TARGET_DIR);
+        status = CWnd::FromHandle(h)->GetDlgItemText(IDC_STATUS);
+        PressEscape(h);
+    });
+    EXPECT_EQ(r, IDCANCEL);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_NE(boxes.Seen()[0].hOwner, nullptr);
+    EXPECT_EQ(dir, previous.Path());  // the previous installation's folder is proposed
+    EXPECT_EQ(status, "To install Merolin, at least\r\n500 Kb of free disk space is required.");
+    EXPECT_FALSE(RegKeyExists(kAppPaths));  // the check ran again, in remove mode
+    RemoveProductKeys();
+}
+
+TEST_F(InstallerDlgTest, PreviousInstallationKeptAndProcessEndedAfterNo)
+{
+    ScratchDir previous(CurrentTestName());
+    RegPutString(kAppPaths, "Path", previous.Path());
+    EXPECT_EXIT(
+        {
+            AfxSetMessageBoxHandler(LogAndSayNo);
+            atexit(LogKeyAtExit);
+            CInstallerDlg dlg;
+            dlg.DoModal();
+        },
+        ::testing::ExitedWithCode(0),
+        Escaped("RUN{box Note 52 owned " + Flat(kOverwrite) + ";key kept;}"));
+    RemoveProductKeys();
+}
