@@ -448,3 +448,41 @@ TEST_F(GateTest, ALaterTitleStillRunningEndsAfterTheCloseRequest)
                  ";post Merolin 1281 0 0;box Install Merolin 64 " + Flat(kStillRunning) +
                  ";release;close;backdrop up;"));
 }
+
+// ---- with the stand-in product: a real running copy that holds the mutex and closes
+// when asked
+
+TEST_F(GateTest, ARunningStandInIsAskedToCloseAndCloses)
+{
+    const char* host = getenv("MEROLIN_STANDIN_EXE");
+    if (!host || !*host)
+        GTEST_SKIP() << "no stand-in product in this build";
+    std::string exe = std::string("Z:") + host;
+    for (char& c : exe)
+        if (c == '/')
+            c = '\\';
+    std::string cmd = "\"" + exe + "\" /beta 3";
+    STARTUPINFOA si = { sizeof si };
+    PROCESS_INFORMATION pi;
+    ASSERT_TRUE(::CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) << exe;
+    ::CloseHandle(pi.hThread);
+    HWND hProduct = NULL;
+    for (int i = 0; i < 400 && !hProduct; ++i) {
+        hProduct = ::FindWindowA(NULL, "Merolin BETA 3");
+        ::Sleep(50);
+    }
+    ASSERT_NE(hProduct, nullptr);
+
+    ScriptedBoxes boxes;
+    boxes.Expect("NOTICE", kNotice, 0x31, IDOK).Expect("OK", kClosed, 0, IDOK);
+    ScreenAnswers screens(kOk, kOk);
+    EXPECT_TRUE(app.InitApplication());
+    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;post Merolin BETA 3 1281 0 0;release;close;");
+    DWORD code = 259;
+    if (::WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(pi.hProcess, &code);
+    else
+        ::TerminateProcess(pi.hProcess, 99);
+    ::CloseHandle(pi.hProcess);
+    EXPECT_EQ(code, 0u);  // the product closed on the request
+}
