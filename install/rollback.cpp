@@ -86,11 +86,16 @@ void CInstallerDlg::OnCancelInstall()
             DeleteInstalledFile(file.pszFileName);
     }
 
-    // The installation directories themselves (never their parents).
+    // The installation directories themselves (never their parents). A payload file
+    // that failed half-way may have left the extraction's temporary files behind;
+    // they are the installer's own and go first.
     if (g_bDirCreated) {
         for (CInstallSites::Site* pSite = m_installSites.First(); pSite; pSite = pSite->pNext) {
-            if (pSite->nDone & CInstallSites::kDirectory)
-                RemoveInstallDirectory(pSite->strDir);
+            if (!(pSite->nDone & CInstallSites::kDirectory))
+                continue;
+            sys::remove(pSite->strDir + "\\" + kTempCompressedFile);
+            sys::remove(pSite->strDir + "\\" + kTempExpandedFile);
+            RemoveInstallDirectory(pSite->strDir);
         }
     }
 

@@ -1,0 +1,372 @@
+// OnCancelInstall: the question, the rollback of what the progress flags record,
+// and the end of the dialog. Each fatal stage of the install sequence is made to
+// fail, checked, and then cancelled. The rollback never deletes anything the
+// install did not write.
+#include "flow_fixture.h"
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+using testing::UnorderedElementsAre;
+using testing::UnorderedElementsAreArray;
+
+namespace {
+
+class CancelTest : public FlowTest {
+protected:
+    // Cancel with Yes at the question; the rollback's own boxes are expected by the caller.
+    void ConfirmCancel()
+    {
+        dlg.OnCancelInstall();
+        EXPECT_EQ("Stand by:\r\nAborting installation...", Status());
+        EXPECT_FALSE(DialogOpen());
+        EXPECT_TRUE(dlg.m_bCancelPending);
+    }
+};
+
+// One fatal stage: how it is made to fail, what the user sees, and what is left
+// after the failure and after the cancel that follows it.
+struct FatalStage {
+    const char* name;
+    AfxCallId call;
+    int nth;
+    std::vector<std::pair<std::string, UINT>> boxes;  // text and type, caption "ERROR" unless a question
+    std::vector<int> flags;
+    const char* status;
+    int requiredFilesLeft;    // rows of the payload in place after the failure (-1: no directory)
+    bool samples;             // the three sample files are there
+    bool desktopLink;
+    int groupLinks;           // program-group links made before the failure (-1: no folder)
+    bool note;                // the rollback cannot remove the target directory
+};
+
+const char kDirectoryStatus[] = "Installing:\r\nCreating installation directory...";
+const char kFilesStatus[] = "Installing:\r\nInstalling application files...";
+const char kGroupStatus[] = "Installing:\r\nInstalling Start Menu shortcuts...";
+const char kCorrupted[] = "Setup file appears to be corrupted!";
+const char kNoLink[] = "Can't create Program Files link";
+
+const FatalStage kFatalStages[] = {
+    { "DriveRefused", AFX_CALL__chdrive, 1,
+      { { "Can't access drive C:", MB_ICONINFORMATION }, { "Couldn't create installation directory!", MB_ICONSTOP } },
+      { 0, 0, 0, 0, 0, 0, 0 }, kDirectoryStatus, -1, false, false, -1, false },
+    { "FreeSpaceQuestionDeclined", AFX_CALL_LoadLibraryA, 1,
+      { { "?Cannot determine the amount of free space on drive C:\r\nDo you want to procede with the installation anyway?",
+          MB_YESNO | MB_ICONQUESTION },
+        { "Couldn't create installation directory!", MB_ICONSTOP } },
+      { 0, 0, 0, 0, 0, 0, 0 }, kDirectoryStatus, -1, false, false, -1, false },
+    { "ProgramFile", AFX_CALL_FindResourceA, 1,
+      { { kCorrupted, MB_ICONINFORMATION }, { "Couldn't install Merolin.exe!", MB_ICONSTOP } },
+      { 1, 0, 0, 0, 0, 0, 0 }, kFilesStatus, 0, false, false, -1, false },
+    { "HelpFile", AFX_CALL_FindResourceA, 2,
+      { { kCorrupted, MB_ICONINFORMATION }, { "Couldn't install Merolin.hlp!", MB_ICONSTOP } },
+      { 1, 1, 0, 0, 0, 0, 0 }, kFilesStatus, 1, false, false, -1, false },
+    { "Uninstaller", AFX_CALL_FindResourceA, 3,
+      { { kCorrupted, MB_ICONINFORMATION }, { "Couldn't install Uninstall.exe!", MB_ICONSTOP } },
+      { 1, 1, 1, 0, 0, 0, 0 }, kFilesStatus, 2, false, false, -1, false },
+    { "Readme", AFX_CALL_FindResourceA, 4,
+      { { kCorrupted, MB_ICONINFORMATION }, { "Couldn't install Merolin.txt!", MB_ICONSTOP } },
+      { 1, 1, 1, 1, 0, 0, 0 }, kFilesStatus, 3, false, false, -1, false },
+    { "WindowsDirectory", AFX_CALL_GetWindowsDirectoryA, 1,
+      { { "Can't access Windows directory!", MB_ICONSTOP } },
+      { 1, 1, 1, 1, 1, 0, 0 }, kFilesStatus, 4, true, false, -1, true },
+    { "ProgramLink", AFX_CALL_CoCreateInstance, 2,
+      { { kNoLink, MB_ICONINFORMATION }, { "Couldn't create start menu program shortcut!", MB_ICONSTOP } },
+      { 1, 1, 1, 1, 1, 0, 0 }, kGroupStatus, 4, true, true, 0, true },
+    { "HelpLink", AFX_CALL_CoCreateInstance, 3,
+      { { kNoLink, MB_ICONINFORMATION }, { "Couldn't create start menu help shortcut!", MB_ICONSTOP } },
+      { 1, 1, 1, 1, 1, 0, 0 }, kGroupStatus, 4, true, true, 1, true },
+    { "UninstallLink", AFX_CALL_CoCreateInstance, 4,
+      { { kNoLink, MB_ICONINFORMATION }, { "Couldn't create start menu uninstall shortcut!", MB_ICONSTOP } },
+      { 1, 1, 1, 1, 1, 0, 0 }, kGroupStatus, 4, true, true, 2, true },
+};
+
+class FatalStageTest : public CancelTest, public testing::WithParamInterface<FatalStage> {};
+
+TEST_P(FatalStageTest, StopsWithItsFlagsAndCancelUndoesThem)
+{
+    const FatalStage& stage = GetParam();
+    {
+        PlatformFaults faults;
+        faults.Fail(stage.call, stage.nth);
+        for (const auto& box : stage.boxes) {
+            if (box.first[0] == '?')
+                boxes.Expect("WARNING", box.first.substr(1), box.second, IDNO);
+            else
+                boxes.Expect("ERROR", box.first, box.second, IDOK);
+        }
+        dlg.OnInstall();
+        EXPECT_TRUE(faults.Fired());
+    }
+
+    // The failure: the dialog stays open with the stage's status and flags.
+    ASSERT_TRUE(DialogOpen());
+    EXPECT_EQ(stage.flags, ProgressFlags());
+    EXPECT_EQ(stage.status, Status());
+    EXPECT_FALSE(dlg.m_bCancelPending);
+    std::vector<std::string> files;
+    for (int i = 0; i < stage.requiredFilesLeft; ++i)
+        files.push_back(kRequiredFiles[i]);
+    if (stage.samples)
+        files.insert(files.end(), kSampleFiles, kSampleFiles + 3);
+    EXPECT_EQ(stage.requiredFilesLeft >= 0, DirExists(target));
+    EXPECT_THAT(TargetFiles(), UnorderedElementsAreArray(files));
+    EXPECT_EQ(stage.desktopLink, DesktopLinkExists());
+    std::vector<std::string> links(kGroupLinks, kGroupLinks + std::max(stage.groupLinks, 0));
+    EXPECT_EQ(stage.groupLinks >= 0, DirExists(group));
+    EXPECT_THAT(GroupFiles(), UnorderedElementsAreArray(links));
+    EXPECT_FALSE(AnyProductKey());
+
+    // The cancel: program files and the directory go; samples, the desktop link and
+    // the links made before the failure stay.
+    const bool anyFlag = stage.flags[0] != 0;
+    ExpectCancelQuestion(anyFlag, IDYES);
+    if (stage.note)
+        ExpectNote(target);
+    ExpectIncomplete();
+    ConfirmCancel();
+
+    std::vector<std::string> samples;
+    if (stage.samples)
+        samples.assign(kSampleFiles, kSampleFiles + 3);
+    EXPECT_EQ(stage.note, DirExists(target));
+    EXPECT_THAT(TargetFiles(), UnorderedElementsAreArray(samples));
+    if (stage.requiredFilesLeft >= 0)
+        EXPECT_TRUE(DirExists(*scratch / "Apps")) << "the parent directory stays";
+    EXPECT_EQ(stage.desktopLink, DesktopLinkExists());
+    EXPECT_EQ(stage.groupLinks >= 0, DirExists(group));
+    EXPECT_THAT(GroupFiles(), UnorderedElementsAreArray(links));
+    EXPECT_EQ(stage.flags, ProgressFlags()) << "the rollback never changes the flags";
+}
+
+INSTANTIATE_TEST_SUITE_P(Stages, FatalStageTest, testing::ValuesIn(kFatalStages),
+                         [](const testing::TestParamInfo<FatalStage>& info) { return std::string(info.param.name); });
+
+TEST_F(CancelTest, BeforeAnyInstallDeletesNothing)
+{
+    // Product-named files of the user's own in the proposed directory stay.
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, target.c_str(), NULL));
+    for (const char* name : kRequiredFiles)
+        WriteWholeFile(target + "\\" + name, "mine");
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
+    WriteWholeFile(group + "\\Merolin.lnk", "mine");
+    RegPutString(kAppPathsKey, "Path", target);
+    StatusRecorder status(dlg.m_hWnd);
+
+    ExpectCancelQuestion(false, IDYES);
+    ExpectIncomplete();
+    ConfirmCancel();
+
+    EXPECT_THAT(status.Texts(), ElementsAre("Stand by:\r\nAborting installation..."));
+    EXPECT_EQ(4u, TargetFiles().size());
+    EXPECT_EQ("mine", ReadWholeFile(target + "\\Merolin.exe"));
+    EXPECT_TRUE(FileExists(group + "\\Merolin.lnk"));
+    EXPECT_EQ(target, RegString(kAppPathsKey, "Path"));
+    for (const SeenBox& box : boxes.Seen())
+        EXPECT_EQ(dlg.m_hWnd, box.hOwner) << box.text;
+}
+
+// No at the question: nothing changes, and Install then runs to its completion.
+TEST_F(CancelTest, RefusedCancelLeavesEverythingAndInstallCompletes)
+{
+    {
+        PlatformFaults faults;
+        faults.Fail(AFX_CALL_FindResourceA, 4);
+        ExpectReport(kCorrupted);
+        ExpectFatal("Couldn't install Merolin.txt!");
+        dlg.OnInstall();
+    }
+    const std::vector<int> flags = ProgressFlags();
+    const std::vector<std::string> files = TargetFiles();
+    ASSERT_EQ(3u, files.size());
+
+    StatusRecorder status(dlg.m_hWnd);
+    ExpectCancelQuestion(true, IDNO);
+    dlg.OnCancelInstall();
+
+    EXPECT_FALSE(dlg.m_bCancelPending);
+    EXPECT_TRUE(DialogOpen());
+    EXPECT_THAT(status.Texts(), IsEmpty());
+    EXPECT_EQ(flags, ProgressFlags());
+    EXPECT_EQ(files, TargetFiles());
+
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_EQ(7u, TargetFiles().size());
+    EXPECT_EQ(target, RegString(kAppPathsKey, "Path"));
+}
+
+// A target directory that held a file of the user's before the install keeps it;
+// the rollback says it cannot remove the directory. The program link made before
+// the failure at the help link stays.
+TEST_F(CancelTest, DirectoryThatIsNotEmptyGivesANote)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, target.c_str(), NULL));
+    WriteWholeFile(target + "\\notes.txt", "mine");
+    {
+        PlatformFaults faults;
+        faults.Fail(AFX_CALL_CoCreateInstance, 3);
+        ExpectReport(kNoLink);
+        ExpectFatal("Couldn't create start menu help shortcut!");
+        dlg.OnInstall();
+    }
+    ExpectCancelQuestion(true, IDYES);
+    ExpectNote(target);
+    ExpectIncomplete();
+    ConfirmCancel();
+
+    std::vector<std::string> left(kSampleFiles, kSampleFiles + 3);
+    left.push_back("notes.txt");
+    EXPECT_THAT(TargetFiles(), UnorderedElementsAreArray(left));
+    EXPECT_EQ("mine", ReadWholeFile(target + "\\notes.txt"));
+    EXPECT_THAT(GroupFiles(), ElementsAre("Merolin.lnk"));
+}
+
+// Everything flagged: after a complete install (on this modeless dialog the
+// handler can still be run) the rollback undoes every stage. The vendor's version
+// key goes, the vendor key itself stays; the desktop link and the samples stay.
+TEST_F(CancelTest, RollbackOfEveryStage)
+{
+    RegPutString("SOFTWARE\\Tolvane Software\\Merolin\\1.20", "", "older");
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    ASSERT_EQ((std::vector<int>{ 1, 1, 1, 1, 1, 1, 1 }), ProgressFlags());
+    ASSERT_TRUE(RegKeyExists(kVendorVersionKey));
+
+    ExpectCancelQuestion(true, IDYES);
+    ExpectNote(target);
+    ExpectIncomplete();
+    ConfirmCancel();
+
+    EXPECT_FALSE(DirExists(group)) << "the empty program group is removed";
+    EXPECT_TRUE(DirExists(*scratch / "Programs"));
+    EXPECT_THAT(TargetFiles(), UnorderedElementsAreArray(kSampleFiles));
+    EXPECT_TRUE(DesktopLinkExists());
+    EXPECT_FALSE(RegKeyExists(kVendorVersionKey));
+    EXPECT_TRUE(RegKeyExists(kVendorKey));
+    EXPECT_TRUE(RegKeyExists("SOFTWARE\\Tolvane Software\\Merolin\\1.20"));
+    EXPECT_FALSE(RegKeyExists(kAppPathsKey));
+    EXPECT_FALSE(RegKeyExists(kUninstallKey));
+    EXPECT_TRUE(RegKeyExists(kAppPathsParentKey));
+    EXPECT_TRUE(RegKeyExists(kUninstallParentKey));
+}
+
+// A program group that holds other programs' entries (as the fixed default
+// "C:\Windows\Start Menu\Programs" does) loses only the product's links and stays,
+// with the "NOTE" box.
+TEST_F(CancelTest, SharedProgramGroupFolderIsNotRemoved)
+{
+    std::string programs = *scratch / "Start Menu\\Programs";
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, programs.c_str(), NULL));
+    WriteWholeFile(programs + "\\Other.lnk", "other");
+    g_strStartMenuDir = programs.c_str();
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    ASSERT_EQ(4u, ListDir(programs).size());
+
+    ExpectCancelQuestion(true, IDYES);
+    ExpectNote(programs);
+    ExpectNote(target);
+    ExpectIncomplete();
+    ConfirmCancel();
+    EXPECT_THAT(ListDir(programs), ElementsAre("Other.lnk"));
+}
+
+// Two failed installs into two directories, then a third directory typed into the
+// field: the rollback cleans exactly the files each install wrote, where it wrote
+// them. A product-named file of the user's that an install never replaced stays,
+// and so does everything in the directory shown when Cancel is pressed.
+TEST_F(CancelTest, NeverDeletesWhatTheInstallDidNotWrite)
+{
+    const std::string first = target;
+    const std::string second = *scratch / "Second";
+    const std::string shown = *scratch / "Shown";
+    for (const std::string& dir : { second, shown }) {
+        ASSERT_EQ(0, SHCreateDirectoryExA(NULL, dir.c_str(), NULL));
+        for (const char* name : kRequiredFiles)
+            WriteWholeFile(dir + "\\" + name, "mine");
+    }
+    {
+        PlatformFaults faults;
+        faults.Fail(AFX_CALL_FindResourceA, 4);  // first: fails at Merolin.txt
+        ExpectReport(kCorrupted);
+        ExpectFatal("Couldn't install Merolin.txt!");
+        dlg.OnInstall();
+
+        TypeTarget(second);
+        faults.Fail(AFX_CALL_FindResourceA, 2);  // second: fails at Merolin.hlp
+        ExpectReport(kCorrupted);
+        ExpectFatal("Couldn't install Merolin.hlp!");
+        dlg.OnInstall();
+    }
+    ASSERT_EQ("MZ", ReadWholeFile(second + "\\Merolin.exe").substr(0, 2)) << "the second install replaced it";
+    ASSERT_EQ("mine", ReadWholeFile(second + "\\Merolin.hlp"));
+    TypeTarget(shown);
+
+    ExpectCancelQuestion(true, IDYES);
+    ExpectNote(second);
+    ExpectIncomplete();
+    ConfirmCancel();
+
+    EXPECT_FALSE(DirExists(first));
+    EXPECT_THAT(ListDir(second), UnorderedElementsAre("Merolin.hlp", "Uninstall.exe", "Merolin.txt"));
+    for (const char* name : { "Merolin.hlp", "Uninstall.exe", "Merolin.txt" })
+        EXPECT_EQ("mine", ReadWholeFile(second + "\\" + name)) << name;
+    EXPECT_THAT(ListDir(shown), UnorderedElementsAreArray(kRequiredFiles));
+    for (const char* name : kRequiredFiles)
+        EXPECT_EQ("mine", ReadWholeFile(shown + "\\" + name)) << name;
+}
+
+// A payload file that fails half-way leaves the extraction's temporary file in the
+// target directory; the rollback removes it with the directory.
+TEST_F(CancelTest, TemporaryFilesOfAFailedExtractionGoWithTheDirectory)
+{
+    struct Case { AfxCallId call; const char* report; const char* left; };
+    for (const Case& c : { Case{ AFX_CALL_fwrite, "Insufficient space, or disk error", "MR.MSZ" },
+                           Case{ AFX_CALL_rename, "Can't rename installation file Merolin.exe", "MR.XXX" } }) {
+        SCOPED_TRACE(c.left);
+        ResetProgressFlags();
+        {
+            PlatformFaults faults;
+            faults.Fail(c.call, 1);
+            ExpectReport(c.report);
+            ExpectFatal("Couldn't install Merolin.exe!");
+            dlg.OnInstall();
+        }
+        ASSERT_THAT(TargetFiles(), ElementsAre(c.left));
+        ExpectCancelQuestion(true, IDYES);
+        ExpectIncomplete();
+        ConfirmCancel();
+        EXPECT_FALSE(DirExists(target));
+        ::ShowWindow(dlg.m_hWnd, SW_SHOW);  // the same dialog serves the second case
+        dlg.m_bCancelPending = FALSE;
+    }
+}
+
+// The same directory typed in another letter case is one directory: it is removed
+// once, without a "NOTE" box for the second spelling.
+TEST_F(CancelTest, SameDirectoryInAnotherCaseIsCleanedOnce)
+{
+    {
+        PlatformFaults faults;
+        faults.Fail(AFX_CALL_FindResourceA, 2);
+        ExpectReport(kCorrupted);
+        ExpectFatal("Couldn't install Merolin.hlp!");
+        dlg.OnInstall();
+        std::string upper = target;
+        for (char& c : upper)
+            c = (char)toupper((unsigned char)c);
+        TypeTarget(upper);
+        faults.Fail(AFX_CALL_FindResourceA, 3);
+        ExpectReport(kCorrupted);
+        ExpectFatal("Couldn't install Uninstall.exe!");
+        dlg.OnInstall();
+    }
+    ASSERT_EQ(2u, TargetFiles().size());
+    ExpectCancelQuestion(true, IDYES);
+    ExpectIncomplete();
+    ConfirmCancel();
+    EXPECT_FALSE(DirExists(target));
+}
+
+} // namespace

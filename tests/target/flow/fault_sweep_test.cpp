@@ -1,0 +1,225 @@
+// The fault sweep: a whole install (the dialog's opening included) is run again and
+// again with the N-th platform call failing, N = 1, 2, ..., until a run completes
+// without the fault firing. After each run that leaves the dialog open, Cancel is
+// pressed. Every run must end without a crash and leave a state the installer can
+// answer for:
+//   - a run that did not complete showed at least one box;
+//   - a run that completed installed every required file and the program group;
+//   - after the Cancel, what is left of the product is only what the rollback
+//     leaves on purpose: the sample files, the desktop link, parent directories,
+//     program-group links made before a failure at the help or uninstall link, and
+//     a target directory that is not empty (or was never recorded as made);
+//   - nothing changed outside the target directory, the program group, the desktop
+//     and the product's registry keys.
+#include "flow_fixture.h"
+#include <algorithm>
+#include <map>
+#include <set>
+#include <stdio.h>
+
+namespace {
+
+int g_comInits;  // successful CoInitialize calls of the dialogs, given back after each run
+
+HRESULT WINAPI CountingCoInitialize(LPVOID p)
+{
+    HRESULT hr = ::CoInitialize(p);
+    if (SUCCEEDED(hr))
+        ++g_comInits;
+    return hr;
+}
+
+bool Contains(const std::vector<std::string>& names, const std::string& name)
+{
+    for (const std::string& n : names)
+        if (lstrcmpiA(n.c_str(), name.c_str()) == 0)
+            return true;
+    return false;
+}
+
+// The listing of dir without the entries below the given top-level names.
+std::vector<std::string> TreeWithout(const std::string& dir, const std::set<std::string>& skipped)
+{
+    std::vector<std::string> out;
+    for (const std::string& entry : ListTree(dir)) {
+        std::string top = entry.substr(0, entry.find('\\'));
+        if (!skipped.count(top))
+            out.push_back(entry);
+    }
+    return out;
+}
+
+struct Surroundings {
+    std::vector<std::string> base, root, programFiles, desktop;
+};
+
+class FaultSweepTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProgressFlags();
+        RemoveProductKeys();
+        scratch.reset(new ScratchDir("FaultSweep"));
+        target = *scratch / "Apps\\Merolin";
+        group = *scratch / "Programs\\Merolin";
+        desktopLink = DesktopDir() + "\\Merolin.lnk";
+        ::DeleteFileA(desktopLink.c_str());
+        // Product-named files beside the installation that must never be touched.
+        ASSERT_TRUE(::CreateDirectoryA((*scratch / "Keep").c_str(), NULL));
+        for (const char* name : kRequiredFiles)
+            WriteWholeFile(*scratch / "Keep\\" + name, "mine");
+        WriteWholeFile(*scratch / "Merolin.exe", "mine");
+        before = Look();
+    }
+    void TearDown() override
+    {
+        Clean();
+        scratch.reset();
+    }
+
+    Surroundings Look() const
+    {
+        Surroundings s;
+        s.base = TreeWithout(scratch->Path(), { "Apps", "Programs" });
+        s.root = ListDir("C:");
+        s.programFiles = ListTree("C:\\Program Files");
+        s.desktop = ListDir(DesktopDir());
+        s.desktop.erase(std::remove(s.desktop.begin(), s.desktop.end(), "Merolin.lnk"), s.desktop.end());
+        return s;
+    }
+    void Clean()
+    {
+        // Whatever a run made in the scratch directory goes, not only the installation.
+        ::SetCurrentDirectoryA(scratch->Path().c_str());
+        for (const std::string& name : ListDir(scratch->Path()))
+            if (name != "Keep" && name != "Merolin.exe")
+                RemoveTree(*scratch / name);
+        ::DeleteFileA(desktopLink.c_str());
+        RemoveProductKeys();
+        ResetProgressFlags();
+    }
+
+    std::unique_ptr<ScratchDir> scratch;
+    std::string target, group, desktopLink;
+    Surroundings before;
+};
+
+TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
+{
+    std::map<std::string, int> faultsByCall;
+    int injected = 0, completedWithFault = 0, cancelled = 0, endedOpening = 0;
+    long callsOfACleanRun = 0;
+    for (long n = 1;; ++n) {
+        Clean();
+        SCOPED_TRACE("run with call " + std::to_string(n) + " failing");
+        bool fired = false, opened = false, completed = false;
+        std::string failed;
+        std::vector<ShellExecuteCall> started;
+        ScriptedBoxes boxes;
+        boxes.AnswerAnyWith(IDYES);  // Yes to the free-space warning and to Cancel; OK elsewhere
+        CInstallerDlg dlg;
+        {
+            PlatformFaults faults;
+            RecordShellExecute(faults, &started);
+            faults.Forward().CoInitialize = &CountingCoInitialize;
+            faults.FailNthOfAll(n);
+            ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
+            // A modeless dialog ended inside its opening is shown all the same; the
+            // opening ends only when COM cannot be started, and says so.
+            opened = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
+            for (const SeenBox& box : boxes.Seen())
+                if (box.text == "Can't initialize Component Object Module - aborting installation")
+                    opened = false;
+            if (opened) {
+                g_strStartMenuDir = group.c_str();
+                ::SetDlgItemTextA(dlg.m_hWnd, IDC_TARGET_DIR, target.c_str());
+                dlg.OnInstall();
+                completed = !::IsWindowVisible(dlg.m_hWnd);
+            }
+            fired = faults.Fired();
+            failed = faults.LastFailed();
+            if (!fired)
+                callsOfACleanRun = faults.Total();
+        }
+        SCOPED_TRACE("failed call: " + failed);
+        if (fired) {
+            ++injected;
+            ++faultsByCall[failed];
+        }
+        const std::vector<int> flags = ProgressFlags();
+
+        if (!opened) {
+            ++endedOpening;
+            EXPECT_FALSE(boxes.Seen().empty()) << "the dialog ended at its opening without a word";
+            EXPECT_FALSE(DirExists(*scratch / "Apps"));
+        } else if (completed) {
+            completedWithFault += fired;
+            ASSERT_FALSE(boxes.Seen().empty());
+            EXPECT_EQ("INSTALLATION COMLETE", boxes.Seen().back().caption);
+            for (int row = 0; row < 4; ++row) {
+                std::string path = target + "\\" + kPayloadTable[row].pszFileName;
+                EXPECT_EQ(PayloadLength(kPayloadTable[row].nResourceId), ReadWholeFile(path).size()) << path;
+            }
+            for (const char* link : kGroupLinks)
+                EXPECT_TRUE(FileExists(group + "\\" + link)) << link;
+            EXPECT_EQ(std::vector<int>(7, 1), flags);
+            EXPECT_EQ(failed == "ShellExecuteA" && fired ? 0u : 1u, started.size());
+        } else {
+            EXPECT_FALSE(boxes.Seen().empty()) << "an install stopped without a word";
+            EXPECT_TRUE(started.empty());
+            ++cancelled;
+            dlg.OnCancelInstall();
+            EXPECT_FALSE(::IsWindowVisible(dlg.m_hWnd)) << "the cancel ended the dialog";
+            EXPECT_EQ("Installation Incomplete", boxes.Seen().back().caption);
+            EXPECT_EQ(flags, ProgressFlags());
+
+            // Only the samples may stay in the target directory; an empty one is gone
+            // unless the directory stage never recorded it.
+            if (DirExists(target)) {
+                std::vector<std::string> left = ListDir(target);
+                for (const std::string& name : left)
+                    EXPECT_TRUE(Contains(std::vector<std::string>(kSampleFiles, kSampleFiles + 3), name))
+                        << "left in the target directory: " << name;
+                EXPECT_TRUE(!left.empty() || !flags[0]) << "an empty target directory stayed";
+            }
+            // Program group: only links made before a failure at the help or uninstall link.
+            if (DirExists(group)) {
+                for (const std::string& name : ListDir(group))
+                    EXPECT_TRUE(!flags[5] && (name == kGroupLinks[0] || name == kGroupLinks[1]))
+                        << "left in the program group: " << name;
+            }
+            EXPECT_FALSE(RegKeyExists(kVendorVersionKey));
+            EXPECT_FALSE(RegKeyExists(kAppPathsKey));
+            EXPECT_FALSE(RegKeyExists(kUninstallKey));
+        }
+
+        const Surroundings after = Look();
+        EXPECT_EQ(before.base, after.base) << "something changed beside the installation";
+        EXPECT_EQ(before.root, after.root);
+        EXPECT_EQ(before.programFiles, after.programFiles);
+        EXPECT_EQ(before.desktop, after.desktop);
+
+        if (dlg.m_hWnd)
+            dlg.DestroyWindow();
+        for (; g_comInits > 0; --g_comInits)
+            ::CoUninitialize();
+        if (testing::Test::HasFatalFailure())
+            return;
+        if (!fired) {
+            EXPECT_TRUE(completed) << "the run without a fault did not complete";
+            break;
+        }
+        ASSERT_LT(n, 5000) << "the sweep does not end";
+    }
+
+    std::string byCall;
+    for (const auto& entry : faultsByCall)
+        byCall += " " + entry.first + "=" + std::to_string(entry.second);
+    printf("fault sweep: %d faults injected over %ld platform calls of a clean run; %d runs cancelled, "
+           "%d completed despite the fault, %d ended at the dialog's opening\nfaults by call:%s\n",
+           injected, callsOfACleanRun, cancelled, completedWithFault, endedOpening, byCall.c_str());
+    RecordProperty("faults_injected", injected);
+    EXPECT_GT(injected, 100);
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+// Shared fixture of the install-flow tests: the installer dialog made modeless from
+// the real template, with the real payload resources, a target directory and a
+// program group below C:\scratch, a scripted answerer for the boxes and a clean
+// registry. The progress flags are process globals: every test starts at 0.
+#pragma once
+#include "boxes.h"
+#include "faults.h"
+#include "installer_dlg.h"
+#include "manifest.h"
+#include "resource.h"
+#include "testenv.h"
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+extern const char* const kRequiredFiles[4];  // in payload order
+extern const char* const kSampleFiles[3];
+extern const char* const kGroupLinks[3];     // program-group link files, in creation order
+extern const char kCompletionText[];
+extern const char kAbortQuestion[];          // flags set
+extern const char kNothingQuestion[];        // no flag set
+extern const char kIncompleteText[];
+
+void ResetProgressFlags();
+std::vector<int> ProgressFlags();  // the seven, in the order they are set
+// The folder the desktop link goes to (as the shortcut operation finds it).
+std::string DesktopDir();
+// The expanded length that a payload resource of this program announces.
+DWORD PayloadLength(UINT nResourceId);
+// Every file below dir, as paths relative to it (directories end in "\").
+std::vector<std::string> ListTree(const std::string& dir);
+
+// Records every text put into the status line, in order.
+class StatusRecorder {
+public:
+    explicit StatusRecorder(HWND hDlg);
+    ~StatusRecorder();
+    const std::vector<std::string>& Texts() const { return m_texts; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l);
+    HWND m_hStatus;
+    WNDPROC m_previous;
+    std::vector<std::string> m_texts;
+};
+
+// What ShellExecuteA was asked to do (faked through the call table).
+struct ShellExecuteCall {
+    HWND hOwner;
+    std::string verb, file, parameters, directory;
+    bool hasParameters;
+    int show;
+};
+// Points Forward().ShellExecuteA of faults at a recorder that starts nothing.
+void RecordShellExecute(PlatformFaults& faults, std::vector<ShellExecuteCall>* calls);
+
+class FlowTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Types a directory into the target field (the dialog's own change handler
+    // copies it into m_strTargetDir).
+    void TypeTarget(const std::string& dir);
+    // The boxes of the sequence and the rollback.
+    void ExpectFatal(const std::string& text) { boxes.Expect("ERROR", text, MB_ICONSTOP, IDOK); }
+    void ExpectReport(const std::string& text) { boxes.Expect("ERROR", text, MB_ICONINFORMATION, IDOK); }
+    void ExpectCompletion(int answer) { boxes.Expect("INSTALLATION COMLETE", kCompletionText, MB_YESNO | MB_ICONQUESTION, answer); }
+    void ExpectCancelQuestion(bool anyFlag, int answer)
+    {
+        boxes.Expect("Cancel Install?", anyFlag ? kAbortQuestion : kNothingQuestion, MB_YESNO | MB_ICONQUESTION, answer);
+    }
+    void ExpectNote(const std::string& dir)
+    {
+        boxes.Expect("NOTE", "Unable to remove directory " + dir, MB_ICONINFORMATION, IDOK);
+    }
+    void ExpectIncomplete() { boxes.Expect("Installation Incomplete", kIncompleteText, MB_ICONINFORMATION, IDOK); }
+
+    bool DialogOpen() const { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); }
+    std::string Status() const { return std::string(dlg.GetDlgItemText(IDC_STATUS)); }
+    std::vector<std::string> TargetFiles() const { return ListDir(target); }
+    std::vector<std::string> GroupFiles() const { return ListDir(group); }
+    bool DesktopLinkExists() const { return FileExists(DesktopDir() + "\\Merolin.lnk"); }
+    bool AnyProductKey() const;
+
+    ScriptedBoxes boxes;  // declared first: it also answers boxes of the dialog's opening
+    std::unique_ptr<ScratchDir> scratch;
+    std::string target;   // scratch\Apps\Merolin (not there yet)
+    std::string group;    // scratch\Programs\Merolin (not there yet)
+    CInstallerDlg dlg;
+};

@@ -1,0 +1,250 @@
+// OnInstall: a whole installation, the status line stage by stage, the completion
+// question and the start of the product, the stages that may fail and go on, and a
+// retry after a failure. The fatal stages, each followed by Cancel, are in
+// cancel_test.cpp.
+#include "flow_fixture.h"
+
+using testing::ElementsAre;
+using testing::ElementsAreArray;
+using testing::IsEmpty;
+using testing::UnorderedElementsAre;
+using testing::UnorderedElementsAreArray;
+
+namespace {
+
+const std::vector<int> kAllFlags = { 1, 1, 1, 1, 1, 1, 1 };
+
+class InstallTest : public FlowTest {
+protected:
+    // Every payload file in the target directory, with the length its resource announces.
+    void ExpectAllFiles(bool samples = true)
+    {
+        std::vector<std::string> expected(kRequiredFiles, kRequiredFiles + 4);
+        if (samples)
+            expected.insert(expected.end(), kSampleFiles, kSampleFiles + 3);
+        EXPECT_THAT(TargetFiles(), UnorderedElementsAreArray(expected));
+        for (int row = 0; row < kPayloadFileCount; ++row) {
+            std::string path = target + "\\" + kPayloadTable[row].pszFileName;
+            if (FileExists(path))
+                EXPECT_EQ(PayloadLength(kPayloadTable[row].nResourceId), ReadWholeFile(path).size()) << path;
+        }
+        EXPECT_EQ("MZ", ReadWholeFile(target + "\\Merolin.exe").substr(0, 2));
+    }
+    void ExpectRegistered()
+    {
+        EXPECT_EQ(target, RegString(kAppPathsKey, "Path"));
+        EXPECT_EQ(target + "\\Merolin.exe", RegString(kAppPathsKey, ""));
+        EXPECT_EQ(target + "\\Uninstall.exe", RegString(kUninstallKey, "UninstallString"));
+        EXPECT_TRUE(RegKeyExists(kVendorVersionKey));
+    }
+};
+
+TEST_F(InstallTest, CompleteInstallAsksToStartAndEndsOnNo)
+{
+    PlatformFaults faults;
+    std::vector<ShellExecuteCall> started;
+    RecordShellExecute(faults, &started);
+    StatusRecorder status(dlg.m_hWnd);
+    ExpectCompletion(IDNO);
+
+    dlg.OnInstall();
+
+    EXPECT_THAT(status.Texts(), ElementsAre("Installing:\r\nCreating installation directory...",
+                                            "Installing:\r\nInstalling application files...",
+                                            "Installing:\r\nInstalling DeskTop shortcut...",
+                                            "Installing:\r\nInstalling Start Menu shortcuts...",
+                                            "Installing:\r\nUpdating system registry...",
+                                            "Installation complete:\r\nMerolin installed successfuly"));
+    EXPECT_EQ(kAllFlags, ProgressFlags());
+    ExpectAllFiles();
+    EXPECT_THAT(GroupFiles(), UnorderedElementsAreArray(kGroupLinks));
+    EXPECT_TRUE(DesktopLinkExists());
+    ExpectRegistered();
+    ASSERT_EQ(1u, boxes.Seen().size());
+    EXPECT_EQ(dlg.m_hWnd, boxes.Seen()[0].hOwner);
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_THAT(started, IsEmpty());
+    EXPECT_EQ(0, faults.Count(AFX_CALL_ShellExecuteA));
+}
+
+TEST_F(InstallTest, CompletionYesStartsTheProgramInTheTargetDirectory)
+{
+    PlatformFaults faults;
+    std::vector<ShellExecuteCall> started;
+    RecordShellExecute(faults, &started);
+    ExpectCompletion(IDYES);
+
+    dlg.OnInstall();
+
+    ASSERT_EQ(1u, started.size());
+    EXPECT_EQ(NULL, started[0].hOwner);
+    EXPECT_EQ("open", started[0].verb);
+    EXPECT_EQ(target + "\\Merolin.exe", started[0].file);
+    EXPECT_FALSE(started[0].hasParameters);
+    EXPECT_EQ(target, started[0].directory);
+    EXPECT_EQ(SW_SHOWNORMAL, started[0].show);
+    EXPECT_TRUE(FileExists(started[0].file));
+    EXPECT_FALSE(DialogOpen());
+}
+
+// A product that cannot be started is not reported; the dialog ends as usual.
+TEST_F(InstallTest, ProductThatCannotStartIsNotReported)
+{
+    PlatformFaults faults;
+    faults.Fail(AFX_CALL_ShellExecuteA);
+    ExpectCompletion(IDYES);
+    dlg.OnInstall();
+    EXPECT_EQ(1, faults.Count(AFX_CALL_ShellExecuteA));
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_EQ(1u, boxes.Seen().size());
+}
+
+// The program path is as long as the directory makes it; nothing is cut or
+// overrun. The directory calls are faked so that a directory beyond the system's
+// path limit can be "entered" (the files then go to the current directory).
+int __cdecl Succeed(int) { return 0; }
+int __cdecl SucceedPath(const char*) { return 0; }
+
+TEST_F(InstallTest, CompletionStartsProgramFromAVeryLongDirectory)
+{
+    std::string cwd = *scratch / "files";
+    ASSERT_TRUE(::CreateDirectoryA(cwd.c_str(), NULL));
+    ASSERT_TRUE(::SetCurrentDirectoryA(cwd.c_str()));
+    std::string longDir = "C:\\scratch\\" + std::string(150, 'd') + "\\" + std::string(150, 'e') + "\\Merolin";
+    ASSERT_GT(longDir.size(), 300u);
+    RemoveTree(group);
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
+    TypeTarget(longDir);
+
+    PlatformFaults faults;
+    faults.Forward()._chdrive = &Succeed;
+    faults.Forward()._chdir = &SucceedPath;
+    faults.Forward()._mkdir = &SucceedPath;
+    std::vector<ShellExecuteCall> started;
+    RecordShellExecute(faults, &started);
+    ExpectCompletion(IDYES);
+
+    dlg.OnInstall();
+
+    ASSERT_EQ(1u, started.size());
+    EXPECT_EQ(longDir + "\\Merolin.exe", started[0].file);
+    EXPECT_EQ(longDir, started[0].directory);
+    EXPECT_EQ(longDir, RegString(kAppPathsKey, "Path"));
+    EXPECT_TRUE(FileExists(cwd + "\\Merolin.exe"));
+    EXPECT_EQ(kAllFlags, ProgressFlags());
+}
+
+TEST_F(InstallTest, PendingCancelSkipsTheCompletion)
+{
+    PlatformFaults faults;
+    std::vector<ShellExecuteCall> started;
+    RecordShellExecute(faults, &started);
+    dlg.m_bCancelPending = TRUE;
+
+    dlg.OnInstall();  // no box is expected
+
+    EXPECT_EQ(kAllFlags, ProgressFlags());
+    EXPECT_EQ("Installing:\r\nUpdating system registry...", Status());
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_THAT(started, IsEmpty());
+    ExpectAllFiles();
+}
+
+TEST_F(InstallTest, ExistingDirectoryIsAcceptedAndKeepsItsFiles)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, target.c_str(), NULL));
+    WriteWholeFile(target + "\\notes.txt", "mine");
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    EXPECT_EQ(1, g_bDirCreated);
+    EXPECT_EQ("mine", ReadWholeFile(target + "\\notes.txt"));
+    EXPECT_EQ(8u, TargetFiles().size());
+}
+
+// Each sample file that fails shows the operation's report and its own box; the
+// others are still installed, and the install carries on to completion.
+class SampleFailureTest : public InstallTest, public testing::WithParamInterface<int> {};
+
+TEST_P(SampleFailureTest, ShowsItsBoxAndGoesOn)
+{
+    const int sample = GetParam();
+    PlatformFaults faults;
+    faults.Fail(AFX_CALL_FindResourceA, 5 + sample);  // payload rows 5 to 7
+    ExpectReport("Setup file appears to be corrupted!");
+    const char* const messages[] = { "Couldn't install first sample test file!", "Couldn't install second sample test file!",
+                                     "Couldn't install third sample test file!" };
+    boxes.Expect("ERROR", messages[sample], MB_ICONSTOP, IDOK);
+    ExpectCompletion(IDNO);
+
+    dlg.OnInstall();
+
+    EXPECT_EQ(kAllFlags, ProgressFlags());
+    EXPECT_FALSE(FileExists(target + "\\" + kSampleFiles[sample]));
+    EXPECT_EQ(6u, TargetFiles().size());
+    EXPECT_EQ(7, faults.Count(AFX_CALL_FindResourceA));
+    EXPECT_THAT(GroupFiles(), UnorderedElementsAreArray(kGroupLinks));
+    ExpectRegistered();
+    EXPECT_FALSE(DialogOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, SampleFailureTest, testing::Values(0, 1, 2));
+
+TEST_F(InstallTest, AllSampleFilesFailingStillCompletes)
+{
+    PlatformFaults faults;
+    faults.Fail(AFX_CALL_FindResourceA, 5, 3);
+    for (const char* text : { "Couldn't install first sample test file!", "Couldn't install second sample test file!",
+                              "Couldn't install third sample test file!" }) {
+        ExpectReport("Setup file appears to be corrupted!");
+        ExpectFatal(text);
+    }
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    EXPECT_EQ(kAllFlags, ProgressFlags());
+    ExpectAllFiles(false);
+}
+
+// The desktop link reports its own failure only; the program group follows.
+TEST_F(InstallTest, DesktopShortcutFailureGoesOn)
+{
+    PlatformFaults faults;
+    faults.Fail(AFX_CALL_CoCreateInstance, 1);
+    StatusRecorder status(dlg.m_hWnd);
+    ExpectReport("Can't create Program Files link");
+    ExpectCompletion(IDNO);
+
+    dlg.OnInstall();
+
+    EXPECT_FALSE(DesktopLinkExists());
+    EXPECT_THAT(GroupFiles(), UnorderedElementsAreArray(kGroupLinks));
+    EXPECT_EQ(kAllFlags, ProgressFlags());
+    EXPECT_EQ(6u, status.Texts().size());
+    EXPECT_FALSE(DialogOpen());
+}
+
+// A second press of Install after a failure runs every stage again; the flags of
+// the first run stay set.
+TEST_F(InstallTest, RetryAfterAFailureCompletes)
+{
+    PlatformFaults faults;
+    faults.Fail(AFX_CALL_FindResourceA, 4);  // Merolin.txt
+    ExpectReport("Setup file appears to be corrupted!");
+    ExpectFatal("Couldn't install Merolin.txt!");
+    dlg.OnInstall();
+    ASSERT_TRUE(DialogOpen());
+    EXPECT_EQ((std::vector<int>{ 1, 1, 1, 1, 0, 0, 0 }), ProgressFlags());
+    EXPECT_EQ("Installing:\r\nInstalling application files...", Status());
+
+    StatusRecorder status(dlg.m_hWnd);
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+
+    EXPECT_EQ("Installing:\r\nCreating installation directory...", status.Texts().at(0));
+    EXPECT_EQ(11, faults.Count(AFX_CALL_FindResourceA));  // 4 + all 7 again
+    EXPECT_EQ(kAllFlags, ProgressFlags());
+    ExpectAllFiles();
+    ExpectRegistered();
+    EXPECT_FALSE(DialogOpen());
+}
+
+} // namespace

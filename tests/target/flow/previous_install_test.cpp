@@ -1,0 +1,291 @@
+// DetectPreviousInstall and DeleteMatchingFiles: each of the five probes alone,
+// the previous directory becoming the proposal, what remove mode deletes and what
+// it leaves, long paths, and the overwrite question of the dialog's opening.
+#include "flow_fixture.h"
+#include "msgbox.h"
+#include <stdio.h>
+
+using testing::ElementsAre;
+using testing::UnorderedElementsAre;
+
+namespace {
+
+class PreviousInstallTest : public FlowTest {
+protected:
+    void SetUp() override
+    {
+        FlowTest::SetUp();
+        g_strInstallDir = target.c_str();
+        g_strStartMenuDir = group.c_str();
+        old = *scratch / "Old\\Merolin";
+    }
+    // Closes the fixture's dialog and gives COM back, so that another dialog can
+    // open on the system as the test has prepared it.
+    void CloseFixtureDialog()
+    {
+        dlg.DestroyWindow();
+        ::CoUninitialize();
+    }
+    std::string EditText() const { return std::string(dlg.GetDlgItemText(IDC_TARGET_DIR)); }
+    std::string old;  // a previous installation's directory
+};
+
+TEST_F(PreviousInstallTest, CleanSystemFindsNothingInEitherMode)
+{
+    EXPECT_FALSE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_FALSE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_EQ(target, std::string(dlg.m_strTargetDir));
+    EXPECT_EQ(target, std::string(g_strInstallDir));
+    EXPECT_EQ(target, EditText());
+    EXPECT_FALSE(DirExists(target));
+    EXPECT_FALSE(DirExists(group));
+    EXPECT_FALSE(AnyProductKey());
+    EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// Each key alone is an installation; remove mode deletes it with everything below
+// it and nothing beside it.
+struct KeyCase {
+    const char* name;
+    const char* create;   // made with one value
+    const char* probed;   // what the probe opens and remove mode deletes
+    const char* sibling;  // a neighbour that must stay
+};
+const KeyCase kKeyCases[] = {
+    { "AppPaths", kAppPathsKey, kAppPathsKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin2.exe" },
+    { "Uninstall", kUninstallKey, kUninstallKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin2" },
+    { "Vendor", "SOFTWARE\\Tolvane Software\\Merolin\\1.31\\Deeper", kVendorKey, "SOFTWARE\\Tolvane Software\\Other" },
+};
+
+class KeyProbeTest : public PreviousInstallTest, public testing::WithParamInterface<KeyCase> {};
+
+TEST_P(KeyProbeTest, KeyAloneIsFoundAndRemoveModeDeletesIt)
+{
+    const KeyCase& key = GetParam();
+    RegPutString(key.create, "Data", "1");
+    RegPutString(key.sibling, "Data", "1");
+
+    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_TRUE(RegKeyExists(key.create)) << "detect mode only looks";
+    EXPECT_EQ(target, std::string(dlg.m_strTargetDir)) << "no Path, no new proposal";
+
+    EXPECT_TRUE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_FALSE(RegKeyExists(key.probed));
+    EXPECT_TRUE(RegKeyExists(key.sibling));
+    EXPECT_FALSE(dlg.DetectPreviousInstall(FALSE));
+    RegRemoveTree(key.sibling);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyProbeTest, testing::ValuesIn(kKeyCases),
+                         [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+
+// An existing directory counts even when empty: its search lists ".".
+TEST_F(PreviousInstallTest, EmptyInstallDirectoryAloneIsFound)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, target.c_str(), NULL));
+    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_TRUE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_TRUE(DirExists(target)) << "the directory itself stays";
+}
+
+TEST_F(PreviousInstallTest, EmptyProgramGroupAloneIsFound)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
+    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_TRUE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_TRUE(DirExists(group));
+}
+
+// A recorded "Path" becomes the proposal, the new install directory and the field,
+// and it is there, not in the default directory, that remove mode deletes.
+TEST_F(PreviousInstallTest, RecordedPathBecomesTheProposal)
+{
+    for (const std::string& dir : { old, target }) {
+        ASSERT_EQ(0, SHCreateDirectoryExA(NULL, dir.c_str(), NULL));
+        WriteWholeFile(dir + "\\Merolin.exe", "x");
+    }
+    RegPutString(kAppPathsKey, "Path", old);
+
+    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_EQ(old, std::string(g_strInstallDir));
+    EXPECT_EQ(old, std::string(dlg.m_strTargetDir));
+    EXPECT_EQ(old, EditText());
+    EXPECT_TRUE(FileExists(old + "\\Merolin.exe"));
+
+    TypeTarget(target);  // the user's edit is replaced again by the remove pass
+    EXPECT_TRUE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_EQ(old, std::string(dlg.m_strTargetDir));
+    EXPECT_FALSE(FileExists(old + "\\Merolin.exe"));
+    EXPECT_TRUE(FileExists(target + "\\Merolin.exe"));
+}
+
+// Remove mode takes the program files ("Merolin.*", "Uninstall.exe") and the three
+// program-group links; every other file, every subdirectory and both folders stay.
+TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\Merolin.d").c_str(), NULL));
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\sub").c_str(), NULL));
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
+    for (const char* name : { "Merolin.exe", "Merolin.hlp", "Merolin.txt", "Merolin.ini", "Uninstall.exe",
+                              "US-Caps_FITB.MR1", "readme.txt", "MerolinData.txt", "Uninstall.exe.bak",
+                              "Merolin.d\\Merolin.exe", "sub\\Uninstall.exe" })
+        WriteWholeFile(old + "\\" + name, "x");
+    for (const char* name : { "Merolin.lnk", "Merolin Help.lnk", "Uninstall Merolin.lnk", "Other.lnk" })
+        WriteWholeFile(group + "\\" + name, "x");
+    ::SetFileAttributesA((old + "\\Merolin.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    RegPutString(kAppPathsKey, "Path", old);
+    RegPutString(kUninstallKey, "DisplayName", "Merolin 1.31");
+    RegPutString(kVendorVersionKey, "", "1040000000");
+    RegPutString("SOFTWARE\\Tolvane Software\\Other", "", "x");
+    const std::vector<std::string> before = ListTree(old);
+
+    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_EQ(before, ListTree(old)) << "detect mode deletes nothing";
+    EXPECT_EQ(4u, GroupFiles().size());
+
+    EXPECT_TRUE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_THAT(ListTree(old), UnorderedElementsAre("Merolin.d\\", "Merolin.d\\Merolin.exe", "sub\\",
+                                                    "sub\\Uninstall.exe", "US-Caps_FITB.MR1", "readme.txt",
+                                                    "MerolinData.txt", "Uninstall.exe.bak", "Merolin.txt"))
+        << "a read-only file cannot be deleted and stays";
+    EXPECT_THAT(GroupFiles(), ElementsAre("Other.lnk"));
+    EXPECT_FALSE(RegKeyExists(kAppPathsKey));
+    EXPECT_FALSE(RegKeyExists(kUninstallKey));
+    EXPECT_FALSE(RegKeyExists(kVendorKey));
+    EXPECT_TRUE(RegKeyExists("SOFTWARE\\Tolvane Software\\Other"));
+    EXPECT_EQ(old, std::string(dlg.m_strTargetDir));
+    EXPECT_TRUE(boxes.Seen().empty()) << "nothing is reported";
+    ::SetFileAttributesA((old + "\\Merolin.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A "Path" that does not fit the 260-byte buffer is not read; the key still counts.
+TEST_F(PreviousInstallTest, PathTooLongForTheBufferIsNotRead)
+{
+    RegPutString(kAppPathsKey, "Path", "C:\\" + std::string(300, 'p'));
+    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_EQ(target, std::string(dlg.m_strTargetDir));
+    EXPECT_EQ(target, std::string(g_strInstallDir));
+}
+
+// A string value need not end in a NUL: one that fills the buffer is taken up to
+// the length the registry reports, never beyond it.
+size_t g_valueLength;
+LONG WINAPI UnterminatedPath(HKEY, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
+{
+    if (lstrcmpA(name, "Path") != 0 || !data || !size || *size < g_valueLength)
+        return ERROR_MORE_DATA;
+    memset(data, 'Z', *size);  // what lies behind the value in the buffer
+    std::string value = "C:\\" + std::string(g_valueLength - 3, 'v');
+    memcpy(data, value.data(), g_valueLength);
+    *size = (DWORD)g_valueLength;
+    if (type)
+        *type = REG_SZ;
+    return ERROR_SUCCESS;
+}
+
+TEST_F(PreviousInstallTest, PathWithoutTerminatorStaysWithinTheBuffer)
+{
+    RegPutString(kAppPathsKey, "", "x");
+    PlatformFaults faults;
+    faults.Forward().RegQueryValueExA = &UnterminatedPath;
+    for (size_t length : { 20u, 259u, 260u }) {
+        g_valueLength = length;
+        EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
+        EXPECT_EQ("C:\\" + std::string(length - 3, 'v'), std::string(dlg.m_strTargetDir)) << length;
+    }
+}
+
+// Directories too long for the system's search find nothing and delete nothing.
+TEST_F(PreviousInstallTest, VeryLongDirectoriesFindNothing)
+{
+    g_strInstallDir = ("C:\\scratch\\" + std::string(300, 'l')).c_str();
+    g_strStartMenuDir = ("C:\\scratch\\" + std::string(400, 'g')).c_str();
+    EXPECT_FALSE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_FALSE(dlg.DetectPreviousInstall(TRUE));
+    DeleteMatchingFiles(("C:\\scratch\\" + std::string(1000, 'm')).c_str(), "Merolin.*");
+}
+
+TEST_F(PreviousInstallTest, DeleteMatchingFilesSkipsDirectoriesAndOtherNames)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\Merolin.cfg").c_str(), NULL));
+    for (const char* name : { "Merolin.a", "Merolin.b", "Merolin_old.c", "xMerolin.c" })
+        WriteWholeFile(old + "\\" + name, "x");
+    DeleteMatchingFiles(old.c_str(), "Merolin.*");
+    EXPECT_THAT(ListDir(old), UnorderedElementsAre("Merolin.cfg", "xMerolin.c", "Merolin_old.c"));
+    DeleteMatchingFiles((old + "\\missing").c_str(), "*.*");
+    EXPECT_EQ(3u, ListDir(old).size());
+}
+
+// The dialog's opening: No at the overwrite question ends the process with code 0
+// before the dialog is shown, and nothing is removed. The child process logs the
+// boxes and, at its exit, what is still there.
+std::string g_deathDir;
+int LoggingBoxes(HWND owner, const char* text, const char* caption, UINT type)
+{
+    const bool textOk = lstrcmpA(text, "This will overwrite any previous installation:\r\n\r\n"
+                                       "Are you sure you want to continue installing Merolin?") == 0;
+    fprintf(stderr, "box %s type=%u visible=%d text-ok=%d ", caption, type, owner && ::IsWindowVisible(owner), textOk);
+    return IDNO;
+}
+void ReportAtExit()
+{
+    fprintf(stderr, "exit keys=%d files=%d\n", RegKeyExists(kAppPathsKey) && RegKeyExists(kVendorKey),
+            FileExists(g_deathDir + "\\Merolin.exe"));
+}
+
+TEST_F(PreviousInstallTest, DeclinedOverwriteEndsBeforeTheDialogShows)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, old.c_str(), NULL));
+    WriteWholeFile(old + "\\Merolin.exe", "old");
+    RegPutString(kAppPathsKey, "Path", old);
+    RegPutString(kVendorVersionKey, "", "1");
+    g_deathDir = old;
+    EXPECT_EXIT(
+        {
+            CloseFixtureDialog();
+            AfxSetMessageBoxHandler(&LoggingBoxes);
+            atexit(&ReportAtExit);
+            CInstallerDlg other;
+            other.Create(IDD_INSTALLER);
+            fprintf(stderr, "the dialog opened\n");
+        },
+        testing::ExitedWithCode(0), "^box Note type=52 visible=0 text-ok=1 exit keys=1 files=1\n$");
+    EXPECT_TRUE(FileExists(old + "\\Merolin.exe"));
+}
+
+// Yes at the overwrite question: the previous installation's files, links and
+// keys go, its directory is proposed, and a new install into it completes.
+TEST_F(PreviousInstallTest, ReinstallOverAPreviousInstallation)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, old.c_str(), NULL));
+    for (const char* name : { "Merolin.exe", "Merolin.hlp", "Uninstall.exe", "Merolin.txt", "US-Caps_FITB.MR1" })
+        WriteWholeFile(old + "\\" + name, "old");
+    RegPutString(kAppPathsKey, "Path", old);
+    RegPutString(kUninstallKey, "UninstallString", old + "\\Uninstall.exe");
+    RegPutString(kVendorVersionKey, "", "1");
+    CloseFixtureDialog();
+
+    boxes.Expect("Note",
+                 "This will overwrite any previous installation:\r\n\r\nAre you sure you want to continue installing Merolin?",
+                 MB_YESNO | MB_ICONEXCLAMATION, IDYES);
+    ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
+    ASSERT_TRUE(DialogOpen());
+    EXPECT_EQ(old, std::string(dlg.m_strTargetDir));
+    EXPECT_EQ(old, EditText());
+    EXPECT_EQ("To install Merolin, at least\r\n500 Kb of free disk space is required.", Status());
+    EXPECT_THAT(ListDir(old), ElementsAre("US-Caps_FITB.MR1"));
+    EXPECT_FALSE(RegKeyExists(kAppPathsKey));
+    EXPECT_FALSE(RegKeyExists(kUninstallKey));
+    EXPECT_FALSE(RegKeyExists(kVendorKey));
+
+    g_strStartMenuDir = group.c_str();
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_EQ(7u, ListDir(old).size());
+    EXPECT_EQ("MZ", ReadWholeFile(old + "\\Merolin.exe").substr(0, 2));
+    EXPECT_EQ(old, RegString(kAppPathsKey, "Path"));
+    EXPECT_EQ(old + "\\Uninstall.exe", RegString(kUninstallKey, "UninstallString"));
+}
+
+} // namespace
