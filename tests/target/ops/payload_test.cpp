@@ -281,6 +281,19 @@ TEST_F(PayloadExtraction, StaleExpandedFileNeverPassesForTheNewOne)
     }
     EXPECT_TRUE(ListDir(dir.Path()).empty());
 
+    // The facility reports success but writes nothing: a stale file of just the
+    // right length must not be taken for its work.
+    WriteWholeFile(dir / "MR.XXX", std::string(original.size(), 's'));
+    {
+        PlatformFaults faults;
+        faults.Forward().VerInstallFileA = [](DWORD, LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPSTR, PUINT) -> DWORD {
+            return 0;
+        };
+        ExpectExpandAndRenameFailures();
+        EXPECT_FALSE(Extract(kGood));
+    }
+    EXPECT_TRUE(ListDir(dir.Path()).empty());
+
     // The expansion works: the new file, not the stale one, is installed.
     WriteWholeFile(dir / "MR.XXX", "stale again");
     EXPECT_TRUE(Extract(kGood));

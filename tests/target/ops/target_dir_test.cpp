@@ -349,3 +349,17 @@ TEST_F(TargetDirectory, EmptyComponentsAreNotSkipped)
     EXPECT_TRUE(DirExists(dir / "d"));
     EXPECT_FALSE(DirExists(dir / "d\\e"));
 }
+
+TEST_F(TargetDirectory, SeparatorSearchStepsOverDoubleByteCharacters)
+{
+    if (::GetACP() != 932)
+        GTEST_SKIP() << "needs the Japanese code page: run by target.ops_tests_cp932";
+    // In code page 932 the character 0x95 0x5C has a second byte of the value of "\".
+    const std::string name = "\x95\x5C" "data";
+    std::string path = dir / (name + "\\sub");
+    EXPECT_TRUE(Create(path));
+    std::vector<std::string> tail(fake.made.end() - 2, fake.made.end());
+    EXPECT_THAT(tail, ElementsAre(name, "sub"));
+    EXPECT_TRUE(DirExists(dir / (name + "\\sub")));
+    EXPECT_EQ(CurrentDir(), path);
+}
