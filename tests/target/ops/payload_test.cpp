@@ -371,3 +371,34 @@ TEST_F(PayloadExtraction, DirectoryTooLongForTheVersionLibraryFailsCleanly)
     for (const std::string& name : ListDir(deep))
         EXPECT_TRUE(name == kName || name.compare(0, 3, "ver") == 0) << name;
 }
+
+TEST_F(PayloadExtraction, TargetBeyondMaxPathIsEnteredButItsNameCannotBeRead)
+{
+    // Entered one relative step at a time, the current directory may grow past
+    // MAX_PATH (the system refuses only whole paths that long). Then its name does
+    // not fit the 260-character buffer, and nothing is written.
+    std::string path = dir.Path();
+    std::vector<std::string> components;
+    while (path.size() < 300) {
+        components.push_back("abcdefghijklmnopqrstuvwxyz0123456789");
+        path += "\\" + components.back();
+    }
+    EXPECT_TRUE(dlg.CreateTargetDirectory(path.c_str()));
+    std::wstring wide(L"\\\\?\\");
+    for (char c : path)
+        wide += (wchar_t)c;
+    EXPECT_NE(::GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    ExpectError("Can't retrieve current directory");
+    EXPECT_FALSE(Extract(kGood));
+    EXPECT_EQ(::GetFileAttributesW((wide + L"\\MR.MSZ").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(::GetFileAttributesW((wide + L"\\" + std::wstring(kName, kName + sizeof kName - 1)).c_str()),
+              INVALID_FILE_ATTRIBUTES);
+
+    // Too deep for the clean-up by full paths: climb out removing each level.
+    for (size_t i = components.size(); i-- > 0;) {
+        ASSERT_EQ(_chdir(".."), 0);
+        EXPECT_EQ(_rmdir(components[i].c_str()), 0) << i;
+    }
+    EXPECT_EQ(CurrentDir(), dir.Path());
+}

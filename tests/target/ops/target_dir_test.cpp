@@ -363,3 +363,4 @@ TEST_F(TargetDirectory, SeparatorSearchStepsOverDoubleByteCharacters)
     EXPECT_TRUE(DirExists(dir / (name + "\\sub")));
     EXPECT_EQ(CurrentDir(), path);
 }
+
