@@ -280,6 +280,7 @@ TEST_F(Shortcuts, LinkWithoutFileInterface)
     link.failQuery = true;
     ExpectError(kInterfaceFailed);
     EXPECT_FALSE(dlg.CreateShortcut("Merolin", ".exe", "Merolin", FALSE));
+    ASSERT_FALSE(link.calls.empty());
     EXPECT_EQ(link.calls.back(), "QueryInterface");
     EXPECT_EQ(link.refs, 0);
 }
@@ -331,6 +332,7 @@ TEST_F(Shortcuts, LinkPathBeyondTheSystemLimitIsRefusedNotCut)
     std::string linkPath = g_windowsDir + "\\Desktop\\" + title + ".lnk";
     ASSERT_EQ(linkPath.size(), 259u);
     EXPECT_TRUE(dlg.CreateShortcut("Merolin", ".exe", title.c_str(), TRUE));
+    ASSERT_FALSE(link.calls.empty());
     EXPECT_EQ(link.calls.back(), "Save " + linkPath + ",TRUE");
 
     // ... one more is refused with the save failure, and nothing is saved.
@@ -338,6 +340,7 @@ TEST_F(Shortcuts, LinkPathBeyondTheSystemLimitIsRefusedNotCut)
     link.refs = 1;
     ExpectError(kSaveFailed);
     EXPECT_FALSE(dlg.CreateShortcut("Merolin", ".exe", "Merolin123", TRUE));
+    ASSERT_FALSE(link.calls.empty());
     EXPECT_EQ(link.calls.back(), "QueryInterface");
     EXPECT_EQ(link.refs, 0);
     EXPECT_EQ(link.persistRefs, 0);

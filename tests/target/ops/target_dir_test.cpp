@@ -310,6 +310,7 @@ TEST_F(TargetDirectory, AFileInTheWayStopsTheChainAndNamesTheWholePath)
     EXPECT_EQ(CurrentDir(), dir / "a");  // the last directory entered
     EXPECT_TRUE(DirExists(dir / "a"));
     EXPECT_EQ(ReadWholeFile(dir / "a\\b"), "in the way");
+    ASSERT_FALSE(fake.made.empty());
     EXPECT_EQ(fake.made.back(), "b");
 }
 
@@ -343,6 +344,7 @@ TEST_F(TargetDirectory, EmptyComponentsAreNotSkipped)
         EXPECT_FALSE(Create(path));
         ASSERT_FALSE(fake.made.empty());
         EXPECT_EQ(fake.made.back(), "");
+        ASSERT_FALSE(fake.entered.empty());
         EXPECT_EQ(fake.entered.back(), "");
     }
     EXPECT_TRUE(DirExists(dir / "t"));
@@ -358,6 +360,7 @@ TEST_F(TargetDirectory, SeparatorSearchStepsOverDoubleByteCharacters)
     const std::string name = "\x95\x5C" "data";
     std::string path = dir / (name + "\\sub");
     EXPECT_TRUE(Create(path));
+    ASSERT_GE(fake.made.size(), 2u);
     std::vector<std::string> tail(fake.made.end() - 2, fake.made.end());
     EXPECT_THAT(tail, ElementsAre(name, "sub"));
     EXPECT_TRUE(DirExists(dir / (name + "\\sub")));
