@@ -37,6 +37,40 @@ void RemoveFile(const char* pszName)
     sys::remove(pszName);
 }
 
+// The version library expands through a temporary file of its own ("ver*.tmp") in
+// the destination directory and may leave it behind when it fails. The names of
+// such files in the current directory, each between '|' characters.
+const char kVersionTempPattern[] = "ver*.tmp";
+
+CString VersionTempFiles()
+{
+    CString strNames("|");
+    struct _finddata_t fd;
+    intptr_t hFind = sys::_findfirst(kVersionTempPattern, &fd);
+    if (hFind == -1)
+        return strNames;
+    do {
+        if (!(fd.attrib & _A_SUBDIR))
+            strNames += CString(fd.name) + "|";
+    } while (sys::_findnext(hFind, &fd) == 0);
+    sys::_findclose(hFind);
+    return strNames;
+}
+
+// Removes the library's temporary files that were not there before the call.
+void RemoveNewVersionTempFiles(const CString& strBefore)
+{
+    CString strAfter = VersionTempFiles();
+    for (int nStart = 1; nStart < strAfter.GetLength();) {
+        CString strRest = strAfter.Right(strAfter.GetLength() - nStart);
+        int nLength = strRest.Find('|');
+        CString strName = strRest.Left(nLength);
+        if (strBefore.Find("|" + strName + "|") < 0)
+            RemoveFile(strName);
+        nStart += nLength + 1;
+    }
+}
+
 } // namespace
 
 BOOL CInstallerDlg::ExtractPayloadFile(UINT nResourceId, const char* pszFileName)
@@ -79,8 +113,11 @@ BOOL CInstallerDlg::ExtractPayloadFile(UINT nResourceId, const char* pszFileName
     char szTempName[MAX_PATH];
     memset(szTempName, 0, sizeof szTempName);
     UINT nTempName = MAX_PATH;
+    CString strTempFilesBefore = VersionTempFiles();
     BOOL bExpanded = sys::VerInstallFileA(VIFF_FORCEINSTALL, kTempCompressedFile, kTempExpandedFile, szDir,
                                           szDir, szDir, szTempName, &nTempName) == 0;
+    if (!bExpanded)
+        RemoveNewVersionTempFiles(strTempFilesBefore);
     DWORD nExpectedLength;
     if (bExpanded)
         bExpanded = ExpandedLength(pData, nSize, &nExpectedLength) &&
@@ -100,6 +137,7 @@ BOOL CInstallerDlg::ExtractPayloadFile(UINT nResourceId, const char* pszFileName
     sys::remove(pszFileName);
     if (sys::rename(kTempExpandedFile, pszFileName) != 0) {
         ReportError(FALSE, CString("Can't rename installation file ") + pszFileName);
+        RemoveFile(kTempExpandedFile);  // nothing of a failed file stays behind
         return FALSE;
     }
 

@@ -324,9 +324,8 @@ TEST_F(PayloadExtraction, FailedRenameAfterTheOldFileIsGone)
     ExpectError("Can't rename installation file Payload.bin");
     EXPECT_FALSE(Extract(kGood));
     EXPECT_EQ(boxes.Seen().size(), 1u);
-    // the expanded file stays, the old one was removed to make room
-    EXPECT_THAT(ListDir(dir.Path()), ElementsAre("MR.XXX"));
-    EXPECT_EQ(ReadWholeFile(dir / "MR.XXX"), original);
+    // the old file was removed to make room; the expanded one does not stay behind
+    EXPECT_TRUE(ListDir(dir.Path()).empty());
 }
 
 TEST_F(PayloadExtraction, FileHeldOpenIsInstalledWithoutTimeStamp)
@@ -368,8 +367,24 @@ TEST_F(PayloadExtraction, DirectoryTooLongForTheVersionLibraryFailsCleanly)
     ExpectExpandAndRenameFailures();
     EXPECT_FALSE(Extract(kGood));
     EXPECT_EQ(ReadWholeFile(deep + "\\" + kName), "working copy");
-    for (const std::string& name : ListDir(deep))
-        EXPECT_TRUE(name == kName || name.compare(0, 3, "ver") == 0) << name;
+    // nothing but the working copy: no temporary file of ours or of the version library
+    EXPECT_THAT(ListDir(deep), ElementsAre(kName));
+}
+
+static DWORD APIENTRY VerInstallLeavingItsTempFile(DWORD, LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPSTR, PUINT)
+{
+    WriteWholeFile("VER7A3C.TMP", "");
+    return VIF_CANNOTCREATE | VIF_TEMPFILE;
+}
+
+TEST_F(PayloadExtraction, TemporaryFilesOfAFailedExpansionAreRemovedOthersKept)
+{
+    WriteWholeFile(dir / "ver0001.tmp", "not ours");
+    PlatformFaults faults;
+    faults.Forward().VerInstallFileA = VerInstallLeavingItsTempFile;
+    ExpectExpandAndRenameFailures();
+    EXPECT_FALSE(Extract(kGood));
+    EXPECT_THAT(ListDir(dir.Path()), ElementsAre("ver0001.tmp"));
 }
 
 TEST_F(PayloadExtraction, TargetBeyondMaxPathIsEnteredButItsNameCannotBeRead)
