@@ -50,7 +50,12 @@ BOOL CInstallerDlg::CreateTargetDirectory(CString strPath)
         ReportError(FALSE, kInvalidPath);
         return FALSE;
     }
-    sys::_chdir("\\");
+    // The chain is built relative to the root: without it, directories would be
+    // made wherever the process happened to be.
+    if (sys::_chdir("\\") != 0) {
+        ReportError(FALSE, "Can't access drive " + strDrive);
+        return FALSE;
+    }
 
     // Free space on the drive, when the system can tell it.
     BOOL bKnown = FALSE;

@@ -149,6 +149,19 @@ TEST_F(TargetDirectory, DriveThatDoesNotExistIsNamedAsTyped)
     EXPECT_TRUE(fake.drives.empty());
 }
 
+TEST_F(TargetDirectory, RootThatCannotBeEnteredStopsBeforeAnyDirectoryIsMade)
+{
+    // Were the chain built from wherever the process stands, the install would
+    // write outside the target directory.
+    ASSERT_EQ(::SetCurrentDirectoryA(dir.Path().c_str()), TRUE);
+    faults.Fail(AFX_CALL__chdir);
+    ExpectError("Can't access drive C:");
+    EXPECT_FALSE(Create("C:\\scratch\\Merolin"));
+    EXPECT_TRUE(fake.drives.empty());
+    EXPECT_TRUE(ListDir(dir.Path()).empty());
+    EXPECT_EQ(faults.Count(AFX_CALL__mkdir), 0);
+}
+
 TEST_F(TargetDirectory, LowerCaseDriveLetterIsKeptInTheQueryAndTheMessages)
 {
     std::string path = "c" + (dir / "Low\\Case").substr(1);
