@@ -73,5 +73,6 @@ string(REPLACE ";" "^" _table_args "${_table_args}")
 add_custom_target(merolin_payload ALL
   COMMAND ${CMAKE_COMMAND} "-DROWS=${_table_args}" -P ${CMAKE_SOURCE_DIR}/cmake/print-payload.cmake
   DEPENDS ${_outputs}
+  COMMENT "payload table"
   VERBATIM)
 set(MEROLIN_PAYLOAD_TARGET merolin_payload)
