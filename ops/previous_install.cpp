@@ -44,25 +44,6 @@ BOOL DirectoryHasEntries(const CString& strDir)
     return TRUE;
 }
 
-// The "Path" value of the application-path key, when it can be read. A value that
-// does not fit 260 bytes is not read; a stored string need not end in a NUL, so the
-// text never runs past what the registry reported.
-BOOL ReadInstalledPath(HKEY hKey, CString& strPath)
-{
-    char szValue[MAX_PATH];
-    DWORD dwType;
-    DWORD cbValue = MAX_PATH;
-    if (sys::RegQueryValueExA(hKey, kPathValue, NULL, &dwType, (LPBYTE)szValue, &cbValue) != ERROR_SUCCESS)
-        return FALSE;
-    if (cbValue > MAX_PATH)
-        cbValue = MAX_PATH;
-    int nLength = 0;
-    while (nLength < (int)cbValue && szValue[nLength] != '\0')
-        ++nLength;
-    strPath = CString(szValue, nLength);
-    return TRUE;
-}
-
 } // namespace
 
 BOOL CInstallerDlg::DetectPreviousInstall(BOOL bRemove)
@@ -73,7 +54,7 @@ BOOL CInstallerDlg::DetectPreviousInstall(BOOL bRemove)
     if (HKEY hKey = OpenForReading(kAppPathsKey)) {
         bFound = TRUE;
         CString strPath;
-        if (ReadInstalledPath(hKey, strPath)) {
+        if (ReadRegistryText(hKey, kPathValue, strPath)) {
             g_strInstallDir = strPath;
             m_strTargetDir = g_strInstallDir;
             UpdateData(FALSE);

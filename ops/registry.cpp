@@ -96,3 +96,21 @@ LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey)
     delete[] pszChild;
     return lResult;
 }
+
+BOOL ReadRegistryText(HKEY hKey, const char* pszValue, CString& strText, DWORD* pdwType)
+{
+    char szValue[MAX_PATH];
+    DWORD dwType = REG_NONE;
+    DWORD cbValue = MAX_PATH;
+    if (sys::RegQueryValueExA(hKey, pszValue, NULL, &dwType, (LPBYTE)szValue, &cbValue) != ERROR_SUCCESS)
+        return FALSE;
+    if (cbValue > MAX_PATH)
+        cbValue = MAX_PATH;
+    int nLength = 0;
+    while (nLength < (int)cbValue && szValue[nLength] != '\0')
+        ++nLength;
+    strText = CString(szValue, nLength);
+    if (pdwType)
+        *pdwType = dwType;
+    return TRUE;
+}

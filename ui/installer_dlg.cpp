@@ -27,28 +27,17 @@ void CInstallerDlg::DoDataExchange(CDataExchange* pDX)
 
 namespace {
 
-// The system's program-files folder, from the registry; FALSE when it cannot be read.
-// Only a string value is taken, and never beyond the bytes the registry reported:
-// a stored string need not end in a NUL.
+// The system's program-files folder, from the registry; FALSE when it cannot be
+// read or is not a string.
 BOOL ReadProgramFilesDir(CString& strDir)
 {
     HKEY hKey;
     if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWindowsCurrentVersionKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
         return FALSE;
-    char szValue[MAX_PATH];
-    DWORD dwType = REG_NONE;
-    DWORD cbValue = MAX_PATH;
-    LONG lResult = sys::RegQueryValueExA(hKey, kProgramFilesDirValue, NULL, &dwType, (LPBYTE)szValue, &cbValue);
+    DWORD dwType;
+    BOOL bRead = ReadRegistryText(hKey, kProgramFilesDirValue, strDir, &dwType);
     sys::RegCloseKey(hKey);
-    if (lResult != ERROR_SUCCESS || dwType != REG_SZ)
-        return FALSE;
-    if (cbValue > MAX_PATH)
-        cbValue = MAX_PATH;
-    int nLength = 0;
-    while (nLength < (int)cbValue && szValue[nLength] != '\0')
-        ++nLength;
-    strDir = CString(szValue, nLength);
-    return TRUE;
+    return bRead && dwType == REG_SZ;
 }
 
 // The path of a shell item list; FALSE when it has none in the file system.

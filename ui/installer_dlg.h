@@ -73,5 +73,9 @@ void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName);
 // Removes pszSubkey below hParent with everything under it: 0, 1010 (null or empty
 // name), 1011 (cannot open) or the first error of the platform, passed up unchanged.
 LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey);
+// Reads a value of at most 260 bytes from an open key as text, never past the bytes
+// the registry reported (a stored string need not end in a NUL); FALSE when it
+// cannot be read. *pdwType, when given, receives the value's type.
+BOOL ReadRegistryText(HKEY hKey, const char* pszValue, CString& strText, DWORD* pdwType = NULL);
 // Deletes the files (never directories) in pszDir that match pszPattern; silent.
 void DeleteMatchingFiles(const char* pszDir, const char* pszPattern);
