@@ -213,19 +213,8 @@ bool MutexExists()
     return h != NULL;
 }
 
-std::string Escaped(const std::string& s)
-{
-    // GoogleTest's simple regular expressions (the ones it has on this platform)
-    std::string r;
-    for (char c : s) {
-        if (strchr("\\^$.*+?()[]{}|-!\"#%&',/:;<=>@_`~", c))
-            r += '\\';
-        r += c;
-    }
-    return r;
-}
 // The whole sequence of logged events, and nothing after it.
-std::string Sequence(const std::string& log) { return Escaped("GATE{" + log + "}"); }
+std::string Sequence(const std::string& log) { return RegexEscaped("GATE{" + log + "}"); }
 
 // The application object as the framework sets it up. Every platform call is counted;
 // close requests, the mutex calls and every box are logged for the death tests.

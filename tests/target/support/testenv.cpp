@@ -2,6 +2,7 @@
 #include "afx.h"
 #include <gtest/gtest.h>
 #include <direct.h>
+#include <string.h>
 
 std::string CurrentTestName()
 {
@@ -11,6 +12,18 @@ std::string CurrentTestName()
         if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?')
             c = '_';
     return name;
+}
+
+std::string RegexEscaped(const std::string& s)
+{
+    // GoogleTest's simple regular expressions: every punctuation character escaped.
+    std::string r;
+    for (char c : s) {
+        if (strchr("\\^$.*+?()[]{}|-!\"#%&',/:;<=>@_`~", c))
+            r += '\\';
+        r += c;
+    }
+    return r;
 }
 
 ScratchDir::ScratchDir(const std::string& name)

@@ -23,6 +23,8 @@ private:
 };
 
 std::string CurrentTestName();  // Suite_Test of the running gtest case
+// s as a GoogleTest regular expression matching s literally (for death-test output).
+std::string RegexEscaped(const std::string& s);
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);

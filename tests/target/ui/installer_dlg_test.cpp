@@ -341,16 +341,6 @@ int LogAndSayNo(HWND hOwner, const char* text, const char* caption, UINT type)
     return IDNO;
 }
 void LogKeyAtExit() { Log(RegKeyExists(kAppPaths) ? "key kept" : "key removed"); }
-std::string Escaped(const std::string& s)
-{
-    std::string r;
-    for (char c : s) {
-        if (strchr("\\^$.*+?()[]{}|-!\"#%&',/:;<=>@_`~", c))
-            r += '\\';
-        r += c;
-    }
-    return r;
-}
 } // namespace
 
 TEST_F(InstallerDlgTest, PreviousInstallationRemovedAfterYes)
@@ -387,6 +377,6 @@ TEST_F(InstallerDlgTest, PreviousInstallationKeptAndProcessEndedAfterNo)
             dlg.DoModal();
         },
         ::testing::ExitedWithCode(0),
-        Escaped("RUN{box Note 52 owned " + Flat(kOverwrite) + ";key kept;}"));
+        RegexEscaped("RUN{box Note 52 owned " + Flat(kOverwrite) + ";key kept;}"));
     RemoveProductKeys();
 }
