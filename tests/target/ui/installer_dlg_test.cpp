@@ -8,6 +8,7 @@
 #include "testenv.h"
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -379,4 +380,67 @@ TEST_F(InstallerDlgTest, PreviousInstallationKeptAndProcessEndedAfterNo)
         ::testing::ExitedWithCode(0),
         RegexEscaped("RUN{box Note 52 owned " + Flat(kOverwrite) + ";key kept;}"));
     RemoveProductKeys();
+}
+
+// ---- the order of the opening steps, and the status line while each one runs
+
+namespace {
+CInstallerDlg* g_pOpening;
+std::vector<std::string> g_steps;
+void Step(const std::string& s)
+{
+    if (g_steps.empty() || g_steps.back() != s)
+        g_steps.push_back(s);
+}
+std::string StatusNow()
+{
+    return g_pOpening && g_pOpening->m_hWnd ? Flat(std::string(g_pOpening->GetDlgItemText(IDC_STATUS))) : "<none>";
+}
+LONG WINAPI StepRegOpen(HKEY h, LPCSTR sub, DWORD opt, REGSAM sam, PHKEY out)
+{
+    if (lstrcmpiA(sub, kCurrentVersion) == 0)
+        Step(std::string("program files ") + (h == HKEY_LOCAL_MACHINE ? "HKLM " : "? ") +
+             (sam == KEY_READ ? "KEY_READ " : "other access ") + StatusNow());
+    else
+        Step("probe " + StatusNow());
+    return ::RegOpenKeyExA(h, sub, opt, sam, out);
+}
+HRESULT WINAPI StepFolder(HWND owner, int csidl, PIDLIST_ABSOLUTE* ppidl)
+{
+    Step(std::string("programs folder ") + std::to_string(csidl) + (owner ? " owned" : "") + " " + StatusNow());
+    return ::SHGetSpecialFolderLocation(owner, csidl, ppidl);
+}
+HRESULT WINAPI StepCoInitialize(LPVOID p)
+{
+    Step("COM " + StatusNow());
+    return RecordingCoInitialize(p);
+}
+} // namespace
+
+TEST_F(InstallerDlgTest, OpeningStepsRunInOrderEachUnderItsStatus)
+{
+    ScratchDir previous(CurrentTestName());
+    RegPutString(kAppPaths, "Path", previous.Path());
+    faults.Forward().RegOpenKeyExA = StepRegOpen;
+    faults.Forward().SHGetSpecialFolderLocation = StepFolder;
+    faults.Forward().CoInitialize = StepCoInitialize;
+    g_steps.clear();
+    ScriptedBoxes boxes;
+    boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
+    CInstallerDlg dlg;
+    g_pOpening = &dlg;
+    ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
+    Step("opened " + StatusNow());
+    g_pOpening = NULL;
+    dlg.DestroyWindow();
+    RemoveProductKeys();
+    const std::string checking = "Stand by:<CR><LF>Checking system parameters...";
+    EXPECT_EQ(g_steps, (std::vector<std::string>{
+                           "program files HKLM KEY_READ " + checking,
+                           "programs folder 2 " + checking,
+                           "COM " + checking,
+                           "probe Stand by:<CR><LF>Checking for previous installations...",
+                           "probe Removing previous versions...",
+                           "opened To install Merolin, at least<CR><LF>500 Kb of free disk space is required.",
+                       }));
 }
