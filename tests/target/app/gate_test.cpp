@@ -475,3 +475,44 @@ TEST_F(GateTest, ARunningStandInIsAskedToCloseAndCloses)
     ::CloseHandle(pi.hProcess);
     EXPECT_EQ(code, 0u);  // the product closed on the request
 }
+
+// ---- after the gate: the installer dialog runs modally as the main window
+
+namespace {
+HWND g_installerSeen, g_mainWndSeen;
+HRESULT g_coInitResult = E_FAIL;
+void CALLBACK EndInstallerDialog(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND h = ::FindWindowA(NULL, "Tolvane Software - Install Merolin 1.31");
+    DWORD pid = 0;
+    if (!h || g_installerSeen || (::GetWindowThreadProcessId(h, &pid), pid != ::GetCurrentProcessId()))
+        return;
+    g_installerSeen = h;
+    g_mainWndSeen = CWnd::GetSafeHwnd(AfxGetMainWnd());
+    ::PostMessageA(h, WM_COMMAND, IDCANCEL, 0);  // Esc
+}
+HRESULT WINAPI RecordingCoInitialize(LPVOID p)
+{
+    g_coInitResult = ::CoInitialize(p);
+    return g_coInitResult;
+}
+} // namespace
+
+TEST_F(GateTest, InitInstanceRunsTheInstallerDialogAsMainWindowAndEndsTheApplication)
+{
+    RemoveProductKeys();
+    ScriptedBoxes boxes;  // no box
+    faults.Forward().CoInitialize = RecordingCoInitialize;
+    g_installerSeen = g_mainWndSeen = NULL;
+    UINT_PTR timer = ::SetTimer(NULL, 0, 30, EndInstallerDialog);
+    BOOL bResult = app.InitInstance();
+    ::KillTimer(NULL, timer);
+    if (SUCCEEDED(g_coInitResult))
+        ::CoUninitialize();
+    EXPECT_FALSE(bResult);
+    ASSERT_NE(g_installerSeen, nullptr) << "the installer dialog did not come up";
+    EXPECT_EQ(g_mainWndSeen, g_installerSeen);
+    EXPECT_FALSE(::IsWindow(g_installerSeen));
+    EXPECT_EQ(app.m_pMainWnd, nullptr);  // nothing reaches the ended dialog through it
+    EXPECT_TRUE(boxes.Seen().empty());
+}
