@@ -251,6 +251,64 @@ TEST_F(CancelTest, RollbackOfEveryStage)
     EXPECT_TRUE(RegKeyExists(kUninstallParentKey));
 }
 
+// The rollback's steps in their order: program-group links and their folder; the
+// program, help, readme and uninstaller files (not the install's order); the
+// extraction's temporary files and the target directory; then the vendor's version
+// key, the application path and the uninstall entry.
+std::vector<std::string>* g_rollbackCalls;
+
+int __cdecl RecordRemove(const char* path)
+{
+    g_rollbackCalls->push_back(std::string("remove ") + path);
+    return g_afxSystemCalls.remove(path);
+}
+
+int __cdecl RecordRmdir(const char* path)
+{
+    g_rollbackCalls->push_back(std::string("rmdir ") + path);
+    return g_afxSystemCalls._rmdir(path);
+}
+
+LONG WINAPI RecordRegDeleteKey(HKEY parent, LPCSTR name)
+{
+    g_rollbackCalls->push_back(std::string("regdelete ") + name);
+    return g_afxSystemCalls.RegDeleteKeyA(parent, name);
+}
+
+TEST_F(CancelTest, RollbackUndoesTheStagesInTheirOrder)
+{
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    ASSERT_EQ((std::vector<int>{ 1, 1, 1, 1, 1, 1, 1 }), ProgressFlags());
+    WriteWholeFile(target + "\\notes.txt", "mine");  // keeps the directory, so its NOTE shows in order
+
+    std::vector<std::string> calls;
+    g_rollbackCalls = &calls;
+    {
+        PlatformFaults faults;
+        faults.Forward().remove = RecordRemove;
+        faults.Forward()._rmdir = RecordRmdir;
+        faults.Forward().RegDeleteKeyA = RecordRegDeleteKey;
+        ExpectCancelQuestion(true, IDYES);
+        ExpectNote(target);
+        ExpectIncomplete();
+        ConfirmCancel();
+    }
+    g_rollbackCalls = nullptr;
+
+    EXPECT_THAT(calls, ElementsAre("remove " + group + "\\Merolin.lnk", "remove " + group + "\\Merolin Help.lnk",
+                                   "remove " + group + "\\Uninstall Merolin.lnk", "rmdir " + group,
+                                   "remove " + target + "\\Merolin.exe", "remove " + target + "\\Merolin.hlp",
+                                   "remove " + target + "\\Merolin.txt", "remove " + target + "\\Uninstall.exe",
+                                   "remove " + target + "\\MR.MSZ", "remove " + target + "\\MR.XXX",
+                                   "rmdir " + target, "regdelete 1.31", "regdelete Merolin.exe",
+                                   "regdelete Merolin"));
+    EXPECT_THAT(TargetFiles(), UnorderedElementsAre("notes.txt", kSampleFiles[0], kSampleFiles[1], kSampleFiles[2]));
+    EXPECT_FALSE(RegKeyExists(kVendorVersionKey));
+    EXPECT_FALSE(RegKeyExists(kAppPathsKey));
+    EXPECT_FALSE(RegKeyExists(kUninstallKey));
+}
+
 // A program group that holds other programs' entries (as the fixed default
 // "C:\Windows\Start Menu\Programs" does) loses only the product's links and stays,
 // with the "NOTE" box.
