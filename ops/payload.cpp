@@ -156,9 +156,10 @@ BOOL CInstallerDlg::ExtractPayloadFile(UINT nResourceId, const char* pszFileName
     stRelease.wSecond = kReleaseSecond;
     stRelease.wMilliseconds = kReleaseMilliseconds;
     FILETIME ftLocal, ftUtc;
-    sys::SystemTimeToFileTime(&stRelease, &ftLocal);
-    sys::LocalFileTimeToFileTime(&ftLocal, &ftUtc);
-    sys::SetFileTime(hFile, &ftUtc, &ftUtc, &ftUtc);
+    // A conversion that fails leaves no time to set: the stamp is skipped rather
+    // than set from whatever the structure held.
+    if (sys::SystemTimeToFileTime(&stRelease, &ftLocal) && sys::LocalFileTimeToFileTime(&ftLocal, &ftUtc))
+        sys::SetFileTime(hFile, &ftUtc, &ftUtc, &ftUtc);
     sys::CloseHandle(hFile);
     return TRUE;
 }

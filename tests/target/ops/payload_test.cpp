@@ -344,6 +344,20 @@ TEST_F(PayloadExtraction, FileHeldOpenIsInstalledWithoutTimeStamp)
     EXPECT_NE(FileTimes(dir / kName).written, ExpectedReleaseTicks());
 }
 
+TEST_F(PayloadExtraction, TimeThatCannotBeConvertedIsNotSet)
+{
+    for (AfxCallId call : { AFX_CALL_SystemTimeToFileTime, AFX_CALL_LocalFileTimeToFileTime }) {
+        SCOPED_TRACE(g_afxCallNames[call]);
+        PlatformFaults faults;
+        faults.Fail(call);
+        EXPECT_TRUE(Extract(kGood));
+        EXPECT_EQ(faults.Count(AFX_CALL_SetFileTime), 0);
+        EXPECT_EQ(faults.Count(AFX_CALL_CloseHandle), 1);
+        EXPECT_EQ(ReadWholeFile(dir / kName), original);
+    }
+    EXPECT_TRUE(boxes.Seen().empty());
+}
+
 TEST_F(PayloadExtraction, CurrentDirectoryThatCannotBeReadStopsAtOnce)
 {
     PlatformFaults faults;
