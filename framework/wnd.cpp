@@ -59,6 +59,8 @@ void CWnd::SubclassWindow(HWND hWnd)
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
     CWnd* pWnd = FromHandlePermanent(hWnd);
+    if (!pWnd)  // the object let go of its window; nothing of ours is left to call
+        return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
     return pWnd->WindowProc(nMsg, wParam, lParam);
 }
 
