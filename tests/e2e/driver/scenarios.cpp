@@ -82,6 +82,18 @@ HWND InstallerDialog(Process& p, const std::string& proposedDir)
     return dlg;
 }
 
+// Starts the installer, accepts the welcome and the licence, types dir into the
+// installer dialog (which proposes the default) and presses Install.
+HWND StartAndInstallInto(Process& p, const std::string& dir)
+{
+    StartInstaller(p);
+    PassGate(p);
+    HWND dlg = InstallerDialog(p, kDefaultDir);
+    Type(dlg, kTargetDir, dir);
+    Press(dlg, kInstall);
+    return dlg;
+}
+
 void ExpectNoProductKeys()
 {
     Check(!KeyExists(kAppPathsKey), "no key HKLM\\%s", kAppPathsKey);
@@ -388,11 +400,7 @@ void BadDriveThenGood()
     time_t t0 = time(nullptr);
     std::string drive = MissingDrive();
     Process p;
-    StartInstaller(p);
-    PassGate(p);
-    HWND dlg = InstallerDialog(p, kDefaultDir);
-    Type(dlg, kTargetDir, drive + "\\Merolin");
-    Press(dlg, kInstall);
+    HWND dlg = StartAndInstallInto(p, drive + "\\Merolin");
     ExpectBox(p, "ERROR", "Can't access drive " + drive, "OK", IDOK);
     ExpectBox(p, "ERROR", "Couldn't create installation directory!", "OK", IDOK);
     WaitEnabled(dlg);
@@ -411,11 +419,7 @@ void FailedThenCancel()
     MakeDirs(Join(dir, "Merolin.hlp"));
     Snapshot before = TakeSnapshot();
     Process p;
-    StartInstaller(p);
-    PassGate(p);
-    HWND dlg = InstallerDialog(p, kDefaultDir);
-    Type(dlg, kTargetDir, dir);
-    Press(dlg, kInstall);
+    HWND dlg = StartAndInstallInto(p, dir);
     ExpectBox(p, "ERROR", "Can't rename installation file Merolin.hlp", "OK", IDOK);
     ExpectBox(p, "ERROR", "Couldn't install Merolin.hlp!", "OK", IDOK);
     WaitEnabled(dlg);
@@ -487,11 +491,7 @@ void LongDirectory(const std::string& dir)
     Snapshot before = TakeSnapshot();
     time_t t0 = time(nullptr);
     Process p;
-    StartInstaller(p);
-    PassGate(p);
-    HWND dlg = InstallerDialog(p, kDefaultDir);
-    Type(dlg, kTargetDir, dir);
-    Press(dlg, kInstall);
+    HWND dlg = StartAndInstallInto(p, dir);
     std::vector<Box> boxes;
     if (Settle(p, dlg, boxes)) {
         Check(boxes.empty(), "a complete installation without any error box (%u seen)", (unsigned)boxes.size());
