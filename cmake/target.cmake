@@ -13,27 +13,38 @@ target_compile_options(merolin_options INTERFACE
   -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 target_compile_definitions(merolin_options INTERFACE
   __USE_MINGW_ANSI_STDIO=0 NOMINMAX WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0500)
-# Headers and system libraries, for the product and for the tests that link it.
-add_library(merolin_includes INTERFACE)
-target_include_directories(merolin_includes INTERFACE
-  ${CMAKE_SOURCE_DIR}/framework ${CMAKE_SOURCE_DIR}/res ${CMAKE_SOURCE_DIR}/install
-  ${CMAKE_SOURCE_DIR}/ui ${CMAKE_SOURCE_DIR}/ops ${CMAKE_SOURCE_DIR}/app)
-target_link_libraries(merolin_includes INTERFACE comctl32 shell32 ole32 uuid advapi32 gdi32 user32 kernel32)
+# The layers, one static library each: app -> ui -> install -> ops -> manifest -> afx.
+# Each library sees its own folder and, through what it links, the folders below it,
+# never one above: an include that points up does not compile.
+# merolin_layer(NAME FOLDER [LOWER...]): FOLDER/*.cpp on top of the lower libraries.
+function(merolin_layer name folder)
+  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  add_library(${name} STATIC ${_sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/${folder})
+  target_link_libraries(${name} PRIVATE merolin_options PUBLIC ${ARGN})
+endfunction()
 
-# The framework: application, windows, dialogs, strings, the two test seams.
+# The framework: application, windows, dialogs, strings, the two test seams. It
+# knows nothing of the product; the entry point belongs to the executable only.
 file(GLOB AFX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/framework/*.cpp)
 list(REMOVE_ITEM AFX_SOURCES ${CMAKE_SOURCE_DIR}/framework/winmain.cpp ${CMAKE_SOURCE_DIR}/framework/startup.cpp)
 add_library(afx STATIC ${AFX_SOURCES})
-target_link_libraries(afx PRIVATE merolin_options PUBLIC merolin_includes)
+target_include_directories(afx PUBLIC ${CMAKE_SOURCE_DIR}/framework)
+target_link_libraries(afx PRIVATE merolin_options
+  PUBLIC comctl32 shell32 ole32 uuid advapi32 gdi32 user32 kernel32)
 
-# The installer's classes and operations; app/theapp.cpp holds the one
-# application object and belongs to the executable only.
-file(GLOB MEROLIN_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/app/*.cpp ${CMAKE_SOURCE_DIR}/ui/*.cpp
-  ${CMAKE_SOURCE_DIR}/install/*.cpp ${CMAKE_SOURCE_DIR}/ops/*.cpp)
-list(REMOVE_ITEM MEROLIN_SOURCES ${CMAKE_SOURCE_DIR}/app/theapp.cpp)
-add_library(merolin STATIC ${MEROLIN_SOURCES})
-target_link_libraries(merolin PRIVATE merolin_options PUBLIC afx)
+# The product manifest and the resource identifiers, at the bottom of the installer.
+merolin_layer(merolin_manifest manifest afx)
+target_include_directories(merolin_manifest PUBLIC ${CMAKE_SOURCE_DIR}/res)
+merolin_layer(merolin_ops ops merolin_manifest)
+merolin_layer(merolin_install install merolin_ops)
+merolin_layer(merolin_ui ui merolin_install)
+# app/theapp.cpp holds the one application object and belongs to the executable only.
+file(GLOB _app_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*.cpp)
+list(REMOVE_ITEM _app_sources ${CMAKE_SOURCE_DIR}/app/theapp.cpp)
+add_library(merolin STATIC ${_app_sources})
+target_include_directories(merolin PUBLIC ${CMAKE_SOURCE_DIR}/app)
+target_link_libraries(merolin PRIVATE merolin_options PUBLIC merolin_ui)
 
 # Linking: static, stripped, no time stamp, only system DLLs, our own small entry point.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")

@@ -1,9 +1,10 @@
-// ExtractPayloadFile: one compressed payload resource becomes one installed file
-// in the current directory, with the release time stamp.
-#include "installer_dlg.h"
-#include "manifest.h"
+// ExtractPayloadFile: resource, temporary compressed file, expansion, final name,
+// time stamp. Every name is relative to the current directory.
+#include "payload.h"
+#include "report.h"
 #include <string.h>
 
+namespace ops {
 namespace {
 
 // The compressed file's header: signature, mode, last name character, expanded length.
@@ -71,81 +72,68 @@ void RemoveNewVersionTempFiles(const CString& strBefore)
     }
 }
 
-} // namespace
-
-BOOL CInstallerDlg::ExtractPayloadFile(UINT nResourceId, const char* pszFileName)
+// The compressed resource; reports and gives FALSE when the module lacks it.
+BOOL LoadPayload(HWND hOwner, UINT nResourceId, const BYTE** ppData, DWORD* pnSize)
 {
-    char szDir[MAX_PATH];
-    if (!sys::_getcwd(szDir, MAX_PATH)) {
-        ReportError(FALSE, "Can't retrieve current directory");
-        return FALSE;
-    }
-
     HMODULE hModule = AfxGetResourceHandle();
     HRSRC hResource = sys::FindResourceA(hModule, MAKEINTRESOURCEA(LOWORD(nResourceId)), kPayloadResourceType);
     HGLOBAL hLoaded = hResource ? sys::LoadResource(hModule, hResource) : NULL;
     if (!hLoaded) {
-        ReportError(FALSE, "Setup file appears to be corrupted!");
+        ReportError(hOwner, "Setup file appears to be corrupted!");
         return FALSE;
     }
-    DWORD nSize = sys::SizeofResource(hModule, hResource);
-    const BYTE* pData = (const BYTE*)sys::LockResource(hLoaded);
-    if (!pData || nSize == 0) {
-        ReportError(FALSE, "Setup file is corrupted!");
+    *pnSize = sys::SizeofResource(hModule, hResource);
+    *ppData = (const BYTE*)sys::LockResource(hLoaded);
+    if (!*ppData || *pnSize == 0) {
+        ReportError(hOwner, "Setup file is corrupted!");
         return FALSE;
     }
+    return TRUE;
+}
 
+// The resource as "MR.MSZ"; reports and gives FALSE when it cannot be written whole.
+BOOL WriteCompressedFile(HWND hOwner, const BYTE* pData, DWORD nSize)
+{
     FILE* pFile = sys::fopen(kTempCompressedFile, "wb");
     if (!pFile) {
-        ReportError(FALSE, "Can't overwrite temporary file \"MR.MSZ\"");
+        ReportError(hOwner, "Can't overwrite temporary file \"MR.MSZ\"");
         return FALSE;
     }
-    if (sys::fwrite(pData, 1, nSize, pFile) < nSize) {
-        sys::fclose(pFile);
-        ReportError(FALSE, "Insufficient space, or disk error");
-        return FALSE;
-    }
+    const BOOL bWritten = sys::fwrite(pData, 1, nSize, pFile) >= nSize;
     sys::fclose(pFile);
+    if (!bWritten)
+        ReportError(hOwner, "Insufficient space, or disk error");
+    return bWritten;
+}
 
-    // Expand. A "MR.XXX" left by an interrupted run must never pass for the new file,
-    // and the expansion only counts when it gives exactly the length in the header.
+// Expands "MR.MSZ" in szDir into "MR.XXX". A "MR.XXX" left by an interrupted run
+// must never pass for the new file, and the expansion only counts when it gives
+// exactly the length that the compressed header promises.
+BOOL ExpandCompressedFile(const char* pszDir, const BYTE* pData, DWORD nSize)
+{
     RemoveFile(kTempExpandedFile);
     char szTempName[MAX_PATH];
     memset(szTempName, 0, sizeof szTempName);
     UINT nTempName = MAX_PATH;
-    CString strTempFilesBefore = VersionTempFiles();
-    BOOL bExpanded = sys::VerInstallFileA(VIFF_FORCEINSTALL, kTempCompressedFile, kTempExpandedFile, szDir,
-                                          szDir, szDir, szTempName, &nTempName) == 0;
-    if (!bExpanded)
+    const CString strTempFilesBefore = VersionTempFiles();
+    if (sys::VerInstallFileA(VIFF_FORCEINSTALL, kTempCompressedFile, kTempExpandedFile, pszDir, pszDir, pszDir,
+                             szTempName, &nTempName) != 0) {
         RemoveNewVersionTempFiles(strTempFilesBefore);
+        return FALSE;
+    }
     DWORD nExpectedLength;
-    if (bExpanded)
-        bExpanded = ExpandedLength(pData, nSize, &nExpectedLength) &&
-                    IsFileOfLength(kTempExpandedFile, nExpectedLength);
-    if (!bExpanded) {
-        ReportError(FALSE, CString("Can't expand installation file ") + pszFileName);
-        RemoveFile(kTempExpandedFile);
-    }
-    RemoveFile(kTempCompressedFile);
+    return ExpandedLength(pData, nSize, &nExpectedLength) && IsFileOfLength(kTempExpandedFile, nExpectedLength);
+}
 
-    // The old file gives way only to a freshly expanded one.
-    if (!bExpanded) {
-        ReportError(FALSE, CString("Can't rename installation file ") + pszFileName);
-        return FALSE;
-    }
-    sys::SetFileAttributesA(pszFileName, FILE_ATTRIBUTE_NORMAL);
-    sys::remove(pszFileName);
-    if (sys::rename(kTempExpandedFile, pszFileName) != 0) {
-        ReportError(FALSE, CString("Can't rename installation file ") + pszFileName);
-        RemoveFile(kTempExpandedFile);  // nothing of a failed file stays behind
-        return FALSE;
-    }
-
-    // The file is in place; the time stamp is a courtesy.
+// Gives the installed file the release time stamp, as local time. A courtesy: the
+// file is in place whatever happens here, and a time that cannot be converted is
+// not set at all rather than set from whatever the structure held.
+void StampReleaseTime(const char* pszFileName)
+{
     HANDLE hFile = sys::CreateFileA(pszFileName, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
-        return TRUE;
+        return;
     SYSTEMTIME stRelease;
     ::GetLocalTime(&stRelease);
     stRelease.wYear = kReleaseYear;
@@ -156,10 +144,45 @@ BOOL CInstallerDlg::ExtractPayloadFile(UINT nResourceId, const char* pszFileName
     stRelease.wSecond = kReleaseSecond;
     stRelease.wMilliseconds = kReleaseMilliseconds;
     FILETIME ftLocal, ftUtc;
-    // A conversion that fails leaves no time to set: the stamp is skipped rather
-    // than set from whatever the structure held.
     if (sys::SystemTimeToFileTime(&stRelease, &ftLocal) && sys::LocalFileTimeToFileTime(&ftLocal, &ftUtc))
         sys::SetFileTime(hFile, &ftUtc, &ftUtc, &ftUtc);
     sys::CloseHandle(hFile);
+}
+
+} // namespace
+
+BOOL ExtractPayloadFile(HWND hOwner, UINT nResourceId, const char* pszFileName)
+{
+    char szDir[MAX_PATH];
+    if (!sys::_getcwd(szDir, MAX_PATH)) {
+        ReportError(hOwner, "Can't retrieve current directory");
+        return FALSE;
+    }
+    const BYTE* pData;
+    DWORD nSize;
+    if (!LoadPayload(hOwner, nResourceId, &pData, &nSize) || !WriteCompressedFile(hOwner, pData, nSize))
+        return FALSE;
+
+    const BOOL bExpanded = ExpandCompressedFile(szDir, pData, nSize);
+    if (!bExpanded) {
+        ReportError(hOwner, CString("Can't expand installation file ") + pszFileName);
+        RemoveFile(kTempExpandedFile);
+    }
+    RemoveFile(kTempCompressedFile);
+    if (!bExpanded) {
+        // The old file stays: it gives way only to a freshly expanded one.
+        ReportError(hOwner, CString("Can't rename installation file ") + pszFileName);
+        return FALSE;
+    }
+
+    RemoveFile(pszFileName);
+    if (sys::rename(kTempExpandedFile, pszFileName) != 0) {
+        ReportError(hOwner, CString("Can't rename installation file ") + pszFileName);
+        RemoveFile(kTempExpandedFile);  // nothing of a failed file stays behind
+        return FALSE;
+    }
+    StampReleaseTime(pszFileName);
     return TRUE;
 }
+
+} // namespace ops

@@ -4,9 +4,11 @@
 //
 // Paths are built to their full length; a directory too long for the system's
 // directory search simply finds nothing.
-#include "installer_dlg.h"
-#include "manifest.h"
+#include "previous_install.h"
+#include "registry.h"
+#include "shortcuts.h"
 
+namespace ops {
 namespace {
 
 // Opens a key below HKEY_LOCAL_MACHINE for reading; NULL when it is not there.
@@ -46,18 +48,18 @@ BOOL DirectoryHasEntries(const CString& strDir)
 
 } // namespace
 
-BOOL CInstallerDlg::DetectPreviousInstall(BOOL bRemove)
+BOOL DetectPreviousInstall(BOOL bRemove, CString& strInstallDir, const CString& strGroupDir, BOOL* pbPathRead)
 {
     BOOL bFound = FALSE;
+    *pbPathRead = FALSE;
 
     // 1. Application path: its "Path" becomes the proposed directory.
     if (HKEY hKey = OpenForReading(kAppPathsKey)) {
         bFound = TRUE;
         CString strPath;
         if (ReadRegistryText(hKey, kPathValue, strPath)) {
-            g_strInstallDir = strPath;
-            m_strTargetDir = g_strInstallDir;
-            UpdateData(FALSE);
+            strInstallDir = strPath;
+            *pbPathRead = TRUE;
         }
         sys::RegCloseKey(hKey);
         if (bRemove)
@@ -76,23 +78,19 @@ BOOL CInstallerDlg::DetectPreviousInstall(BOOL bRemove)
     }
 
     // 4. Installation directory: the product's program files go, nothing else.
-    if (!g_strInstallDir.IsEmpty() && DirectoryHasEntries(g_strInstallDir)) {
+    if (!strInstallDir.IsEmpty() && DirectoryHasEntries(strInstallDir)) {
         bFound = TRUE;
         if (bRemove) {
-            DeleteMatchingFiles(g_strInstallDir, kProgramFilesPattern);
-            DeleteMatchingFiles(g_strInstallDir, kUninstallerFile);
+            DeleteMatchingFiles(strInstallDir, kProgramFilesPattern);
+            DeleteMatchingFiles(strInstallDir, kUninstallerFile);
         }
     }
 
     // 5. Program group: its three links go, the folder stays.
-    if (!g_strStartMenuDir.IsEmpty() && DirectoryHasEntries(g_strStartMenuDir)) {
+    if (!strGroupDir.IsEmpty() && DirectoryHasEntries(strGroupDir)) {
         bFound = TRUE;
-        if (bRemove) {
-            for (int i = 0; i < kShortcutCount; ++i) {
-                if (!kShortcutTable[i].bDesktop)
-                    DeleteShortcut(kShortcutTable[i].pszTitle, FALSE);
-            }
-        }
+        if (bRemove)
+            DeleteGroupShortcuts(strGroupDir);
     }
     return bFound;
 }
@@ -110,3 +108,5 @@ void DeleteMatchingFiles(const char* pszDir, const char* pszPattern)
     } while (sys::_findnext(hSearch, &fd) == 0);
     sys::_findclose(hSearch);
 }
+
+} // namespace ops

@@ -1,7 +1,7 @@
 // The product's registry entries, and removal of registry key trees.
-#include "installer_dlg.h"
-#include "manifest.h"
+#include "registry.h"
 
+namespace ops {
 namespace {
 
 const DWORD kSubkeyNameSize = 1024;
@@ -30,7 +30,7 @@ void SetStringValue(HKEY hKey, const char* pszName, const CString& strValue)
 
 } // namespace
 
-BOOL CInstallerDlg::WriteRegistryEntries()
+BOOL WriteRegistryEntries(const CString& strTargetDir)
 {
     HKEY hKey = OpenOrCreateKey(kVendorVersionKey);
     if (hKey) {
@@ -42,15 +42,15 @@ BOOL CInstallerDlg::WriteRegistryEntries()
 
     hKey = OpenOrCreateKey(kAppPathsKey);
     if (hKey) {
-        SetStringValue(hKey, "", m_strTargetDir + "\\" + kMainProgramFile);
-        SetStringValue(hKey, kPathValue, m_strTargetDir);
+        SetStringValue(hKey, "", strTargetDir + "\\" + kMainProgramFile);
+        SetStringValue(hKey, kPathValue, strTargetDir);
         sys::RegCloseKey(hKey);
     }
 
     hKey = OpenOrCreateKey(kUninstallKey);
     if (hKey) {
         SetStringValue(hKey, kDisplayNameValue, kDisplayName);
-        SetStringValue(hKey, kUninstallStringValue, m_strTargetDir + "\\" + kUninstallerFile);
+        SetStringValue(hKey, kUninstallStringValue, strTargetDir + "\\" + kUninstallerFile);
         sys::RegCloseKey(hKey);
     }
     return TRUE;
@@ -114,3 +114,16 @@ BOOL ReadRegistryText(HKEY hKey, const char* pszValue, CString& strText, DWORD* 
         *pdwType = dwType;
     return TRUE;
 }
+
+BOOL ReadProgramFilesDir(CString& strDir)
+{
+    HKEY hKey;
+    if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWindowsCurrentVersionKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return FALSE;
+    DWORD dwType;
+    BOOL bRead = ReadRegistryText(hKey, kProgramFilesDirValue, strDir, &dwType);
+    sys::RegCloseKey(hKey);
+    return bRead && dwType == REG_SZ;
+}
+
+} // namespace ops

@@ -1,9 +1,12 @@
 // CreateShortcut and DeleteShortcut: shell links on the desktop and in the
 // product's program group.
-#include "installer_dlg.h"
-#include "manifest.h"
+#include "shortcuts.h"
+#include "report.h"
+#include "shell_folders.h"
+#include "target_dir.h"
 #include <shlobj.h>
 
+namespace ops {
 namespace {
 
 // The Windows directory + "\Desktop", unless the shell names the desktop folder.
@@ -13,12 +16,7 @@ CString DesktopFolder()
     szPath[0] = '\0';
     sys::GetWindowsDirectoryA(szPath, MAX_PATH);
     CString strFolder = CString(szPath) + "\\Desktop";
-    PIDLIST_ABSOLUTE pidl = NULL;
-    if (sys::SHGetSpecialFolderLocation(NULL, CSIDL_DESKTOP, &pidl) == S_OK) {
-        if (sys::SHGetPathFromIDListA(pidl, szPath))
-            strFolder = szPath;
-        ::CoTaskMemFree(pidl);
-    }
+    ShellFolderPath(CSIDL_DESKTOP, strFolder);
     return strFolder;
 }
 
@@ -29,15 +27,16 @@ CString LinkPath(const CString& strFolder, const char* pszTitle)
 
 } // namespace
 
-BOOL CInstallerDlg::CreateShortcut(CString strBaseName, CString strExtension, const char* pszTitle, BOOL bDesktop)
+BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& strGroupDir, const char* pszBaseName,
+                    const char* pszExtension, const char* pszTitle, BOOL bDesktop)
 {
-    CString strTarget = m_strTargetDir + "\\" + strBaseName + strExtension;
+    const CString strTarget = strTargetDir + "\\" + pszBaseName + pszExtension;
     CString strFolder;
     if (bDesktop) {
         strFolder = DesktopFolder();
     } else {
-        CreateTargetDirectory(g_strStartMenuDir);  // the link is attempted whatever happens
-        strFolder = g_strStartMenuDir;
+        CreateTargetDirectory(hOwner, strGroupDir);  // the link is attempted whatever happens
+        strFolder = strGroupDir;
     }
 
     // A link path that does not fit the system's limit is refused, never cut short.
@@ -47,33 +46,42 @@ BOOL CInstallerDlg::CreateShortcut(CString strBaseName, CString strExtension, co
     IShellLinkA* pLink = NULL;
     if (sys::CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&pLink) != S_OK ||
         !pLink) {
-        ReportError(FALSE, "Can't create Program Files link");
+        ReportError(hOwner, "Can't create Program Files link");
         return FALSE;
     }
     pLink->SetDescription(pszTitle);
     pLink->SetIconLocation(strTarget, 0);
     pLink->SetPath(strTarget);
-    pLink->SetWorkingDirectory(m_strTargetDir);
+    pLink->SetWorkingDirectory(strTargetDir);
     pLink->SetShowCmd(SW_SHOWNORMAL);
 
     IPersistFile* pFile = NULL;
     if (pLink->QueryInterface(IID_IPersistFile, (void**)&pFile) != S_OK || !pFile) {
         pLink->Release();
-        ReportError(FALSE, "Couldn't create file interface to program links");
+        ReportError(hOwner, "Couldn't create file interface to program links");
         return FALSE;
     }
     BOOL bSaved = bFits && pFile->Save(wszLink, TRUE) == S_OK;
     pFile->Release();
     pLink->Release();
     if (!bSaved) {
-        ReportError(FALSE, "Can't create Program Files icon group");
+        ReportError(hOwner, "Can't create Program Files icon group");
         return FALSE;
     }
     return TRUE;
 }
 
-void CInstallerDlg::DeleteShortcut(CString strTitle, BOOL bDesktop)
+void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesktop)
 {
-    CString strFolder = bDesktop ? DesktopFolder() : g_strStartMenuDir;
-    sys::remove(LinkPath(strFolder, strTitle));
+    sys::remove(LinkPath(bDesktop ? DesktopFolder() : strGroupDir, pszTitle));
 }
+
+void DeleteGroupShortcuts(const CString& strGroupDir)
+{
+    for (int i = 0; i < kShortcutCount; ++i) {
+        if (!kShortcutTable[i].bDesktop)
+            DeleteShortcut(strGroupDir, kShortcutTable[i].pszTitle, FALSE);
+    }
+}
+
+} // namespace ops

@@ -1,9 +1,10 @@
 // CreateTargetDirectory: checks the drive and its free space, then creates and
 // enters each directory of the path, leaving the last one current.
-#include "installer_dlg.h"
-#include "manifest.h"
+#include "target_dir.h"
+#include "report.h"
 #include <ctype.h>
 
+namespace ops {
 namespace {
 
 const char kInvalidPath[] = "Please specify a valid disk drive and path";
@@ -32,62 +33,70 @@ ULONGLONG MultiplySaturated(DWORD a, DWORD b, DWORD c)
     return ab * c;
 }
 
+// The bytes free to the caller on the drive ("C:"); FALSE when the system cannot tell.
+// The newer query is looked up at run time; without it the older one answers.
+BOOL QueryFreeBytes(const char* pszDrive, ULONGLONG* pnFree)
+{
+    HMODULE hKernel = sys::LoadLibraryA("Kernel32.dll");
+    if (!hKernel)
+        return FALSE;
+    BOOL bKnown = FALSE;
+    PFN_GETDISKFREESPACEEXA pfnEx =
+        (PFN_GETDISKFREESPACEEXA)(void*)sys::GetProcAddress(hKernel, "GetDiskFreeSpaceExA");
+    if (pfnEx) {
+        ULARGE_INTEGER avail, total, totalFree;
+        if (pfnEx(pszDrive, &avail, &total, &totalFree)) {
+            bKnown = TRUE;
+            *pnFree = avail.QuadPart;
+        }
+    } else {
+        DWORD nSectorsPerCluster, nBytesPerSector, nFreeClusters;
+        if (sys::GetDiskFreeSpaceA(pszDrive, &nSectorsPerCluster, &nBytesPerSector, &nFreeClusters, NULL)) {
+            bKnown = TRUE;
+            *pnFree = MultiplySaturated(nSectorsPerCluster, nBytesPerSector, nFreeClusters);
+        }
+    }
+    sys::FreeLibrary(hKernel);
+    return bKnown;
+}
+
 } // namespace
 
-BOOL CInstallerDlg::CreateTargetDirectory(CString strPath)
+BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath)
 {
     if (strPath.GetLength() < 2 || strPath.GetAt(1) != ':') {
-        ReportError(FALSE, kInvalidPath);
+        ReportError(hOwner, kInvalidPath);
         return FALSE;
     }
     const CString strDrive = strPath.Left(2);
     const int nDrive = toupper((unsigned char)strPath.GetAt(0)) - 64;
     if (sys::_chdrive(nDrive) != 0) {
-        ReportError(FALSE, "Can't access drive " + strDrive);
+        ReportError(hOwner, "Can't access drive " + strDrive);
         return FALSE;
     }
     if (strPath.GetLength() < 3 || strPath.GetAt(2) != '\\') {
-        ReportError(FALSE, kInvalidPath);
+        ReportError(hOwner, kInvalidPath);
         return FALSE;
     }
     // The chain is built relative to the root: without it, directories would be
     // made wherever the process happened to be.
     if (sys::_chdir("\\") != 0) {
-        ReportError(FALSE, "Can't access drive " + strDrive);
+        ReportError(hOwner, "Can't access drive " + strDrive);
         return FALSE;
     }
 
     // Free space on the drive, when the system can tell it.
-    BOOL bKnown = FALSE;
     ULONGLONG nFree = 0;
-    HMODULE hKernel = sys::LoadLibraryA("Kernel32.dll");
-    if (hKernel) {
-        PFN_GETDISKFREESPACEEXA pfnEx =
-            (PFN_GETDISKFREESPACEEXA)(void*)sys::GetProcAddress(hKernel, "GetDiskFreeSpaceExA");
-        if (pfnEx) {
-            ULARGE_INTEGER avail, total, totalFree;
-            if (pfnEx(strDrive, &avail, &total, &totalFree)) {
-                bKnown = TRUE;
-                nFree = avail.QuadPart;
-            }
-        } else {
-            DWORD nSectorsPerCluster, nBytesPerSector, nFreeClusters;
-            if (sys::GetDiskFreeSpaceA(strDrive, &nSectorsPerCluster, &nBytesPerSector, &nFreeClusters, NULL)) {
-                bKnown = TRUE;
-                nFree = MultiplySaturated(nSectorsPerCluster, nBytesPerSector, nFreeClusters);
-            }
-        }
-        sys::FreeLibrary(hKernel);
-    }
+    const BOOL bKnown = QueryFreeBytes(strDrive, &nFree);
     if (bKnown) {
         if (nFree < kRequiredFreeBytes) {
-            ReportError(FALSE, "Insufficient disk space on drive " + strDrive);
+            ReportError(hOwner, "Insufficient disk space on drive " + strDrive);
             return FALSE;
         }
     } else {
         CString strQuestion = "Cannot determine the amount of free space on drive " + strDrive +
                               "\r\nDo you want to procede with the installation anyway?";
-        if (MessageBox(strQuestion, "WARNING", MB_YESNO | MB_ICONQUESTION) == IDNO)
+        if (AfxShowMessageBox(hOwner, strQuestion, "WARNING", MB_YESNO | MB_ICONQUESTION) == IDNO)
             return FALSE;
     }
 
@@ -102,9 +111,11 @@ BOOL CInstallerDlg::CreateTargetDirectory(CString strPath)
         CString strComponent = strRest.Left(nSep);
         sys::_mkdir(strComponent);
         if (sys::_chdir(strComponent) != 0) {
-            ReportError(FALSE, "Error creating directory " + strPath);
+            ReportError(hOwner, "Error creating directory " + strPath);
             return FALSE;
         }
         strRest = strRest.Right(strRest.GetLength() - nSep);
     }
 }
+
+} // namespace ops

@@ -1,6 +1,5 @@
 #include "installer_dlg.h"
-#include "manifest.h"
-#include "resource.h"
+#include "shell_folders.h"
 #include <stdlib.h>
 
 BEGIN_MESSAGE_MAP(CInstallerDlg, CDialog)
@@ -13,7 +12,7 @@ BEGIN_MESSAGE_MAP(CInstallerDlg, CDialog)
 END_MESSAGE_MAP()
 
 CInstallerDlg::CInstallerDlg(CWnd* pParent)
-    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE)
+    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_flow(*this)
 {
     m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
@@ -24,34 +23,6 @@ void CInstallerDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_TARGET_DIR, m_strTargetDir);
     DDX_Text(pDX, IDC_STATUS, m_strStatus);
 }
-
-namespace {
-
-// The system's program-files folder, from the registry; FALSE when it cannot be
-// read or is not a string.
-BOOL ReadProgramFilesDir(CString& strDir)
-{
-    HKEY hKey;
-    if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWindowsCurrentVersionKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return FALSE;
-    DWORD dwType;
-    BOOL bRead = ReadRegistryText(hKey, kProgramFilesDirValue, strDir, &dwType);
-    sys::RegCloseKey(hKey);
-    return bRead && dwType == REG_SZ;
-}
-
-// The path of a shell item list; FALSE when it has none in the file system.
-BOOL PathFromItemList(PCIDLIST_ABSOLUTE pidl, CString& strPath)
-{
-    char szPath[MAX_PATH];
-    if (!sys::SHGetPathFromIDListA(pidl, szPath))
-        return FALSE;
-    szPath[MAX_PATH - 1] = '\0';
-    strPath = szPath;
-    return TRUE;
-}
-
-} // namespace
 
 BOOL CInstallerDlg::OnInitDialog()
 {
@@ -67,7 +38,7 @@ BOOL CInstallerDlg::OnInitDialog()
     // fixed default.
     g_strInstallDir = kDefaultInstallDir;
     CString strProgramFiles;
-    if (ReadProgramFilesDir(strProgramFiles))
+    if (ops::ReadProgramFilesDir(strProgramFiles))
         g_strInstallDir = strProgramFiles + kProductFolderSuffix;
     m_strTargetDir = g_strInstallDir;
     SetDlgItemText(IDC_TARGET_DIR, m_strTargetDir);
@@ -75,13 +46,9 @@ BOOL CInstallerDlg::OnInitDialog()
     // The program group: the user's Programs folder of the start menu, else the
     // fixed default (which gets no product folder).
     g_strStartMenuDir = kDefaultStartMenuDir;
-    PIDLIST_ABSOLUTE pidlPrograms = NULL;
-    if (sys::SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &pidlPrograms) == S_OK) {
-        CString strPrograms;
-        if (PathFromItemList(pidlPrograms, strPrograms))
-            g_strStartMenuDir = strPrograms + kProductFolderSuffix;
-        ::CoTaskMemFree(pidlPrograms);
-    }
+    CString strPrograms;
+    if (ops::ShellFolderPath(CSIDL_PROGRAMS, strPrograms))
+        g_strStartMenuDir = strPrograms + kProductFolderSuffix;
 
     // The shortcuts are made through COM later on.
     if (sys::CoInitialize(NULL) != S_OK) {
@@ -103,6 +70,25 @@ BOOL CInstallerDlg::OnInitDialog()
     m_strStatus.Format("To install Merolin, at least\r\n%d Kb of free disk space is required.", kRequiredFreeKb);
     SetDlgItemText(IDC_STATUS, m_strStatus);
     return TRUE;
+}
+
+BOOL CInstallerDlg::DetectPreviousInstall(BOOL bRemove)
+{
+    BOOL bPathRead;
+    BOOL bFound = ops::DetectPreviousInstall(bRemove, g_strInstallDir, g_strStartMenuDir, &bPathRead);
+    if (bPathRead) {
+        m_strTargetDir = g_strInstallDir;
+        UpdateData(FALSE);
+    }
+    return bFound;
+}
+
+void CInstallerDlg::EndCancelled()
+{
+    // Both, in this order: the framework's own cancel handling runs last, so the
+    // modal run ends with IDCANCEL, as it would after Esc.
+    EndDialog(0);
+    CDialog::OnCancel();
 }
 
 void CInstallerDlg::SetStatus(const char* pszText)
@@ -138,7 +124,7 @@ void CInstallerDlg::OnBrowse()
     if (!pidl)
         return;  // the user cancelled
     CString strPath;
-    BOOL bHavePath = PathFromItemList(pidl, strPath);
+    BOOL bHavePath = ops::PathFromItemList(pidl, strPath);
     ::CoTaskMemFree(pidl);
     if (!bHavePath)
         return;

@@ -1,11 +1,17 @@
 // CInstallerDlg: the installer's main dialog. It holds the target directory, shows
-// one status line, and offers Install and Cancel. The install sequence, the
-// rollback and the installation operations are members too; their bodies live in
-// install/ and ops/.
+// one status line, and offers Install and Cancel. The install sequence and the
+// rollback (install/) run for it as their view; the installation operations (ops/)
+// are named here by one-line members, so that each is found under its name.
 #pragma once
 #include "afx.h"
+#include "install_flow.h"
+#include "payload.h"
+#include "previous_install.h"
+#include "registry.h"
+#include "shortcuts.h"
+#include "target_dir.h"
 
-class CInstallerDlg : public CDialog {
+class CInstallerDlg : public CDialog, public CInstallView {
     DECLARE_MESSAGE_MAP()
 public:
     explicit CInstallerDlg(CWnd* pParent = NULL);
@@ -16,22 +22,30 @@ public:
     CString m_strStatus;       // bound to IDC_STATUS
     HICON m_hIcon;             // IDR_MAINFRAME
 
-    // Reporting (ui/installer_dlg.cpp)
+    // Reporting
     void SetStatus(const char* pszText);
     void ReportError(BOOL bAbort, const CString& strText);
 
-    // Install sequence and rollback (install/)
-    void OnInstall();
-    void OnCancelInstall();
-    void DeleteInstalledFile(const char* pszName);
-    void RemoveInstallDirectory(CString strPath);
+    // Install sequence and rollback
+    void OnInstall() { m_flow.Install(); }
+    void OnCancelInstall() { m_flow.Cancel(); }
+    void DeleteInstalledFile(const char* pszName) { m_flow.DeleteInstalledFile(pszName); }
+    void RemoveInstallDirectory(CString strPath) { m_flow.RemoveInstallDirectory(strPath); }
 
-    // Installation operations (ops/); each reports its own failures.
-    BOOL CreateTargetDirectory(CString strPath);
-    BOOL ExtractPayloadFile(UINT nResourceId, const char* pszFileName);
-    BOOL CreateShortcut(CString strBaseName, CString strExtension, const char* pszTitle, BOOL bDesktop);
-    void DeleteShortcut(CString strTitle, BOOL bDesktop);
-    BOOL WriteRegistryEntries();
+    // Installation operations; each reports its own failures in boxes of this dialog.
+    BOOL CreateTargetDirectory(CString strPath) { return ops::CreateTargetDirectory(m_hWnd, strPath); }
+    BOOL ExtractPayloadFile(UINT nResourceId, const char* pszFileName)
+    {
+        return ops::ExtractPayloadFile(m_hWnd, nResourceId, pszFileName);
+    }
+    BOOL CreateShortcut(CString strBaseName, CString strExtension, const char* pszTitle, BOOL bDesktop)
+    {
+        return ops::CreateShortcut(m_hWnd, m_strTargetDir, g_strStartMenuDir, strBaseName, strExtension, pszTitle,
+                                   bDesktop);
+    }
+    void DeleteShortcut(CString strTitle, BOOL bDesktop) { ops::DeleteShortcut(g_strStartMenuDir, strTitle, bDesktop); }
+    BOOL WriteRegistryEntries() { return ops::WriteRegistryEntries(m_strTargetDir); }
+    // A "Path" read from the previous installation becomes the proposed directory.
     BOOL DetectPreviousInstall(BOOL bRemove);
 
     // Dialog
@@ -43,39 +57,14 @@ public:
     void OnBrowse();
 
 private:
-    // Where this dialog's installs wrote (install/install_sequence.cpp): each directory
-    // that the directory stage entered, with what was installed there. The rollback
-    // cleans these directories and no other, whatever the field shows by then.
-    class CInstallSites {
-    public:
-        enum { kDirectory = 1 };  // then one bit per payload row: 2 << row
-        struct Site {
-            CString strDir;
-            int nDone;
-            Site* pNext;
-        };
-        CInstallSites() : m_pFirst(NULL) {}
-        ~CInstallSites();
-        Site* Enter(const CString& strDir);  // the site of that directory, added when new
-        Site* First() const { return m_pFirst; }
+    // The view that the install flow drives.
+    virtual HWND BoxOwner() { return m_hWnd; }
+    virtual CString TargetDir() { return m_strTargetDir; }
+    virtual BOOL IsCancelPending() { return m_bCancelPending; }
+    virtual void SetCancelPending(BOOL bPending) { m_bCancelPending = bPending; }
+    virtual void Hide() { ShowWindow(SW_HIDE); }
+    virtual void EndInstalled() { EndDialog(0); }
+    virtual void EndCancelled();
 
-    private:
-        Site* m_pFirst;
-        CInstallSites(const CInstallSites&);
-        CInstallSites& operator=(const CInstallSites&);
-    };
-    CInstallSites m_installSites;
-    void ShowFatalError(const char* pszText);
+    CInstallFlow m_flow;
 };
-
-// Registry key removal below HKEY_LOCAL_MACHINE (ops/registry.cpp); silent.
-void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName);
-// Removes pszSubkey below hParent with everything under it: 0, 1010 (null or empty
-// name), 1011 (cannot open) or the first error of the platform, passed up unchanged.
-LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey);
-// Reads a value of at most 260 bytes from an open key as text, never past the bytes
-// the registry reported (a stored string need not end in a NUL); FALSE when it
-// cannot be read. *pdwType, when given, receives the value's type.
-BOOL ReadRegistryText(HKEY hKey, const char* pszValue, CString& strText, DWORD* pdwType = NULL);
-// Deletes the files (never directories) in pszDir that match pszPattern; silent.
-void DeleteMatchingFiles(const char* pszDir, const char* pszPattern);

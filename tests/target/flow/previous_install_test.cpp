@@ -202,7 +202,7 @@ TEST_F(PreviousInstallTest, VeryLongDirectoriesFindNothing)
     g_strStartMenuDir = ("C:\\scratch\\" + std::string(400, 'g')).c_str();
     EXPECT_FALSE(dlg.DetectPreviousInstall(FALSE));
     EXPECT_FALSE(dlg.DetectPreviousInstall(TRUE));
-    DeleteMatchingFiles(("C:\\scratch\\" + std::string(1000, 'm')).c_str(), "Merolin.*");
+    ops::DeleteMatchingFiles(("C:\\scratch\\" + std::string(1000, 'm')).c_str(), "Merolin.*");
 }
 
 TEST_F(PreviousInstallTest, DeleteMatchingFilesSkipsDirectoriesAndOtherNames)
@@ -210,9 +210,9 @@ TEST_F(PreviousInstallTest, DeleteMatchingFilesSkipsDirectoriesAndOtherNames)
     ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\Merolin.cfg").c_str(), NULL));
     for (const char* name : { "Merolin.a", "Merolin.b", "Merolin_old.c", "xMerolin.c" })
         WriteWholeFile(old + "\\" + name, "x");
-    DeleteMatchingFiles(old.c_str(), "Merolin.*");
+    ops::DeleteMatchingFiles(old.c_str(), "Merolin.*");
     EXPECT_THAT(ListDir(old), UnorderedElementsAre("Merolin.cfg", "xMerolin.c", "Merolin_old.c"));
-    DeleteMatchingFiles((old + "\\missing").c_str(), "*.*");
+    ops::DeleteMatchingFiles((old + "\\missing").c_str(), "*.*");
     EXPECT_EQ(3u, ListDir(old).size());
 }
 

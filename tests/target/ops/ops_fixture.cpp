@@ -2,24 +2,15 @@
 
 OpsTest::OpsTest()
 {
-    // A product key left by another test would make the opening dialog find an installation.
+    // A product key left by another test would be found by the operations.
     RemoveProductKeys();
-    // The dialog starts COM and never stops it; on this thread, every dialog after the
-    // first would find it started and refuse to open. Its start is answered without
-    // touching COM; the tests that need COM start it themselves.
-    PlatformFaults opening;
-    opening.Forward().CoInitialize = [](LPVOID) -> HRESULT { return S_OK; };
-    EXPECT_TRUE(dlg.Create(IDD_INSTALLER));
+    owner = ::CreateWindowExA(0, "STATIC", "Operations' owner", WS_OVERLAPPED, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    EXPECT_TRUE(owner != NULL);
 }
 
-void OpsTest::SetUp() { ASSERT_TRUE(dlg.m_hWnd != NULL); }
+OpsTest::~OpsTest() { ::DestroyWindow(owner); }
 
-void OpsTest::TearDown()
-{
-    if (dlg.m_hWnd)
-        dlg.DestroyWindow();
-    RemoveProductKeys();
-}
+void OpsTest::TearDown() { RemoveProductKeys(); }
 
 std::vector<std::string> OpsTest::SeenTexts() const
 {

@@ -1,23 +1,25 @@
-// Shared fixture of the operation tests: an installer dialog made from the real
-// template, a scripted answerer for its boxes, and a clean registry.
+// Shared fixture of the operation tests: a plain window that owns the operations'
+// boxes, a scripted answerer for them, and a clean registry.
 #pragma once
 #include "boxes.h"
 #include "faults.h"
-#include "installer_dlg.h"
-#include "manifest.h"
-#include "resource.h"
+#include "payload.h"
+#include "previous_install.h"
+#include "registry.h"
+#include "shortcuts.h"
+#include "target_dir.h"
 #include "testenv.h"
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
+using namespace ops;
+
 class OpsTest : public testing::Test {
 protected:
-    // The dialog is opened here, before the members of derived fixtures (a
-    // PlatformFaults among them) exist, so its opening is neither faked nor counted.
     OpsTest();
-    void SetUp() override;
+    ~OpsTest() override;
     void TearDown() override;
 
     // One "ERROR" box of an operation: information icon, OK.
@@ -25,8 +27,8 @@ protected:
     // The texts of all boxes seen so far, in order.
     std::vector<std::string> SeenTexts() const;
 
-    ScriptedBoxes boxes;  // declared first: it also answers boxes of the dialog's opening
-    CInstallerDlg dlg;
+    ScriptedBoxes boxes;
+    HWND owner;  // the window that owns the operations' boxes
 };
 
 // Case-insensitive comparison of two paths.

@@ -91,7 +91,7 @@ protected:
         original = ResourceBytes(kOriginal, "RAW");
         ASSERT_GT(original.size(), 1000u);
     }
-    BOOL Extract(UINT id, const char* name = kName) { return dlg.ExtractPayloadFile(id, name); }
+    BOOL Extract(UINT id, const char* name = kName) { return ExtractPayloadFile(owner, id, name); }
     void ExpectExpandAndRenameFailures(const std::string& name = kName)
     {
         ExpectError("Can't expand installation file " + name);
@@ -412,7 +412,7 @@ TEST_F(PayloadExtraction, TargetBeyondMaxPathIsEnteredButItsNameCannotBeRead)
         components.push_back("abcdefghijklmnopqrstuvwxyz0123456789");
         path += "\\" + components.back();
     }
-    EXPECT_TRUE(dlg.CreateTargetDirectory(path.c_str()));
+    EXPECT_TRUE(CreateTargetDirectory(owner, path.c_str()));
     std::wstring wide(L"\\\\?\\");
     for (char c : path)
         wide += (wchar_t)c;

@@ -101,7 +101,7 @@ protected:
         faults.Forward().RegCloseKey = LogClose;
         faults.Forward().RegEnumKeyExA = LogEnum;
         faults.Forward().RegDeleteKeyA = LogDelete;
-        dlg.m_strTargetDir = "D:\\Apps\\Merolin";
+        targetDir = "D:\\Apps\\Merolin";
     }
     void TearDown() override
     {
@@ -120,13 +120,14 @@ protected:
 
     PlatformFaults faults;
     RegLog log;
+    CString targetDir;
 };
 
 TEST_F(Registry, WritesTheThreeKeysInOrder)
 {
     log.times = { 1036719060 };
     faults.Forward().time = FakeTime;
-    EXPECT_TRUE(dlg.WriteRegistryEntries());
+    EXPECT_TRUE(WriteRegistryEntries(targetDir));
     const std::string vendor = "SOFTWARE\\Tolvane Software\\Merolin\\1.31";
     const std::string appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe";
     const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin";
@@ -152,7 +153,7 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
 TEST_F(Registry, InstallTimeIsPlainDecimalOfTheRealClock)
 {
     time_t before = ::time(NULL);
-    EXPECT_TRUE(dlg.WriteRegistryEntries());
+    EXPECT_TRUE(WriteRegistryEntries(targetDir));
     time_t after = ::time(NULL);
     std::string value = RegString(kVendorVersionKey, "");
     ASSERT_FALSE(value.empty());
@@ -165,7 +166,7 @@ TEST_F(Registry, InstallTimeIsPlainDecimalOfTheRealClock)
     // A later install replaces it; times past 2^31 stay unsigned.
     log.times = { 4000000000LL };
     faults.Forward().time = FakeTime;
-    EXPECT_TRUE(dlg.WriteRegistryEntries());
+    EXPECT_TRUE(WriteRegistryEntries(targetDir));
     EXPECT_EQ(RegString(kVendorVersionKey, ""), "4000000000");
 }
 
@@ -176,8 +177,8 @@ TEST_F(Registry, ExistingKeysAreReusedAndTheirOtherValuesKept)
     RegPutString(kUninstallKey, "Publisher", "kept too");
     RegPutString(kVendorVersionKey, "", "1");
     log.calls.clear();
-    dlg.m_strTargetDir = "E:\\New Place\\";  // used as it is, with its backslash
-    EXPECT_TRUE(dlg.WriteRegistryEntries());
+    targetDir = "E:\\New Place\\";  // used as it is, with its backslash
+    EXPECT_TRUE(WriteRegistryEntries(targetDir));
     for (const std::string& call : log.calls)
         EXPECT_NE(call.compare(0, 6, "create"), 0) << call;
     EXPECT_EQ(RegString(kAppPathsKey, "Path"), "E:\\New Place\\");
@@ -192,7 +193,7 @@ TEST_F(Registry, WithoutAccessNothingIsWrittenAndTheResultIsStillTrue)
 {
     faults.Fail(AFX_CALL_RegOpenKeyExA, 1, -1);
     faults.Fail(AFX_CALL_RegCreateKeyExA, 1, -1);
-    EXPECT_TRUE(dlg.WriteRegistryEntries());
+    EXPECT_TRUE(WriteRegistryEntries(targetDir));
     EXPECT_EQ(faults.Count(AFX_CALL_RegOpenKeyExA), 3);
     EXPECT_EQ(faults.Count(AFX_CALL_RegCreateKeyExA), 3);
     EXPECT_EQ(faults.Count(AFX_CALL_RegSetValueExA), 0);
@@ -203,7 +204,7 @@ TEST_F(Registry, WithoutAccessNothingIsWrittenAndTheResultIsStillTrue)
     // One key out of reach: the others are written all the same.
     faults.Fail(AFX_CALL_RegOpenKeyExA, 2, 1);
     faults.Fail(AFX_CALL_RegCreateKeyExA, 2, 1);
-    EXPECT_TRUE(dlg.WriteRegistryEntries());
+    EXPECT_TRUE(WriteRegistryEntries(targetDir));
     EXPECT_TRUE(RegKeyExists(kVendorVersionKey));
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     EXPECT_EQ(RegString(kUninstallKey, "DisplayName"), "Merolin 1.31");
@@ -212,8 +213,8 @@ TEST_F(Registry, WithoutAccessNothingIsWrittenAndTheResultIsStillTrue)
 TEST_F(Registry, ValuesLongerThanTheOldBufferAreWrittenWhole)
 {
     std::string dir = "C:\\" + std::string(300, 'x');
-    dlg.m_strTargetDir = dir.c_str();
-    EXPECT_TRUE(dlg.WriteRegistryEntries());
+    targetDir = dir.c_str();
+    EXPECT_TRUE(WriteRegistryEntries(targetDir));
     EXPECT_EQ(RegString(kAppPathsKey, "Path"), dir);
     EXPECT_EQ(RegString(kAppPathsKey, ""), dir + "\\Merolin.exe");
     EXPECT_EQ(RegString(kUninstallKey, "UninstallString"), dir + "\\Uninstall.exe");

@@ -158,9 +158,8 @@ protected:
         app = dir / "App";
         ASSERT_TRUE(::CreateDirectoryA(app.c_str(), NULL));
         WriteWholeFile(app + "\\Merolin.exe", "MZ stand-in");
-        dlg.m_strTargetDir = app.c_str();
+        targetDir = app.c_str();
         group = dir / "Start Menu\\Programs\\Merolin";
-        g_strStartMenuDir = group.c_str();
         g_windowsDir = dir / "Windows";
         g_created = &created;
         g_link = &link;
@@ -185,13 +184,20 @@ protected:
     FakeLink link;
     std::vector<std::string> created;
     std::string app, group;
+    CString targetDir;
+    // The operations, for this fixture's target directory and program group.
+    BOOL Link(const char* base, const char* ext, const char* title, BOOL desktop)
+    {
+        return CreateShortcut(owner, targetDir, group.c_str(), base, ext, title, desktop);
+    }
+    void Unlink(const char* title, BOOL desktop) { DeleteShortcut(group.c_str(), title, desktop); }
     HRESULT m_com = E_FAIL;
 };
 
 TEST_F(Shortcuts, ProgramGroupLinkCreatesTheFolderWithItsParents)
 {
     ASSERT_FALSE(DirExists(dir / "Start Menu"));
-    EXPECT_TRUE(dlg.CreateShortcut("Merolin", ".exe", "Merolin", FALSE));
+    EXPECT_TRUE(Link("Merolin", ".exe", "Merolin", FALSE));
     EXPECT_TRUE(FileExists(group + "\\Merolin.lnk"));
     EXPECT_EQ(CurrentDir(), group);  // the folder's creation moved the current directory
     EXPECT_TRUE(boxes.Seen().empty());
@@ -207,7 +213,7 @@ TEST_F(Shortcuts, ProgramGroupLinkCreatesTheFolderWithItsParents)
 
     // A second link in the existing folder, another extension and title.
     WriteWholeFile(app + "\\Merolin.hlp", "help");
-    EXPECT_TRUE(dlg.CreateShortcut("Merolin", ".hlp", "Merolin Help", FALSE));
+    EXPECT_TRUE(Link("Merolin", ".hlp", "Merolin Help", FALSE));
     ASSERT_TRUE(ReadLink(group + "\\Merolin Help.lnk", &props));
     EXPECT_TRUE(SamePath(props.path, app + "\\Merolin.hlp")) << props.path;
     EXPECT_EQ(props.description, "Merolin Help");
@@ -220,11 +226,11 @@ TEST_F(Shortcuts, DesktopLinkGoesToTheShellsDesktop)
     std::string file = desktop + "\\Merolin Test Link.lnk";
     ::DeleteFileA(file.c_str());
     ::SetCurrentDirectoryA(dir.Path().c_str());
-    EXPECT_TRUE(dlg.CreateShortcut("Merolin", ".exe", "Merolin Test Link", TRUE));
+    EXPECT_TRUE(Link("Merolin", ".exe", "Merolin Test Link", TRUE));
     EXPECT_TRUE(FileExists(file)) << file;
     EXPECT_EQ(CurrentDir(), dir.Path());  // a desktop link does not move it
     EXPECT_FALSE(DirExists(group));
-    dlg.DeleteShortcut("Merolin Test Link", TRUE);
+    Unlink("Merolin Test Link", TRUE);
     EXPECT_FALSE(FileExists(file));
 }
 
@@ -233,7 +239,7 @@ TEST_F(Shortcuts, DesktopFallsBackToTheWindowsDirectory)
     ASSERT_TRUE(::CreateDirectoryA(g_windowsDir.c_str(), NULL));
     ASSERT_TRUE(::CreateDirectoryA((g_windowsDir + "\\Desktop").c_str(), NULL));
     UseWindowsDesktop();
-    EXPECT_TRUE(dlg.CreateShortcut("Merolin", ".exe", "Merolin", TRUE));
+    EXPECT_TRUE(Link("Merolin", ".exe", "Merolin", TRUE));
     std::string file = g_windowsDir + "\\Desktop\\Merolin.lnk";
     EXPECT_TRUE(FileExists(file));
     LinkProperties props;
@@ -243,11 +249,11 @@ TEST_F(Shortcuts, DesktopFallsBackToTheWindowsDirectory)
     // A location that gives no path falls back too.
     faults.Fail(AFX_CALL_SHGetSpecialFolderLocation, 1, 0);
     faults.Fail(AFX_CALL_SHGetPathFromIDListA, 1, -1);
-    EXPECT_TRUE(dlg.CreateShortcut("Merolin", ".exe", "Second", TRUE));
+    EXPECT_TRUE(Link("Merolin", ".exe", "Second", TRUE));
     EXPECT_TRUE(FileExists(g_windowsDir + "\\Desktop\\Second.lnk"));
     EXPECT_EQ(faults.Count(AFX_CALL_SHGetPathFromIDListA), 1);
 
-    dlg.DeleteShortcut("Merolin", TRUE);
+    Unlink("Merolin", TRUE);
     EXPECT_FALSE(FileExists(file));
     EXPECT_TRUE(boxes.Seen().empty());
 }
@@ -256,7 +262,7 @@ TEST_F(Shortcuts, LinkObjectThatCannotBeCreated)
 {
     faults.Fail(AFX_CALL_CoCreateInstance);
     ExpectError(kCreateFailed);
-    EXPECT_FALSE(dlg.CreateShortcut("Merolin", ".exe", "Merolin", FALSE));
+    EXPECT_FALSE(Link("Merolin", ".exe", "Merolin", FALSE));
     EXPECT_FALSE(FileExists(group + "\\Merolin.lnk"));
     EXPECT_TRUE(DirExists(group));  // the folder comes first
 }
@@ -264,7 +270,7 @@ TEST_F(Shortcuts, LinkObjectThatCannotBeCreated)
 TEST_F(Shortcuts, LinkPropertiesAreSetInOrderAndEveryInterfaceIsReleased)
 {
     UseFakeLink();
-    EXPECT_TRUE(dlg.CreateShortcut("Uninstall", ".exe", "Uninstall Merolin", FALSE));
+    EXPECT_TRUE(Link("Uninstall", ".exe", "Uninstall Merolin", FALSE));
     EXPECT_THAT(created, ElementsAre("ShellLink"));
     std::string target = app + "\\Uninstall.exe";
     EXPECT_THAT(link.calls, ElementsAre("SetDescription Uninstall Merolin", "SetIconLocation " + target + ",0",
@@ -279,7 +285,7 @@ TEST_F(Shortcuts, LinkWithoutFileInterface)
     UseFakeLink();
     link.failQuery = true;
     ExpectError(kInterfaceFailed);
-    EXPECT_FALSE(dlg.CreateShortcut("Merolin", ".exe", "Merolin", FALSE));
+    EXPECT_FALSE(Link("Merolin", ".exe", "Merolin", FALSE));
     ASSERT_FALSE(link.calls.empty());
     EXPECT_EQ(link.calls.back(), "QueryInterface");
     EXPECT_EQ(link.refs, 0);
@@ -290,7 +296,7 @@ TEST_F(Shortcuts, LinkThatCannotBeSaved)
     UseFakeLink();
     link.saveResult = E_ACCESSDENIED;
     ExpectError(kSaveFailed);
-    EXPECT_FALSE(dlg.CreateShortcut("Merolin", ".exe", "Merolin", FALSE));
+    EXPECT_FALSE(Link("Merolin", ".exe", "Merolin", FALSE));
     EXPECT_EQ(link.refs, 0);
     EXPECT_EQ(link.persistRefs, 0);
 }
@@ -302,7 +308,7 @@ TEST_F(Shortcuts, GroupFolderThatCannotBeMadeShowsBothMessages)
     WriteWholeFile(dir / "Start Menu\\Programs", "in the way");
     ExpectError("Error creating directory " + group);
     ExpectError(kSaveFailed);
-    EXPECT_FALSE(dlg.CreateShortcut("Merolin", ".exe", "Merolin", FALSE));
+    EXPECT_FALSE(Link("Merolin", ".exe", "Merolin", FALSE));
     EXPECT_EQ(ReadWholeFile(dir / "Start Menu\\Programs"), "in the way");
 }
 
@@ -316,8 +322,8 @@ TEST_F(Shortcuts, EachGroupLinkChecksTheFreeSpaceAgainAndIsMadeAnyway)
     };
     ExpectError("Insufficient disk space on drive C:");
     ExpectError("Insufficient disk space on drive C:");
-    EXPECT_TRUE(dlg.CreateShortcut("Merolin", ".exe", "Merolin", FALSE));
-    EXPECT_TRUE(dlg.CreateShortcut("Merolin", ".hlp", "Merolin Help", FALSE));
+    EXPECT_TRUE(Link("Merolin", ".exe", "Merolin", FALSE));
+    EXPECT_TRUE(Link("Merolin", ".hlp", "Merolin Help", FALSE));
     EXPECT_TRUE(FileExists(group + "\\Merolin.lnk"));
     EXPECT_TRUE(FileExists(group + "\\Merolin Help.lnk"));
 }
@@ -331,7 +337,7 @@ TEST_F(Shortcuts, LinkPathBeyondTheSystemLimitIsRefusedNotCut)
     std::string title = "Merolin12";
     std::string linkPath = g_windowsDir + "\\Desktop\\" + title + ".lnk";
     ASSERT_EQ(linkPath.size(), 259u);
-    EXPECT_TRUE(dlg.CreateShortcut("Merolin", ".exe", title.c_str(), TRUE));
+    EXPECT_TRUE(Link("Merolin", ".exe", title.c_str(), TRUE));
     ASSERT_FALSE(link.calls.empty());
     EXPECT_EQ(link.calls.back(), "Save " + linkPath + ",TRUE");
 
@@ -339,7 +345,7 @@ TEST_F(Shortcuts, LinkPathBeyondTheSystemLimitIsRefusedNotCut)
     link.calls.clear();
     link.refs = 1;
     ExpectError(kSaveFailed);
-    EXPECT_FALSE(dlg.CreateShortcut("Merolin", ".exe", "Merolin123", TRUE));
+    EXPECT_FALSE(Link("Merolin", ".exe", "Merolin123", TRUE));
     ASSERT_FALSE(link.calls.empty());
     EXPECT_EQ(link.calls.back(), "QueryInterface");
     EXPECT_EQ(link.refs, 0);
@@ -350,10 +356,10 @@ TEST_F(Shortcuts, OverLongRealLinkPathLeavesNoFile)
 {
     // Without fakes: a deep program group whose link path exceeds the limit.
     std::string deep = dir / std::string(200, 'g');
-    g_strStartMenuDir = deep.c_str();
+    group = deep;
     std::string title(300 - deep.size(), 't');
     ExpectError(kSaveFailed);
-    EXPECT_FALSE(dlg.CreateShortcut("Merolin", ".exe", title.c_str(), FALSE));
+    EXPECT_FALSE(Link("Merolin", ".exe", title.c_str(), FALSE));
     EXPECT_TRUE(DirExists(deep));
     EXPECT_TRUE(ListDir(deep).empty());
 }
@@ -361,17 +367,17 @@ TEST_F(Shortcuts, OverLongRealLinkPathLeavesNoFile)
 TEST_F(Shortcuts, DeletingIsSilentAndNeverCreatesTheFolder)
 {
     std::string before = CurrentDir();
-    dlg.DeleteShortcut("Merolin", FALSE);  // neither link nor folder exists
+    Unlink("Merolin", FALSE);  // neither link nor folder exists
     EXPECT_FALSE(DirExists(dir / "Start Menu"));
     EXPECT_EQ(CurrentDir(), before);
     EXPECT_EQ(faults.Count(AFX_CALL__mkdir), 0);
     EXPECT_EQ(faults.Count(AFX_CALL_remove), 1);
 
-    ASSERT_TRUE(dlg.CreateShortcut("Merolin", ".exe", "Merolin Help", FALSE));
+    ASSERT_TRUE(Link("Merolin", ".exe", "Merolin Help", FALSE));
     ASSERT_TRUE(FileExists(group + "\\Merolin Help.lnk"));
-    dlg.DeleteShortcut("Merolin Help", FALSE);
+    Unlink("Merolin Help", FALSE);
     EXPECT_FALSE(FileExists(group + "\\Merolin Help.lnk"));
-    dlg.DeleteShortcut("Merolin Help", FALSE);  // gone already
+    Unlink("Merolin Help", FALSE);  // gone already
     EXPECT_TRUE(DirExists(group));
     EXPECT_TRUE(boxes.Seen().empty());
 }

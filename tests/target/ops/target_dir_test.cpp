@@ -98,7 +98,7 @@ protected:
         g_fake = nullptr;
         OpsTest::TearDown();
     }
-    BOOL Create(const std::string& path) { return dlg.CreateTargetDirectory(path.c_str()); }
+    BOOL Create(const std::string& path) { return CreateTargetDirectory(owner, path.c_str()); }
 
     ScratchDir dir{ CurrentTestName() };
     PlatformFaults faults;
@@ -280,7 +280,7 @@ TEST_F(TargetDirectory, UnknownFreeSpaceAsksAndYesGoesOn)
     EXPECT_EQ(fake.drives, std::vector<std::string>(2, "C:"));
     EXPECT_EQ(boxes.Seen().size(), 3u);
     for (const SeenBox& box : boxes.Seen())
-        EXPECT_EQ(box.hOwner, dlg.m_hWnd);
+        EXPECT_EQ(box.hOwner, owner);
 }
 
 TEST_F(TargetDirectory, UnknownFreeSpaceAnsweredNoStopsAtTheRoot)

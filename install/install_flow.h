@@ -1,0 +1,31 @@
+// CInstallFlow: the install sequence behind the Install button and the cancel with
+// rollback behind the Cancel button, run for a view (the installer dialog) that it
+// is handed. The progress flags of the manifest record which stages finished; the
+// flow's own record (CInstallSites) says in which directories.
+#pragma once
+#include "install_sites.h"
+#include "install_view.h"
+
+class CInstallFlow {
+public:
+    explicit CInstallFlow(CInstallView& view) : m_view(view) {}
+
+    // Directory, payload, Windows directory check, shortcuts, registry, completion.
+    void Install();
+    // Asks, undoes what the flags record, says so and ends the view.
+    void Cancel();
+    // Deletes the installed file of that name from each directory that an install
+    // of this run put it in; silent.
+    void DeleteInstalledFile(const char* pszName);
+    // Removes one directory (never its contents or parents); a "NOTE" box when it stays.
+    void RemoveInstallDirectory(const CString& strPath);
+
+private:
+    int Box(const char* pszText, const char* pszCaption, UINT nType);
+    void ShowFatalError(const char* pszText) { Box(pszText, kErrorCaption, MB_ICONSTOP); }
+
+    CInstallView& m_view;
+    CInstallSites m_sites;
+    CInstallFlow(const CInstallFlow&);
+    CInstallFlow& operator=(const CInstallFlow&);
+};

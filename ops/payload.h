@@ -1,0 +1,11 @@
+// ExtractPayloadFile: one compressed payload resource of the installer's own module
+// becomes one installed file in the current directory, with the release time stamp.
+// Reports its failures in boxes owned by hOwner; TRUE when the file is in place.
+#pragma once
+#include "manifest.h"
+
+namespace ops {
+
+BOOL ExtractPayloadFile(HWND hOwner, UINT nResourceId, const char* pszFileName);
+
+} // namespace ops
