@@ -17,17 +17,64 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 {
 }
 
-INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMsg, WPARAM, LPARAM lParam)
+CDialog::~CDialog()
 {
-    // Only the first message is taken here: from then on the window is
-    // subclassed and every message goes through the message map first.
-    if (nMsg != WM_INITDIALOG)
+    // The window may outlive its object (a test's, or one ended by a crash path).
+    if (m_hWnd)
+        Detach();
+}
+
+CDialog* CDialog::FromDialogHandle(HWND hWnd)
+{
+    // Only a dialog of ours keeps an object in its user data; other dialogs (boxes,
+    // the folder browser) keep what their own procedures put there.
+    if (!hWnd || ::GetWindowLongPtrA(hWnd, DWLP_DLGPROC) != (LONG_PTR)&CDialog::DialogProc)
+        return NULL;
+    return reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+}
+
+void CDialog::Detach()
+{
+    ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+    m_hWnd = NULL;
+    CWinApp* pApp = AfxGetApp();
+    if (pApp && pApp->m_pMainWnd == this)
+        pApp->m_pMainWnd = NULL;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (nMsg == WM_INITDIALOG) {
+        CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
+        pDlg->m_hWnd = hWnd;
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, (LONG_PTR)pDlg);
+        if (pDlg->m_bModal)
+            pDlg->CenterOnScreen();
+        return pDlg->OnInitDialog();
+    }
+    // Messages before WM_INITDIALOG, and after the object let go, find no object.
+    CDialog* pDlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+    if (!pDlg)
         return FALSE;
-    CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
-    pDlg->SubclassWindow(hWnd);
-    if (pDlg->m_bModal)
-        pDlg->CenterOnScreen();
-    return pDlg->OnInitDialog();
+    LRESULT lResult = 0;
+    const BOOL bHandled = pDlg->RouteMessage(nMsg, wParam, lParam, &lResult);
+    if (nMsg == WM_NCDESTROY)
+        pDlg->Detach();
+    if (!bHandled)
+        return FALSE;
+    switch (nMsg) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_QUERYDRAGICON:
+        return (INT_PTR)lResult;  // these few return their result directly
+    }
+    ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, lResult);
+    return TRUE;
 }
 
 INT_PTR CDialog::DoModal()

@@ -14,10 +14,17 @@ public:
 // Binds the text of control nIDC to value, in the direction pDX gives.
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 
+// Every message of a dialog reaches its object one way: the dialog procedure finds
+// the object in the window's user data (set at WM_INITDIALOG) and runs the message
+// map; what the map leaves alone gets the dialog manager's own handling.
 class CDialog : public CWnd {
     DECLARE_MESSAGE_MAP()
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL);
+    virtual ~CDialog();
+
+    // The object of a dialog window that this framework runs, else NULL.
+    static CDialog* FromDialogHandle(HWND hWnd);
 
     // Runs the dialog modally, centred on the screen: the value given to
     // EndDialog, or -1 when the dialog cannot be created.
@@ -38,6 +45,8 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+    // The window and the object part: no message reaches the object any more.
+    void Detach();
     void CenterOnScreen();
     BOOL m_bModal;
 };

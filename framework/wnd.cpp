@@ -4,7 +4,6 @@
 #include "winapp.h"
 
 namespace {
-const char kPropObject[] = "AfxWnd";
 const int kTemporaries = 8;
 CWnd g_temporaries[kTemporaries];
 int g_nextTemporary;
@@ -13,7 +12,7 @@ int g_nextTemporary;
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWnd::CWnd() : m_hWnd(NULL), m_pfnSuper(NULL)
+CWnd::CWnd() : m_hWnd(NULL)
 {
     m_current.nMsg = 0;
     m_current.wParam = 0;
@@ -25,23 +24,13 @@ CWnd::~CWnd()
     CWinApp* pApp = AfxGetApp();
     if (pApp && pApp->m_pMainWnd == this)
         pApp->m_pMainWnd = NULL;
-    if (m_pfnSuper && m_hWnd) {
-        // The window outlives its object: stop routing its messages here.
-        ::RemovePropA(m_hWnd, kPropObject);
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
-    }
-}
-
-CWnd* CWnd::FromHandlePermanent(HWND hWnd)
-{
-    return hWnd ? static_cast<CWnd*>(::GetPropA(hWnd, kPropObject)) : NULL;
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd)
 {
     if (!hWnd)
         return NULL;
-    if (CWnd* p = FromHandlePermanent(hWnd))
+    if (CWnd* p = CDialog::FromDialogHandle(hWnd))
         return p;
     CWnd* p = &g_temporaries[g_nextTemporary];
     g_nextTemporary = (g_nextTemporary + 1) % kTemporaries;
@@ -49,50 +38,19 @@ CWnd* CWnd::FromHandle(HWND hWnd)
     return p;
 }
 
-void CWnd::SubclassWindow(HWND hWnd)
-{
-    m_hWnd = hWnd;
-    ::SetPropA(hWnd, kPropObject, this);
-    m_pfnSuper = (WNDPROC)::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)&CWnd::StaticWindowProc);
-}
-
-LRESULT CALLBACK CWnd::StaticWindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
-{
-    CWnd* pWnd = FromHandlePermanent(hWnd);
-    if (!pWnd)  // the object let go of its window; nothing of ours is left to call
-        return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
-    return pWnd->WindowProc(nMsg, wParam, lParam);
-}
-
-LRESULT CWnd::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
+BOOL CWnd::RouteMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     CurrentMsg saved = m_current;
     m_current.nMsg = nMsg;
     m_current.wParam = wParam;
     m_current.lParam = lParam;
-    LRESULT lResult = 0;
-    if (!OnWndMsg(nMsg, wParam, lParam, &lResult))
-        lResult = Default();
+    BOOL bHandled = OnWndMsg(nMsg, wParam, lParam, pResult);
     m_current = saved;
-
-    if (nMsg == WM_NCDESTROY) {
-        HWND hWnd = m_hWnd;
-        ::RemovePropA(hWnd, kPropObject);
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
-        m_pfnSuper = NULL;
-        m_hWnd = NULL;
-        CWinApp* pApp = AfxGetApp();
-        if (pApp && pApp->m_pMainWnd == this)
-            pApp->m_pMainWnd = NULL;
-        PostNcDestroy();
-    }
-    return lResult;
+    return bHandled;
 }
 
 LRESULT CWnd::Default()
 {
-    if (m_pfnSuper)
-        return ::CallWindowProcA(m_pfnSuper, m_hWnd, m_current.nMsg, m_current.wParam, m_current.lParam);
     return ::DefWindowProcA(m_hWnd, m_current.nMsg, m_current.wParam, m_current.lParam);
 }
 

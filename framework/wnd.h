@@ -1,6 +1,6 @@
-// CWnd: a window handle with a message map. Windows that the framework creates
-// (dialogs) are subclassed so that their messages reach the map; CWnd objects
-// for other windows (controls) are temporaries, see FromHandle.
+// CWnd: a window handle with a message map. The windows that the framework creates
+// are dialogs, whose dialog procedure brings their messages to the map (see
+// CDialog); CWnd objects for other windows (controls) are temporaries, see FromHandle.
 #pragma once
 #include "cstring.h"
 #include "gdi.h"
@@ -22,7 +22,6 @@ public:
     // that stays valid until several more temporaries have been made (use it
     // within the handler that asked for it). NULL for a NULL handle.
     static CWnd* FromHandle(HWND hWnd);
-    static CWnd* FromHandlePermanent(HWND hWnd);
 
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
     virtual void DoDataExchange(CDataExchange* pDX);
@@ -47,22 +46,19 @@ public:
     HCURSOR OnQueryDragIcon();
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
 
-    // Dispatches one message through the map; FALSE leaves it to Default().
+    // Dispatches one message through the map; FALSE leaves it to the system.
     virtual BOOL OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // A WM_COMMAND the map did not handle.
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
 
 protected:
-    // The default handling of the message being dispatched.
+    // The window's default handling (DefWindowProc) of the message being dispatched,
+    // for handlers that add to it: painting, destruction, icons, colours.
     LRESULT Default();
-    // Binds this object to hWnd and routes its messages through the map.
-    void SubclassWindow(HWND hWnd);
-    virtual void PostNcDestroy() {}
+    // Runs one message through the map, with Default() set up for it.
+    BOOL RouteMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
 private:
-    static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
-    LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam);
-    WNDPROC m_pfnSuper;
     struct CurrentMsg { UINT nMsg; WPARAM wParam; LPARAM lParam; } m_current;
 
     CWnd(const CWnd&);
