@@ -13,6 +13,7 @@ END_MESSAGE_MAP()
 
 CInstallerApp::CInstallerApp() : m_pBackdrop(NULL) {}
 
+// Nothing to release: the backdrop is never deleted (it lasts until the process ends).
 CInstallerApp::~CInstallerApp() {}
 
 namespace {
@@ -70,6 +71,8 @@ BOOL CInstallerApp::InitApplication()
         exit(0);
     }
 
+    // The licence dialog lives only around its own run: its scope ends before the
+    // running-product check, whatever the outcome. Keep the braces.
     INT_PTR nLicense;
     {
         CLicenseDlg dlgLicense(NULL);

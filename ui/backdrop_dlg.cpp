@@ -15,6 +15,7 @@ CBackdropDlg::~CBackdropDlg()
     m_fontTagline.DeleteObject();
 }
 
+// The backdrop shows fixed texts: only the base's (empty) exchange runs.
 void CBackdropDlg::DoDataExchange(CDataExchange* pDX) { CDialog::DoDataExchange(pDX); }
 
 namespace {

@@ -9,6 +9,7 @@ END_MESSAGE_MAP()
 
 CLicenseDlg::CLicenseDlg(CWnd* pParent) : CDialog(IDD_LICENSE, pParent), m_strLicense("") {}
 
+// Nothing of its own to release; declared for the class's interface.
 CLicenseDlg::~CLicenseDlg() {}
 
 void CLicenseDlg::DoDataExchange(CDataExchange* pDX)

@@ -9,8 +9,10 @@ END_MESSAGE_MAP()
 
 CWelcomeDlg::CWelcomeDlg(CWnd* pParent) : CDialog(IDD_WELCOME, pParent) {}
 
+// Nothing of its own to release; declared for the class's interface.
 CWelcomeDlg::~CWelcomeDlg() {}
 
+// The welcome screen has no data to exchange: only the base's (empty) exchange runs.
 void CWelcomeDlg::DoDataExchange(CDataExchange* pDX) { CDialog::DoDataExchange(pDX); }
 
 BOOL CWelcomeDlg::OnInitDialog()
