@@ -8,7 +8,7 @@
 
 class CInstallFlow {
 public:
-    explicit CInstallFlow(CInstallView& view) : m_view(view) {}
+    explicit CInstallFlow(CInstallView& view) : m_view(view), m_bInstalling(FALSE) {}
 
     // Directory, payload, Windows directory check, shortcuts, registry, completion.
     void Install();
@@ -19,13 +19,23 @@ public:
     void DeleteInstalledFile(const char* pszName);
     // Removes one directory (never its contents or parents); a "NOTE" box when it stays.
     void RemoveInstallDirectory(const CString& strPath);
+    // Between the Install button and the end of its sequence (its boxes included).
+    BOOL IsInstalling() const { return m_bInstalling; }
 
 private:
+    void RunInstall();
+    // Removes what earlier attempts of this run wrote outside the completed site: their
+    // files, temporaries and the directories made for them; silent.
+    void RemoveEarlierSites(const CInstallSites::Site* pCompleted);
+    // Removes the directories this run made, deepest first, except those that hold
+    // pszKeep (NULL: none kept); with bReport, a "NOTE" box for each that stays.
+    void RemoveCreatedDirectories(const char* pszKeep, BOOL bReport);
     int Box(const char* pszText, const char* pszCaption, UINT nType);
     void ShowFatalError(const char* pszText) { Box(pszText, kErrorCaption, MB_ICONSTOP); }
 
     CInstallView& m_view;
     CInstallSites m_sites;
+    BOOL m_bInstalling;
     CInstallFlow(const CInstallFlow&);
     CInstallFlow& operator=(const CInstallFlow&);
 };

@@ -12,9 +12,16 @@ BEGIN_MESSAGE_MAP(CInstallerDlg, CDialog)
 END_MESSAGE_MAP()
 
 CInstallerDlg::CInstallerDlg(CWnd* pParent)
-    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_flow(*this)
+    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_bComStarted(FALSE), m_bClosePending(FALSE),
+      m_flow(*this)
 {
     m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+CInstallerDlg::~CInstallerDlg()
+{
+    if (m_bComStarted)
+        ::CoUninitialize();
 }
 
 void CInstallerDlg::DoDataExchange(CDataExchange* pDX)
@@ -51,11 +58,14 @@ BOOL CInstallerDlg::OnInitDialog()
         g_strStartMenuDir = strPrograms + kProductFolderSuffix;
 
     // The shortcuts are made through COM later on.
-    if (sys::CoInitialize(NULL) != S_OK) {
+    // Any success counts: S_FALSE says COM was already started on this thread, and
+    // is balanced by its own CoUninitialize like S_OK.
+    if (FAILED(sys::CoInitialize(NULL))) {
         ReportError(TRUE, "Can't initialize Component Object Module");
         EndDialog(IDCANCEL);
         return FALSE;
     }
+    m_bComStarted = TRUE;
 
     SetStatus("Stand by:\r\nChecking for previous installations...");
     if (DetectPreviousInstall(FALSE)) {
@@ -81,6 +91,31 @@ BOOL CInstallerDlg::DetectPreviousInstall(BOOL bRemove)
         UpdateData(FALSE);
     }
     return bFound;
+}
+
+void CInstallerDlg::OnInstall()
+{
+    m_flow.Install();
+    // A close request that came while one of the sequence's boxes was open is
+    // handled now that the sequence has stopped, if the dialog is still there.
+    if (m_bClosePending && ::IsWindowVisible(m_hWnd)) {
+        m_bClosePending = FALSE;
+        OnCancel();
+    }
+}
+
+void CInstallerDlg::OnCancel()
+{
+    if (m_flow.IsInstalling()) {
+        m_bClosePending = TRUE;
+        return;
+    }
+    // Once an attempt has written anything, leaving is a cancel with its rollback;
+    // before that, the dialog simply ends.
+    if (AnyProgressFlagSet())
+        OnCancelInstall();
+    else
+        CDialog::OnCancel();
 }
 
 void CInstallerDlg::EndCancelled()
@@ -131,7 +166,7 @@ void CInstallerDlg::OnBrowse()
 
     // A folder that does not name the product gets a product folder of its own.
     if (strPath.Find(m_strAppName) < 0) {
-        if (strPath.Right(1) != "\\")
+        if (!ops::EndsWithSeparator(strPath))
             strPath += "\\";
         strPath += kProductName;
     }

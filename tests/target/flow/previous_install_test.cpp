@@ -285,7 +285,7 @@ TEST_F(PreviousInstallTest, ReinstallOverAPreviousInstallation)
     EXPECT_EQ(7u, ListDir(old).size());
     EXPECT_EQ("MZ", ReadWholeFile(old + "\\Merolin.exe").substr(0, 2));
     EXPECT_EQ(old, RegString(kAppPathsKey, "Path"));
-    EXPECT_EQ(old + "\\Uninstall.exe", RegString(kUninstallKey, "UninstallString"));
+    EXPECT_EQ("\"" + old + "\\Uninstall.exe\"", RegString(kUninstallKey, "UninstallString"));
 }
 
 } // namespace
