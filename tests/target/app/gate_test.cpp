@@ -7,6 +7,7 @@
 #include "resource.h"
 #include "testenv.h"
 #include <gtest/gtest.h>
+#include <map>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string>
@@ -170,16 +171,22 @@ FARPROC WINAPI RecordingGetProcAddress(HMODULE h, LPCSTR name)
 }
 
 // Top-level windows with chosen titles, standing in for a running product; each
-// counts the close requests it receives.
+// counts the close requests it receives and, unless told to ignore them, closes.
+std::map<HWND, LONG_PTR> g_closeRequests;
 LRESULT CALLBACK ProductProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == WM_USER + 0x101 && wp == 0 && lp == 0)
-        ::SetWindowLongPtrA(h, GWLP_USERDATA, ::GetWindowLongPtrA(h, GWLP_USERDATA) + 1);
+    if (msg == WM_USER + 0x101 && wp == 0 && lp == 0) {
+        ++g_closeRequests[h];
+        if (!::GetWindowLongPtrA(h, GWLP_USERDATA))
+            ::DestroyWindow(h);
+        return 0;
+    }
     return ::DefWindowProcA(h, msg, wp, lp);
 }
+enum { kCloses = 0, kIgnoresRequests = 1 };
 class ProductWindow {
 public:
-    explicit ProductWindow(const char* title)
+    explicit ProductWindow(const char* title, int behaviour = kCloses)
     {
         static ATOM atom;
         if (!atom) {
@@ -191,9 +198,16 @@ public:
         }
         m_hWnd = ::CreateWindowA("GateTestProduct", title, WS_OVERLAPPED, 0, 0, 100, 100, NULL, NULL,
                                  ::GetModuleHandleA(NULL), NULL);
+        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, behaviour);
     }
-    ~ProductWindow() { ::DestroyWindow(m_hWnd); }
-    LONG_PTR CloseRequests() const { return ::GetWindowLongPtrA(m_hWnd, GWLP_USERDATA); }
+    ~ProductWindow()
+    {
+        if (::IsWindow(m_hWnd))
+            ::DestroyWindow(m_hWnd);
+        g_closeRequests.erase(m_hWnd);
+    }
+    LONG_PTR CloseRequests() const { return g_closeRequests.count(m_hWnd) ? g_closeRequests.at(m_hWnd) : 0; }
+    bool Closed() const { return !::IsWindow(m_hWnd); }
     HWND m_hWnd;
 };
 
@@ -327,9 +341,25 @@ TEST_F(GateTest, OnlyTheLastTitleRunning_NoticeCloseRequestAndClosedMessage)
     EXPECT_EQ(boxes.Seen()[1].hOwner, nullptr);
     EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 10);  // no second search after the last title
     EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;post Merolin BETA 9 1281 0 0;release;close;");
-    PumpMessages(100);
-    EXPECT_EQ(beta9.CloseRequests(), 1);  // it ignores the request: the gate still passes
+    EXPECT_EQ(beta9.CloseRequests(), 1);
+    EXPECT_TRUE(beta9.Closed()) << "the gate goes on only once the product's window is gone";
     ExpectBackdropUp();
+}
+
+TEST_F(GateTest, AProductThatDoesNotCloseEndsAfterTheBoundedWait)
+{
+    ProductMutex other;
+    ProductWindow product("Merolin", kIgnoresRequests);
+    EXPECT_EXIT(
+        {
+            LogEverything({ { "NOTICE", IDOK } });
+            ScreenAnswers screens(kOk, kOk);
+            app.InitApplication();
+        },
+        ::testing::ExitedWithCode(0),
+        Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) +
+                 ";post Merolin 1281 0 0;box Install Merolin 64 " + Flat(kStillRunning) +
+                 ";release;close;backdrop up;"));
 }
 
 TEST_F(GateTest, TwoWindowsOfTheSameTitle_OnlyOneIsAskedAndTheGatePasses)
@@ -340,8 +370,8 @@ TEST_F(GateTest, TwoWindowsOfTheSameTitle_OnlyOneIsAskedAndTheGatePasses)
     boxes.Expect("NOTICE", kNotice, 0x31, IDOK).Expect("OK", kClosed, 0, IDOK);
     ScreenAnswers screens(kOk, kOk);
     EXPECT_TRUE(app.InitApplication());
-    PumpMessages(100);
     EXPECT_EQ(first.CloseRequests() + second.CloseRequests(), 1);
+    EXPECT_NE(first.Closed(), second.Closed()) << "only the one asked has closed";
     // first scan: "Merolin", "Merolin BETA 1"; second scan: BETA 2 to BETA 9
     EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 2 + 8);
 }
