@@ -237,3 +237,22 @@ TEST_F(InstallTest, RetryAfterAFailureCompletes)
 }
 
 } // namespace
+
+// COM already started on the thread (S_FALSE) is no failure: a second dialog opens,
+// and its end gives back only its own start.
+TEST_F(InstallTest, ComStartedBeforeTheDialogCountsAsStarted)
+{
+    ASSERT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's dialog started COM";
+    {
+        CInstallerDlg second;
+        ASSERT_TRUE(second.Create(IDD_INSTALLER));
+        EXPECT_TRUE(::IsWindowVisible(second.m_hWnd)) << "the dialog opened";
+        second.DestroyWindow();
+    }
+    ::CoUninitialize();
+    EXPECT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's dialog still holds its start";
+    ::CoUninitialize();
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    ExpectAllFiles();
+}
