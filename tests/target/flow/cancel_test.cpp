@@ -429,3 +429,38 @@ TEST_F(CancelTest, SameDirectoryInAnotherCaseIsCleanedOnce)
 }
 
 } // namespace
+
+// Esc and the close box: before anything was written they end the dialog at once; a
+// close request that comes while the sequence runs (its box open) is taken up when
+// the sequence stops, as the Cancel button: question, rollback, notice.
+HWND g_closeTarget;
+FILE* __cdecl CloseRequestThenFail(const char*, const char*)
+{
+    // What Esc and the close box come to in the dialog (the dialog manager posts it;
+    // here it arrives at once, as it would from a box's message loop).
+    ::SendMessageA(g_closeTarget, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return NULL;
+}
+
+TEST_F(CancelTest, CloseBoxDuringAFailedAttemptRollsBackOnceTheBoxIsAnswered)
+{
+    g_closeTarget = dlg.m_hWnd;
+    {
+        PlatformFaults faults;
+        faults.Forward().fopen = CloseRequestThenFail;
+        ExpectReport("Can't overwrite temporary file \"MR.MSZ\"");
+        ExpectFatal("Couldn't install Merolin.exe!");
+        ExpectCancelQuestion(true, IDYES);
+        ExpectIncomplete();
+        dlg.OnInstall();
+    }
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_FALSE(DirExists(*scratch / "Apps")) << "the attempt's directories are gone";
+}
+
+TEST_F(CancelTest, EscBeforeAnyAttemptEndsAtOnce)
+{
+    ::SendMessageA(dlg.m_hWnd, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_TRUE(boxes.Seen().empty());
+}

@@ -249,6 +249,7 @@ TEST_F(InstallTest, ComStartedBeforeTheDialogCountsAsStarted)
         EXPECT_TRUE(::IsWindowVisible(second.m_hWnd)) << "the dialog opened";
         second.DestroyWindow();
     }
+    g_strStartMenuDir = group.c_str();  // the second opening proposed the real ones
     ::CoUninitialize();
     EXPECT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's dialog still holds its start";
     ::CoUninitialize();
