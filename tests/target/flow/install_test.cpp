@@ -236,6 +236,50 @@ TEST_F(InstallTest, RetryAfterAFailureCompletes)
     EXPECT_FALSE(DialogOpen());
 }
 
+// A retry in another directory that completes leaves nothing of the failed attempt:
+// its files and the directories made for it go, silently, before the question.
+TEST_F(InstallTest, RetryElsewhereRemovesWhatTheFailedAttemptWrote)
+{
+    const std::string first = *scratch / "First\\Merolin";
+    TypeTarget(first);
+    {
+        PlatformFaults faults;
+        faults.Fail(AFX_CALL_FindResourceA, 4);  // Merolin.txt
+        ExpectReport("Setup file appears to be corrupted!");
+        ExpectFatal("Couldn't install Merolin.txt!");
+        dlg.OnInstall();
+    }
+    ASSERT_TRUE(FileExists(first + "\\Merolin.exe"));
+    TypeTarget(target);
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    EXPECT_FALSE(DirExists(*scratch / "First")) << "the failed attempt's directories are gone";
+    ExpectAllFiles();
+    ExpectRegistered();
+}
+
+// A registry write that fails is no success: the stage's message, the dialog stays,
+// and Cancel removes the keys that the attempt did write.
+TEST_F(InstallTest, RegistryFailureStopsAndCancelRemovesTheKeysWritten)
+{
+    {
+        PlatformFaults faults;
+        faults.Fail(AFX_CALL_RegSetValueExA, 4);  // the uninstall entry's display name
+        ExpectFatal("Couldn't update system registry!");
+        dlg.OnInstall();
+    }
+    ASSERT_TRUE(DialogOpen());
+    EXPECT_EQ((std::vector<int>{ 1, 1, 1, 1, 1, 1, 0 }), ProgressFlags());
+    ASSERT_TRUE(RegKeyExists(kAppPathsKey));
+    ExpectCancelQuestion(true, IDYES);
+    ExpectNote(target);  // the samples stay in it
+    ExpectIncomplete();
+    dlg.OnCancelInstall();
+    EXPECT_FALSE(AnyProductKey() && RegKeyExists(kVendorVersionKey));
+    EXPECT_FALSE(RegKeyExists(kAppPathsKey));
+    EXPECT_FALSE(RegKeyExists(kUninstallKey));
+}
+
 } // namespace
 
 // COM already started on the thread (S_FALSE) is no failure: a second dialog opens,
