@@ -57,13 +57,11 @@ void CALLBACK AnswerScreens(HWND, UINT, UINT_PTR, DWORD)
         ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_BTN, BN_CLICKED),
                        (LPARAM)::GetDlgItem(h, IDC_CANCEL_BTN));
         break;
-    case kEscape: {
-        HWND hFocus = ::GetFocus();
-        ::PostMessageA(hFocus ? hFocus : h, WM_KEYDOWN, VK_ESCAPE, 0);
+    case kEscape:
+        PressEscape(h);
         break;
-    }
     case kCloseBox:
-        ::PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+        CloseBox(h);
         break;
     }
 }

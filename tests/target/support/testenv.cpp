@@ -223,6 +223,14 @@ void ClickButton(HWND hDlg, int id)
     ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(hDlg, id));
 }
 
+void PressKey(HWND h, WPARAM vk)
+{
+    HWND hFocus = ::GetFocus();
+    ::PostMessageA(hFocus ? hFocus : h, WM_KEYDOWN, vk, 0);
+}
+
+void CloseBox(HWND h) { ::PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
 void PumpMessages(int ms)
 {
     DWORD end = ::GetTickCount() + ms;

@@ -48,5 +48,10 @@ void RemoveProductKeys();
 INT_PTR RunModal(CDialog& dlg, std::function<void(HWND)> action, int seconds = 20);
 // Sends a button click notification for control id to the dialog.
 void ClickButton(HWND hDlg, int id);
+// Presses a key as a user does: a WM_KEYDOWN posted to the focus (to h when nothing has it).
+void PressKey(HWND h, WPARAM vk);
+inline void PressEscape(HWND h) { PressKey(h, VK_ESCAPE); }
+// Clicks the close box of the window h.
+void CloseBox(HWND h);
 // Pumps this thread's messages for about `ms` milliseconds.
 void PumpMessages(int ms);

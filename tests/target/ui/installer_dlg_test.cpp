@@ -44,12 +44,6 @@ std::string ProgramsFolder()
     return ::SHGetSpecialFolderPathA(NULL, buf, CSIDL_PROGRAMS, FALSE) ? buf : "<none>";
 }
 
-void PressEscape(HWND h)
-{
-    HWND hFocus = ::GetFocus();
-    ::PostMessageA(hFocus ? hFocus : h, WM_KEYDOWN, VK_ESCAPE, 0);
-}
-
 // Every test opens the dialog with the platform calls counted, COM set up by the
 // dialog itself (and taken down again afterwards), the system's "ProgramFilesDir"
 // value restored and the product's keys absent.
