@@ -51,11 +51,10 @@ void CALLBACK AnswerScreens(HWND, UINT, UINT_PTR, DWORD)
     g_screensSeen.push_back(s.title);
     switch (s.answer) {
     case kOk:
-        ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_OK_BTN, BN_CLICKED), (LPARAM)::GetDlgItem(h, IDC_OK_BTN));
+        PostClick(h, IDC_OK_BTN);
         break;
     case kCancel:
-        ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_BTN, BN_CLICKED),
-                       (LPARAM)::GetDlgItem(h, IDC_CANCEL_BTN));
+        PostClick(h, IDC_CANCEL_BTN);
         break;
     case kEscape:
         PressEscape(h);
@@ -441,23 +440,12 @@ TEST_F(GateTest, ALaterTitleStillRunningEndsAfterTheCloseRequest)
 
 TEST_F(GateTest, ARunningStandInIsAskedToCloseAndCloses)
 {
-    const char* host = getenv("MEROLIN_STANDIN_EXE");
-    if (!host || !*host)
+    std::string exe = HostPathFromEnv("MEROLIN_STANDIN_EXE");
+    if (exe.empty())
         GTEST_SKIP() << "no stand-in product in this build";
-    std::string exe = std::string("Z:") + host;
-    for (char& c : exe)
-        if (c == '/')
-            c = '\\';
-    std::string cmd = "\"" + exe + "\" /beta 3";
-    STARTUPINFOA si = { sizeof si };
-    PROCESS_INFORMATION pi;
-    ASSERT_TRUE(::CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) << exe;
-    ::CloseHandle(pi.hThread);
-    HWND hProduct = NULL;
-    for (int i = 0; i < 400 && !hProduct; ++i) {
-        hProduct = ::FindWindowA(NULL, "Merolin BETA 3");
-        ::Sleep(50);
-    }
+    HANDLE hProcess = StartProcess(exe, "/beta 3");
+    ASSERT_NE(hProcess, nullptr) << exe;
+    HWND hProduct = WaitForWindow("Merolin BETA 3", 20);
     ASSERT_NE(hProduct, nullptr);
 
     ScriptedBoxes boxes;
@@ -465,13 +453,7 @@ TEST_F(GateTest, ARunningStandInIsAskedToCloseAndCloses)
     ScreenAnswers screens(kOk, kOk);
     EXPECT_TRUE(app.InitApplication());
     EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;post Merolin BETA 3 1281 0 0;release;close;");
-    DWORD code = 259;
-    if (::WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0)
-        ::GetExitCodeProcess(pi.hProcess, &code);
-    else
-        ::TerminateProcess(pi.hProcess, 99);
-    ::CloseHandle(pi.hProcess);
-    EXPECT_EQ(code, 0u);  // the product closed on the request
+    EXPECT_EQ(WaitExit(hProcess, 20000), 0u);  // the product closed on the request
 }
 
 // ---- after the gate: the installer dialog runs modally as the main window

@@ -2,6 +2,7 @@
 #include "afx.h"
 #include <gtest/gtest.h>
 #include <direct.h>
+#include <stdlib.h>
 #include <string.h>
 
 std::string CurrentTestName()
@@ -118,6 +119,18 @@ std::string CurrentDir()
     return std::string(buf, n);
 }
 
+std::string HostPathFromEnv(const char* variable)
+{
+    const char* p = getenv(variable);
+    if (!p || !*p)
+        return "";
+    std::string s = std::string("Z:") + p;
+    for (char& c : s)
+        if (c == '/')
+            c = '\\';
+    return s;
+}
+
 bool RegKeyExists(const std::string& path)
 {
     HKEY h;
@@ -223,6 +236,11 @@ void ClickButton(HWND hDlg, int id)
     ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(hDlg, id));
 }
 
+void PostClick(HWND hDlg, int id)
+{
+    ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(hDlg, id));
+}
+
 void PressKey(HWND h, WPARAM vk)
 {
     HWND hFocus = ::GetFocus();
@@ -242,4 +260,38 @@ void PumpMessages(int ms)
         }
         ::Sleep(5);
     }
+}
+
+HWND WaitForWindow(const char* title, int seconds)
+{
+    for (int i = 0; i < seconds * 20; ++i) {
+        HWND h = ::FindWindowA(NULL, title);
+        if (h && ::IsWindowVisible(h))
+            return h;
+        ::Sleep(50);
+    }
+    return NULL;
+}
+
+HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir)
+{
+    std::string cmd = "\"" + exe + "\" " + args;
+    STARTUPINFOA si = { sizeof si };
+    PROCESS_INFORMATION pi;
+    if (!::CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, dir.empty() ? NULL : dir.c_str(), &si,
+                          &pi))
+        return NULL;
+    ::CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+DWORD WaitExit(HANDLE hProcess, DWORD ms)
+{
+    DWORD code = 259;
+    if (::WaitForSingleObject(hProcess, ms) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(hProcess, &code);
+    else
+        ::TerminateProcess(hProcess, 99);
+    ::CloseHandle(hProcess);
+    return code;
 }

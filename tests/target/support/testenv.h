@@ -32,6 +32,8 @@ void WriteWholeFile(const std::string& path, const std::string& data);
 void RemoveTree(const std::string& path);
 std::vector<std::string> ListDir(const std::string& dir);  // names, without "." and ".."
 std::string CurrentDir();
+// The Unix path held by an environment variable, as a Windows path on drive Z: ("" when unset).
+std::string HostPathFromEnv(const char* variable);
 
 // Registry below HKEY_LOCAL_MACHINE.
 bool RegKeyExists(const std::string& path);
@@ -48,6 +50,8 @@ void RemoveProductKeys();
 INT_PTR RunModal(CDialog& dlg, std::function<void(HWND)> action, int seconds = 20);
 // Sends a button click notification for control id to the dialog.
 void ClickButton(HWND hDlg, int id);
+// The same click posted (for a window of another process, or from inside a timer).
+void PostClick(HWND hDlg, int id);
 // Presses a key as a user does: a WM_KEYDOWN posted to the focus (to h when nothing has it).
 void PressKey(HWND h, WPARAM vk);
 inline void PressEscape(HWND h) { PressKey(h, VK_ESCAPE); }
@@ -55,3 +59,12 @@ inline void PressEscape(HWND h) { PressKey(h, VK_ESCAPE); }
 void CloseBox(HWND h);
 // Pumps this thread's messages for about `ms` milliseconds.
 void PumpMessages(int ms);
+// The visible top-level window with this title, waited for up to `seconds` (NULL if none).
+HWND WaitForWindow(const char* title, int seconds);
+
+// Starts `exe args` in dir (this process's current directory when ""): the process
+// handle, NULL when it cannot be started.
+HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir = "");
+// Waits up to ms for the process to end and closes its handle: its exit code, or 259
+// when it was still running (it is then terminated).
+DWORD WaitExit(HANDLE hProcess, DWORD ms);
