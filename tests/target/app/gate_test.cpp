@@ -7,7 +7,6 @@
 #include "resource.h"
 #include "testenv.h"
 #include <gtest/gtest.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string>
 #include <vector>
@@ -83,35 +82,8 @@ private:
 };
 
 // In a death test the process ends inside the gate: every box and every close
-// request is written to stderr as it happens, and at the exit the state of the
-// backdrop, so that the parent can match them.
-std::string g_log;
-std::string Flat(const std::string& s)
-{
-    std::string r;
-    for (char c : s)
-        r += c == '\r' ? std::string("<CR>") : c == '\n' ? std::string("<LF>") : std::string(1, c);
-    return r;
-}
-void Log(const std::string& s)
-{
-    g_log += s + ";";
-    fprintf(stderr, "GATE{%s}\n", g_log.c_str());
-    fflush(stderr);
-}
-
-struct BoxAnswer { std::string caption; int answer; };
-std::vector<BoxAnswer> g_boxAnswers;
-int LoggingBoxes(HWND hOwner, const char* text, const char* caption, UINT type)
-{
-    Log(std::string("box ") + caption + " " + std::to_string(type) + (hOwner ? " owned" : "") + " " + Flat(text));
-    for (BoxAnswer& a : g_boxAnswers) {
-        if (a.caption == caption)
-            return a.answer;
-    }
-    return IDOK;
-}
-
+// request is logged as it happens, and at the exit the state of the backdrop, so
+// that the parent can match them.
 std::string WindowTitle(HWND h)
 {
     char buf[256] = "";
@@ -210,9 +182,6 @@ bool MutexExists()
     return h != NULL;
 }
 
-// The whole sequence of logged events, and nothing after it.
-std::string Sequence(const std::string& log) { return RegexEscaped("GATE{" + log + "}"); }
-
 // The application object as the framework sets it up. Every platform call is counted;
 // close requests, the mutex calls and every box are logged for the death tests.
 class GateTest : public ::testing::Test {
@@ -221,8 +190,7 @@ protected:
     {
         app.SetInstance(::GetModuleHandleA(NULL));
         g_pApp = &app;
-        g_log.clear();
-        g_boxAnswers.clear();
+        StartLog("GATE");
         faults.Forward().PostMessageA = LoggingPostMessage;
         faults.Forward().CreateMutexA = LoggingCreateMutex;
         faults.Forward().ReleaseMutex = LoggingReleaseMutex;
@@ -243,8 +211,7 @@ protected:
     // and the backdrop's state is logged at the exit.
     void LogEverything(std::vector<BoxAnswer> answers = {})
     {
-        g_boxAnswers = answers;
-        AfxSetMessageBoxHandler(LoggingBoxes);
+        LogBoxes(answers);
         atexit(ReportBackdropAtExit);
     }
     void ExpectBackdropUp()
@@ -281,7 +248,7 @@ TEST_F(GateTest, PassesWithNoRunningCopy)
     EXPECT_EQ(g_loadedName, std::string(sys) + "\\version.dll");
     EXPECT_EQ(g_procName, "VerInstallFileA");
     EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 0);
-    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;release;close;");
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;release;close;");
     ExpectBackdropUp();
 }
 
@@ -294,7 +261,7 @@ TEST_F(GateTest, MutexWithoutAnyListedWindowPassesSilently)
     EXPECT_TRUE(boxes.Seen().empty());
     EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 10);  // every title once, the end marker never
     EXPECT_EQ(faults.Count(AFX_CALL_PostMessageA), 0);
-    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;release;close;");
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;release;close;");
     ExpectBackdropUp();
 }
 
@@ -323,7 +290,7 @@ TEST_F(GateTest, OnlyTheLastTitleRunning_NoticeCloseRequestAndClosedMessage)
     EXPECT_EQ(boxes.Seen()[0].hOwner, nullptr);
     EXPECT_EQ(boxes.Seen()[1].hOwner, nullptr);
     EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 10);  // no second search after the last title
-    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;post Merolin BETA 9 1281 0 0;release;close;");
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;post Merolin BETA 9 1281 0 0;release;close;");
     PumpMessages(100);
     EXPECT_EQ(beta9.CloseRequests(), 1);  // it ignores the request: the gate still passes
     ExpectBackdropUp();
@@ -353,7 +320,7 @@ TEST_F(GateTest, LicenceThatCannotBeLoadedCountsAsAccepted)
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_NE(boxes.Seen()[0].hOwner, nullptr);
     EXPECT_EQ(g_screensSeen, (std::vector<std::string>{ kWelcomeTitle }));
-    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;release;close;");
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;release;close;");
 }
 
 // ---- the gate refuses: each refusal ends the process with exit code 0
@@ -452,7 +419,7 @@ TEST_F(GateTest, ARunningStandInIsAskedToCloseAndCloses)
     boxes.Expect("NOTICE", kNotice, 0x31, IDOK).Expect("OK", kClosed, 0, IDOK);
     ScreenAnswers screens(kOk, kOk);
     EXPECT_TRUE(app.InitApplication());
-    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;post Merolin BETA 3 1281 0 0;release;close;");
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;post Merolin BETA 3 1281 0 0;release;close;");
     EXPECT_EQ(WaitExit(hProcess, 20000), 0u);  // the product closed on the request
 }
 

@@ -2,6 +2,7 @@
 #include "afx.h"
 #include <gtest/gtest.h>
 #include <direct.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -26,6 +27,35 @@ std::string RegexEscaped(const std::string& s)
     }
     return r;
 }
+
+std::string Flat(const std::string& s)
+{
+    std::string r;
+    for (char c : s)
+        r += c == '\r' ? std::string("<CR>") : c == '\n' ? std::string("<LF>") : std::string(1, c);
+    return r;
+}
+
+namespace {
+std::string g_logTag = "LOG", g_logged;
+}
+
+void StartLog(const std::string& tag)
+{
+    g_logTag = tag;
+    g_logged.clear();
+}
+
+void Log(const std::string& event)
+{
+    g_logged += event + ";";
+    fprintf(stderr, "%s{%s}\n", g_logTag.c_str(), g_logged.c_str());
+    fflush(stderr);
+}
+
+const std::string& Logged() { return g_logged; }
+
+std::string Sequence(const std::string& events) { return RegexEscaped(g_logTag + "{" + events + "}"); }
 
 ScratchDir::ScratchDir(const std::string& name)
 {

@@ -25,6 +25,17 @@ private:
 std::string CurrentTestName();  // Suite_Test of the running gtest case
 // s as a GoogleTest regular expression matching s literally (for death-test output).
 std::string RegexEscaped(const std::string& s);
+// s with CR and LF made visible as <CR> and <LF>.
+std::string Flat(const std::string& s);
+
+// The transcript of a death test: Log appends "event;" and writes the whole transcript so
+// far to stderr as TAG{event;...}, so that the parent sees every event however the child
+// ends. StartLog empties it and sets TAG; Sequence(events) matches TAG{events} literally.
+void StartLog(const std::string& tag);
+void Log(const std::string& event);
+const std::string& Logged();
+std::string Sequence(const std::string& events);
+
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);

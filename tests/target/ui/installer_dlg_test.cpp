@@ -315,26 +315,6 @@ const char kOverwrite[] =
     "This will overwrite any previous installation:\r\n\r\nAre you sure you want to continue installing Merolin?";
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe";
 
-std::string g_log;
-void Log(const std::string& s)
-{
-    g_log += s + ";";
-    fprintf(stderr, "RUN{%s}\n", g_log.c_str());
-    fflush(stderr);
-}
-std::string Flat(const std::string& s)
-{
-    std::string r;
-    for (char c : s)
-        r += c == '\r' ? std::string("<CR>") : c == '\n' ? std::string("<LF>") : std::string(1, c);
-    return r;
-}
-int LogAndSayNo(HWND hOwner, const char* text, const char* caption, UINT type)
-{
-    Log(std::string("box ") + caption + " " + std::to_string(type) + (hOwner ? " owned" : "") +
-        (hOwner && ::IsWindowVisible(hOwner) ? " shown" : "") + " " + Flat(text));
-    return IDNO;
-}
 void LogKeyAtExit() { Log(RegKeyExists(kAppPaths) ? "key kept" : "key removed"); }
 } // namespace
 
@@ -366,7 +346,8 @@ TEST_F(InstallerDlgTest, PreviousInstallationKeptAndProcessEndedAfterNo)
     RegPutString(kAppPaths, "Path", previous.Path());
     EXPECT_EXIT(
         {
-            AfxSetMessageBoxHandler(LogAndSayNo);
+            StartLog("RUN");
+            LogBoxes({}, IDNO);
             atexit(LogKeyAtExit);
             CInstallerDlg dlg;
             dlg.DoModal();
