@@ -427,7 +427,6 @@ TEST_F(GateTest, ARunningStandInIsAskedToCloseAndCloses)
 
 namespace {
 HWND g_installerSeen, g_mainWndSeen;
-HRESULT g_coInitResult = E_FAIL;
 void CALLBACK EndInstallerDialog(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND h = ::FindWindowA(NULL, "Tolvane Software - Install Merolin 1.31");
@@ -437,11 +436,6 @@ void CALLBACK EndInstallerDialog(HWND, UINT, UINT_PTR, DWORD)
     g_installerSeen = h;
     g_mainWndSeen = CWnd::GetSafeHwnd(AfxGetMainWnd());
     ::PostMessageA(h, WM_COMMAND, IDCANCEL, 0);  // Esc
-}
-HRESULT WINAPI RecordingCoInitialize(LPVOID p)
-{
-    g_coInitResult = ::CoInitialize(p);
-    return g_coInitResult;
 }
 } // namespace
 
@@ -454,8 +448,7 @@ TEST_F(GateTest, InitInstanceRunsTheInstallerDialogAsMainWindowAndEndsTheApplica
     UINT_PTR timer = ::SetTimer(NULL, 0, 30, EndInstallerDialog);
     BOOL bResult = app.InitInstance();
     ::KillTimer(NULL, timer);
-    if (SUCCEEDED(g_coInitResult))
-        ::CoUninitialize();
+    UninitializeRecordedCom();
     EXPECT_FALSE(bResult);
     ASSERT_NE(g_installerSeen, nullptr) << "the installer dialog did not come up";
     EXPECT_EQ(g_mainWndSeen, g_installerSeen);

@@ -13,14 +13,6 @@
 namespace {
 
 const char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-HRESULT g_coInit = E_FAIL;
-
-HRESULT WINAPI RecordingCoInitialize(LPVOID p)
-{
-    g_coInit = ::CoInitialize(p);
-    return g_coInit;
-}
-
 void DeleteProgramFilesDir()
 {
     HKEY h;
@@ -54,15 +46,13 @@ protected:
         m_savedProgramFiles = RegString(kCurrentVersion, "ProgramFilesDir");
         RegPutString(kCurrentVersion, "ProgramFilesDir", "C:\\Program Files");
         RemoveProductKeys();
-        g_coInit = E_FAIL;
         faults.Forward().CoInitialize = RecordingCoInitialize;
         g_strInstallDir = "";
         g_strStartMenuDir = "";
     }
     void TearDown() override
     {
-        if (SUCCEEDED(g_coInit))
-            ::CoUninitialize();
+        UninitializeRecordedCom();
         if (m_savedProgramFiles == "<missing>")
             DeleteProgramFilesDir();
         else
@@ -77,9 +67,7 @@ protected:
         std::string shown = std::string(dlg.GetDlgItemText(IDC_TARGET_DIR));
         std::string member = std::string(dlg.m_strTargetDir);
         dlg.DestroyWindow();
-        if (SUCCEEDED(g_coInit))
-            ::CoUninitialize();
-        g_coInit = E_FAIL;
+        UninitializeRecordedCom();
         EXPECT_EQ(member, shown);
         EXPECT_EQ(std::string(g_strInstallDir), shown);
         return shown;
@@ -118,7 +106,7 @@ TEST_F(InstallerDlgTest, OpensWithTitleIconsDirectoryAndStatusAndEscEndsWithoutA
     ASSERT_NE(dlg.m_hIcon, nullptr);
     EXPECT_EQ(hBig, dlg.m_hIcon);
     EXPECT_EQ(hSmall, dlg.m_hIcon);
-    EXPECT_EQ(g_coInit, S_OK);
+    EXPECT_EQ(LastCoInitializeResult(), S_OK);
     EXPECT_EQ(faults.Count(AFX_CALL_CoInitialize), 1);
     EXPECT_EQ(std::string(g_strStartMenuDir), ProgramsFolder() + "\\Merolin");
 }
