@@ -19,16 +19,6 @@
 
 namespace {
 
-int g_comInits;  // successful CoInitialize calls of the dialogs, given back after each run
-
-HRESULT WINAPI CountingCoInitialize(LPVOID p)
-{
-    HRESULT hr = ::CoInitialize(p);
-    if (SUCCEEDED(hr))
-        ++g_comInits;
-    return hr;
-}
-
 bool Contains(const std::vector<std::string>& names, const std::string& name)
 {
     for (const std::string& n : names)
@@ -121,7 +111,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
         {
             PlatformFaults faults;
             RecordShellExecute(faults, &started);
-            faults.Forward().CoInitialize = &CountingCoInitialize;
+            faults.Forward().CoInitialize = RecordingCoInitialize;  // given back after each run
             faults.FailNthOfAll(n);
             ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
             // A modeless dialog ended inside its opening is shown all the same; the
@@ -197,8 +187,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
 
         if (dlg.m_hWnd)
             dlg.DestroyWindow();
-        for (; g_comInits > 0; --g_comInits)
-            ::CoUninitialize();
+        UninitializeRecordedCom();
         if (testing::Test::HasFatalFailure())
             return;
         if (!fired) {
