@@ -68,7 +68,7 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/target/CMakeLists.txt)
   add_subdirectory(tests/target)
 endif()
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
 
