@@ -64,6 +64,7 @@ if(MEROLIN_PAYLOAD_TARGET)
             -P ${CMAKE_SOURCE_DIR}/cmake/print-size.cmake
     VERBATIM)
 endif()
+include(${CMAKE_SOURCE_DIR}/cmake/sign.cmake)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/target/CMakeLists.txt)
   add_subdirectory(tests/target)
