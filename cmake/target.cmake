@@ -8,7 +8,7 @@ set(SZDD_EXECUTABLE "" CACHE FILEPATH "A native szdd command; empty: built from 
 # Product code: small, no exceptions, no RTTI, no C++ library at run time.
 add_library(merolin_options INTERFACE)
 target_compile_options(merolin_options INTERFACE
-  -Os -fno-exceptions -fno-rtti -fno-threadsafe-statics -ffunction-sections -fdata-sections
+  -Os -malign-data=abi -fno-exceptions -fno-rtti -fno-threadsafe-statics -ffunction-sections -fdata-sections
   -fno-asynchronous-unwind-tables -fno-unwind-tables
   -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 target_compile_definitions(merolin_options INTERFACE
