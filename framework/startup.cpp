@@ -6,8 +6,23 @@
 #include <windows.h>
 #include <stdlib.h>
 
-extern "C" void __main();  // the compiler's static-constructor runner (libmingw32)
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int);
+
+// The static constructors, as the linker lists them: a count that it leaves at -1,
+// the constructors, then NULL. They run from the last to the first, as the
+// compiler's own runner (libmingw32's __main) runs them; that runner is not linked
+// in, and with it goes the unwind table it carries. C++ destructors go through
+// atexit, so the linker's destructor list stays empty.
+extern "C" void (*__CTOR_LIST__[])();
+
+static void RunStaticConstructors()
+{
+    int n = 0;
+    while (__CTOR_LIST__[n + 1])
+        ++n;
+    for (; n > 0; --n)
+        __CTOR_LIST__[n]();
+}
 
 // Destructors of static objects are registered here; exit() runs them. The C runtime
 // start-up code that usually supplies atexit is not linked in.
@@ -18,6 +33,6 @@ extern "C" int __cdecl atexit(void (__cdecl* pfn)(void))
 
 extern "C" void WinMainStartup()
 {
-    __main();
+    RunStaticConstructors();
     exit(WinMain(::GetModuleHandleA(NULL), NULL, NULL, SW_SHOWDEFAULT));
 }
