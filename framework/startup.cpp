@@ -31,8 +31,23 @@ extern "C" int __cdecl atexit(void (__cdecl* pfn)(void))
     return _onexit((_onexit_t)pfn) ? 0 : -1;
 }
 
+// The arguments of the command line: what follows the program's name (which may
+// stand in quotes) and the blanks after it.
+static LPSTR CommandLineArguments()
+{
+    LPSTR p = ::GetCommandLineA();
+    const BOOL bQuoted = *p == '"';
+    for (p += bQuoted; *p && (bQuoted ? *p != '"' : *p != ' ' && *p != '\t'); ++p) {
+    }
+    if (bQuoted && *p == '"')
+        ++p;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    return p;
+}
+
 extern "C" void WinMainStartup()
 {
     RunStaticConstructors();
-    exit(WinMain(::GetModuleHandleA(NULL), NULL, NULL, SW_SHOWDEFAULT));
+    exit(WinMain(::GetModuleHandleA(NULL), NULL, CommandLineArguments(), SW_SHOWDEFAULT));
 }
