@@ -1,5 +1,6 @@
 // The product's registry entries, and removal of registry key trees.
 #include "registry.h"
+#include "payload.h"
 
 namespace ops {
 namespace {
@@ -28,6 +29,11 @@ void SetStringValue(HKEY hKey, const char* pszName, const CString& strValue)
     sys::RegSetValueExA(hKey, pszName, 0, REG_SZ, (const BYTE*)(const char*)strValue, strValue.GetLength() + 1);
 }
 
+void SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
+{
+    sys::RegSetValueExA(hKey, pszName, 0, REG_DWORD, (const BYTE*)&dwValue, sizeof dwValue);
+}
+
 } // namespace
 
 BOOL WriteRegistryEntries(const CString& strTargetDir)
@@ -40,9 +46,10 @@ BOOL WriteRegistryEntries(const CString& strTargetDir)
         sys::RegCloseKey(hKey);
     }
 
+    const CString strProgram = strTargetDir + "\\" + kMainProgramFile;
     hKey = OpenOrCreateKey(kAppPathsKey);
     if (hKey) {
-        SetStringValue(hKey, "", strTargetDir + "\\" + kMainProgramFile);
+        SetStringValue(hKey, "", strProgram);
         SetStringValue(hKey, kPathValue, strTargetDir);
         sys::RegCloseKey(hKey);
     }
@@ -51,6 +58,14 @@ BOOL WriteRegistryEntries(const CString& strTargetDir)
     if (hKey) {
         SetStringValue(hKey, kDisplayNameValue, kDisplayName);
         SetStringValue(hKey, kUninstallStringValue, strTargetDir + "\\" + kUninstallerFile);
+        // What the system's list of programs shows beside the name.
+        SetStringValue(hKey, "DisplayVersion", kProductVersion);
+        SetStringValue(hKey, "Publisher", kMaker);
+        SetStringValue(hKey, "DisplayIcon", strProgram);
+        SetStringValue(hKey, "InstallLocation", strTargetDir);
+        SetDwordValue(hKey, "EstimatedSize", InstalledPayloadKb(strTargetDir));
+        SetDwordValue(hKey, "NoModify", 1);
+        SetDwordValue(hKey, "NoRepair", 1);
         sys::RegCloseKey(hKey);
     }
     return TRUE;

@@ -6,7 +6,8 @@
 namespace ops {
 
 // Writes the vendor key with the install time, the application path and the
-// uninstall entry, each naming strTargetDir.
+// uninstall entry (with the version, publisher, icon, location and size that the
+// system's list of programs shows), each naming strTargetDir.
 BOOL WriteRegistryEntries(const CString& strTargetDir);
 // Removes the child key with everything below it when the parent can be opened
 // for writing; silent.

@@ -37,6 +37,11 @@ LONG WINAPI LogCreate(HKEY key, LPCSTR path, DWORD reserved, LPSTR cls, DWORD op
 }
 LONG WINAPI LogSet(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
 {
+    if (type == REG_DWORD) {
+        g_log->calls.push_back(std::string("set ") + name + " REG_DWORD " +
+                               (size == sizeof(DWORD) ? std::to_string(*(const DWORD*)data) : "(count wrong)"));
+        return g_afxSystemCalls.RegSetValueExA(key, name, reserved, type, data, size);
+    }
     // the byte count must take in the terminator and nothing more
     bool terminated = size > 0 && data[size - 1] == 0 && lstrlenA((const char*)data) == (int)size - 1;
     g_log->calls.push_back(std::string("set ") + name + (type == REG_SZ ? " REG_SZ " : " ? ") +
@@ -138,7 +143,11 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
                                        "close",
                                        "open " + uninstall + " 20006", "create " + uninstall + " Merolin 0 20006",
                                        "set DisplayName REG_SZ Merolin 1.31",
-                                       "set UninstallString REG_SZ D:\\Apps\\Merolin\\Uninstall.exe", "close"));
+                                       "set UninstallString REG_SZ D:\\Apps\\Merolin\\Uninstall.exe",
+                                       "set DisplayVersion REG_SZ 1.31", "set Publisher REG_SZ Tolvane Software",
+                                       "set DisplayIcon REG_SZ D:\\Apps\\Merolin\\Merolin.exe",
+                                       "set InstallLocation REG_SZ D:\\Apps\\Merolin", "set EstimatedSize REG_DWORD 0",
+                                       "set NoModify REG_DWORD 1", "set NoRepair REG_DWORD 1", "close"));
     EXPECT_EQ(RegString(vendor, ""), "1036719060");
     EXPECT_EQ(RegString(appPaths, ""), "D:\\Apps\\Merolin\\Merolin.exe");
     EXPECT_EQ(RegString(appPaths, "Path"), "D:\\Apps\\Merolin");
@@ -148,6 +157,41 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
     EXPECT_EQ(KeyClass(vendor), "Merolin");
     EXPECT_EQ(KeyClass(uninstall), "Merolin");
     EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// A REG_DWORD value of the uninstall entry; ~0 when it is missing or of another type.
+DWORD UninstallDword(const char* name)
+{
+    HKEY h;
+    DWORD type = 0, data = 0, size = sizeof data;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return ~0u;
+    LONG r = ::RegQueryValueExA(h, name, NULL, &type, (BYTE*)&data, &size);
+    ::RegCloseKey(h);
+    return r == ERROR_SUCCESS && type == REG_DWORD ? data : ~0u;
+}
+
+// The size is that of the payload files the directory holds, in KB, rounded up:
+// no other file, no directory of a payload file's name.
+TEST_F(Registry, UninstallEntryGivesTheListOfProgramsTypedValuesAndTheInstalledSize)
+{
+    ScratchDir dir{ CurrentTestName() };
+    WriteWholeFile(dir / "Vocab_MULT.MR1", std::string(600, 'x'));
+    WriteWholeFile(dir / "notes.txt", std::string(5000, 'x'));
+    ::CreateDirectoryA((dir / "Merolin.hlp").c_str(), NULL);
+    targetDir = dir.Path().c_str();
+    const std::pair<size_t, DWORD> programSizes[] = { { 1500, 3 }, { 1448, 2 }, { 2473, 4 } };  // + 600 bytes
+    for (const auto& s : programSizes) {
+        WriteWholeFile(dir / "Merolin.exe", std::string(s.first, 'x'));
+        EXPECT_TRUE(WriteRegistryEntries(targetDir));
+        EXPECT_EQ(UninstallDword("EstimatedSize"), s.second) << s.first + 600 << " bytes";
+    }
+    EXPECT_EQ(UninstallDword("NoModify"), 1u);
+    EXPECT_EQ(UninstallDword("NoRepair"), 1u);
+    EXPECT_EQ(RegString(kUninstallKey, "DisplayIcon"), dir / "Merolin.exe");
+    EXPECT_EQ(RegString(kUninstallKey, "InstallLocation"), dir.Path());
+    EXPECT_EQ(RegString(kUninstallKey, "Publisher"), "Tolvane Software");
+    EXPECT_EQ(RegString(kUninstallKey, "DisplayVersion"), "1.31");
 }
 
 TEST_F(Registry, InstallTimeIsPlainDecimalOfTheRealClock)
@@ -174,7 +218,7 @@ TEST_F(Registry, ExistingKeysAreReusedAndTheirOtherValuesKept)
 {
     RegPutString(kAppPathsKey, "Path", "C:\\Old");
     RegPutString(kAppPathsKey, "Other", "kept");
-    RegPutString(kUninstallKey, "Publisher", "kept too");
+    RegPutString(kUninstallKey, "Comments", "kept too");
     RegPutString(kVendorVersionKey, "", "1");
     log.calls.clear();
     targetDir = "E:\\New Place\\";  // used as it is, with its backslash
@@ -184,7 +228,7 @@ TEST_F(Registry, ExistingKeysAreReusedAndTheirOtherValuesKept)
     EXPECT_EQ(RegString(kAppPathsKey, "Path"), "E:\\New Place\\");
     EXPECT_EQ(RegString(kAppPathsKey, ""), "E:\\New Place\\\\Merolin.exe");
     EXPECT_EQ(RegString(kAppPathsKey, "Other"), "kept");
-    EXPECT_EQ(RegString(kUninstallKey, "Publisher"), "kept too");
+    EXPECT_EQ(RegString(kUninstallKey, "Comments"), "kept too");
     EXPECT_EQ(RegString(kUninstallKey, "UninstallString"), "E:\\New Place\\\\Uninstall.exe");
     EXPECT_NE(RegString(kVendorVersionKey, ""), "1");
 }
