@@ -4,6 +4,7 @@
 #include "install_flow.h"
 #include "payload.h"
 #include "registry.h"
+#include "shell_start.h"
 #include "shortcuts.h"
 #include "target_dir.h"
 
@@ -93,7 +94,7 @@ void CInstallFlow::Install()
             // Built to the directory's own length: a typed directory may be long.
             const CString strTarget = m_view.TargetDir();
             const CString strProgram = strTarget + "\\" + kMainProgramFile;
-            sys::ShellExecuteA(NULL, "open", strProgram, NULL, strTarget, SW_SHOWNORMAL);
+            ops::StartProgram(strProgram, strTarget);
         }
     }
 

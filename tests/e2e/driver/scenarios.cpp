@@ -2,6 +2,8 @@
 // the driver looks at drive C:, the registry and the links from the outside.
 #include "scenarios.h"
 
+#include <windows.h>
+#include <tlhelp32.h>
 #include <time.h>
 
 #include <functional>
@@ -272,6 +274,23 @@ bool Settle(Process& p, HWND dlg, std::vector<Box>& seen)
     }
 }
 
+// The program file of the process that started process pid; "" when that one has ended.
+std::string ParentProgram(DWORD pid)
+{
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 e = {};
+    e.dwSize = sizeof e;
+    std::map<DWORD, std::string> names;
+    DWORD parent = 0;
+    for (BOOL ok = Process32First(snap, &e); ok; ok = Process32Next(snap, &e)) {
+        names[e.th32ProcessID] = e.szExeFile;
+        if (e.th32ProcessID == pid)
+            parent = e.th32ParentProcessID;
+    }
+    CloseHandle(snap);
+    return names.count(parent) ? names[parent] : "";
+}
+
 // ---- the scenarios ----
 
 // 1 and 2: a clean installation accepted to the end; the completion question answered
@@ -305,6 +324,10 @@ void CleanInstall(bool runIt)
                           "Current directory: " + dir + "\r\nProgram: " + Join(dir, "Merolin.exe"));
         DWORD pid = 0;
         GetWindowThreadProcessId(product, &pid);
+        // Started by the desktop's shell, with its rights, not by the (elevated) installer.
+        std::string parent = ParentProgram(pid);
+        Check(Lower(parent) == "explorer.exe", "the product was started by the shell (its parent: \"%s\")",
+              parent.c_str());
         HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
         PostMessageA(product, WM_CLOSE, 0, 0);
         Check(h && WaitForSingleObject(h, 20000) == WAIT_OBJECT_0, "the product closed again");
