@@ -10,6 +10,15 @@ class CInstallFlow {
 public:
     explicit CInstallFlow(CInstallView& view) : m_view(view) {}
 
+    // The probes before any install: the proposed directory, the program group, COM,
+    // and a previous installation, removed with the user's consent (declined: the
+    // process ends). A directory chosen on the command line (strChosenDir, empty:
+    // none) then replaces the proposal. FALSE, after saying why, when the install
+    // cannot go on.
+    BOOL Open(const CString& strChosenDir);
+    // Looks for a previous installation (bRemove: and removes it); a "Path" that it
+    // reads becomes the proposed directory.
+    BOOL DetectPreviousInstall(BOOL bRemove);
     // Directory, payload, Windows directory check, shortcuts, registry, completion.
     void Install();
     // Asks, undoes what the flags record, says so and ends the view.
@@ -21,6 +30,8 @@ public:
     void RemoveInstallDirectory(const CString& strPath);
 
 private:
+    // The status line.
+    void Status(const char* pszText);
     int Box(const char* pszText, const char* pszCaption, UINT nType);
     void ShowFatalError(const char* pszText) { Box(pszText, kErrorCaption, MB_ICONSTOP); }
 

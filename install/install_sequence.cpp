@@ -13,13 +13,18 @@ int CInstallFlow::Box(const char* pszText, const char* pszCaption, UINT nType)
     return AfxShowMessageBox(m_view.BoxOwner(), pszText, pszCaption, nType);
 }
 
+void CInstallFlow::Status(const char* pszText)
+{
+    m_view.SetStatus(pszText);
+}
+
 void CInstallFlow::Install()
 {
     const HWND hOwner = m_view.BoxOwner();
 
     // 1. Directory. The path is taken once: the payload goes where the directory
     //    stage went, and the rollback later cleans that directory.
-    m_view.SetStatus("Installing:\r\nCreating installation directory...");
+    Status("Installing:\r\nCreating installation directory...");
     const CString strDir = m_view.TargetDir();
     if (!ops::CreateTargetDirectory(hOwner, strDir)) {
         ShowFatalError("Couldn't create installation directory!");
@@ -29,7 +34,7 @@ void CInstallFlow::Install()
     g_bDirCreated = 1;
 
     // 2. Payload files, in table order, into the directory just entered.
-    m_view.SetStatus("Installing:\r\nInstalling application files...");
+    Status("Installing:\r\nInstalling application files...");
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         const PayloadFile& file = kPayloadTable[nRow];
         if (!ops::ExtractPayloadFile(hOwner, file.nResourceId, file.pszFileName)) {
@@ -53,7 +58,7 @@ void CInstallFlow::Install()
 
     // 4. Desktop shortcut: the operation reports its own failure, the install goes on.
     //    The links name the directory as the field shows it now.
-    m_view.SetStatus("Installing:\r\nInstalling DeskTop shortcut...");
+    Status("Installing:\r\nInstalling DeskTop shortcut...");
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
         if (link.bDesktop)
@@ -62,7 +67,7 @@ void CInstallFlow::Install()
     }
 
     // 5. Program-group shortcuts; each one is required.
-    m_view.SetStatus("Installing:\r\nInstalling Start Menu shortcuts...");
+    Status("Installing:\r\nInstalling Start Menu shortcuts...");
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
         if (link.bDesktop)
@@ -76,7 +81,7 @@ void CInstallFlow::Install()
     g_bShortcutsCreated = 1;
 
     // 6. Registry.
-    m_view.SetStatus("Installing:\r\nUpdating system registry...");
+    Status("Installing:\r\nUpdating system registry...");
     if (!ops::WriteRegistryEntries(m_view.TargetDir())) {
         ShowFatalError("Couldn't update system registry!");
         return;
@@ -85,7 +90,7 @@ void CInstallFlow::Install()
 
     // 7. Completion, unless a cancel is under way.
     if (!m_view.IsCancelPending()) {
-        m_view.SetStatus("Installation complete:\r\nMerolin installed successfuly");
+        Status("Installation complete:\r\nMerolin installed successfuly");
         m_view.Hide();
         CString strQuestion = kDisplayName;
         strQuestion += " has been successfully installed!\r\n\r\n";

@@ -75,7 +75,7 @@ void CInstallFlow::Cancel()
         return;
     }
 
-    m_view.SetStatus("Stand by:\r\nAborting installation...");
+    Status("Stand by:\r\nAborting installation...");
 
     // Program-group shortcuts, then their folder.
     if (g_bShortcutsCreated) {
