@@ -30,7 +30,7 @@ public:
     void RemoveInstallDirectory(const CString& strPath);
 
 private:
-    // The status line.
+    // The status line, logged.
     void Status(const char* pszText);
     int Box(const char* pszText, const char* pszCaption, UINT nType);
     void ShowFatalError(const char* pszText) { Box(pszText, kErrorCaption, MB_ICONSTOP); }

@@ -2,6 +2,7 @@
 // and program-group shortcuts, registry, then the offer to start the product. Each
 // finished stage sets its progress flag so that Cancel knows what to undo.
 #include "install_flow.h"
+#include "install_log.h"
 #include "payload.h"
 #include "registry.h"
 #include "shell_start.h"
@@ -15,6 +16,7 @@ int CInstallFlow::Box(const char* pszText, const char* pszCaption, UINT nType)
 
 void CInstallFlow::Status(const char* pszText)
 {
+    g_installLog.Write(CString("Status: ") + pszText);
     m_view.SetStatus(pszText);
 }
 
@@ -95,7 +97,7 @@ void CInstallFlow::Install()
         CString strQuestion = kDisplayName;
         strQuestion += " has been successfully installed!\r\n\r\n";
         strQuestion += "Would you like to to run Merolin right now?";
-        if (Box(strQuestion, "INSTALLATION COMLETE", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        if (Box(strQuestion, kCompletionCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
             // Built to the directory's own length: a typed directory may be long.
             const CString strTarget = m_view.TargetDir();
             const CString strProgram = strTarget + "\\" + kMainProgramFile;

@@ -1,6 +1,6 @@
-// CInstallView: what the install flow needs of the window that runs it: the
-// directory the user chose, the cancel state, a status line, the owner of their
-// boxes, and a way to hide and to end.
+// CInstallView: what the install flow needs of the window that runs it (or, in a
+// silent run, of its stand-in without a window): the directory the user chose, the
+// cancel state, a status line, the owner of their boxes, and a way to hide and to end.
 #pragma once
 #include "manifest.h"
 

@@ -97,3 +97,4 @@ inline constexpr char kAnyFileSuffix[] = "\\*.*";
 
 // Captions and texts shared by several parts of the installer
 inline constexpr char kErrorCaption[] = "ERROR";
+inline constexpr char kCompletionCaption[] = "INSTALLATION COMLETE";
