@@ -43,6 +43,25 @@ int FindProductWindow(int nFirst, HWND* phWnd)
     return -1;
 }
 
+// Waits until the window is gone, at most nWaitMs, handling this thread's messages
+// meanwhile (the backdrop keeps painting); FALSE when it is still there.
+BOOL WaitForWindowToGo(HWND hWnd, DWORD nWaitMs)
+{
+    const DWORD nStart = ::GetTickCount();
+    while (::IsWindow(hWnd)) {
+        const DWORD nSpent = ::GetTickCount() - nStart;
+        if (nSpent >= nWaitMs)
+            return FALSE;
+        ::MsgWaitForMultipleObjects(0, NULL, FALSE, nWaitMs - nSpent < 100 ? nWaitMs - nSpent : 100, QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    return TRUE;
+}
+
 void ReleaseGateMutex(HANDLE hMutex)
 {
     // Fails harmlessly when the mutex already existed: it was never ours then.
@@ -96,9 +115,10 @@ BOOL CInstallerApp::InitApplication()
             }
             sys::PostMessageA(hProduct, WM_CLOSE_PRODUCT, 0, 0);
 
-            // Only the titles after the one found are looked at again.
+            // The product closes in its own time; it has closed only once its window
+            // is gone. Then only the titles after the one found are looked at again.
             HWND hOther = NULL;
-            if (FindProductWindow(nFound + 1, &hOther) >= 0) {
+            if (!WaitForWindowToGo(hProduct, kProductCloseWaitMs) || FindProductWindow(nFound + 1, &hOther) >= 0) {
                 CString strRunning = "An instance of Merolin is currently running:\r\n";
                 strRunning += "Please close Merolin before attempting this installation.";
                 AfxShowMessageBox(NULL, strRunning, "Install Merolin", MB_ICONINFORMATION);

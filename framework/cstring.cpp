@@ -9,6 +9,8 @@ namespace {
 struct EmptyString { long nRefs; int nLength; int nAlloc; char ch; };
 EmptyString g_empty = { -1, 0, 0, 0 };
 char* EmptyChars() { return &g_empty.ch; }
+// Format gives up beyond this many characters (1 MB): no text of the installer comes near.
+const int kMaxFormatLength = 1 << 20;
 }
 
 char* CString::Allocate(int nAlloc)
@@ -182,8 +184,9 @@ int CString::Find(const char* pszSub) const
 
 void CString::Format(const char* pszFormat, ...)
 {
-    // The runtime's _vsnprintf returns -1 while the buffer is too small.
-    for (int nAlloc = 256;; nAlloc *= 2) {
+    // The runtime's _vsnprintf returns -1 while the buffer is too small, and also for a
+    // format it cannot convert: the buffer grows to a bound, then the text is empty.
+    for (int nAlloc = 256; nAlloc <= kMaxFormatLength; nAlloc *= 2) {
         char* pNew = Allocate(nAlloc);
         va_list args;
         va_start(args, pszFormat);
@@ -198,6 +201,7 @@ void CString::Format(const char* pszFormat, ...)
         }
         free(reinterpret_cast<Data*>(pNew) - 1);
     }
+    Empty();
 }
 
 char* CString::GetBuffer(int nMinLength)
@@ -218,8 +222,12 @@ void CString::ReleaseBuffer(int nNewLength)
 {
     if (Header()->nRefs <= 0)
         return;  // the shared empty string: nothing was handed out
-    if (nNewLength < 0)
-        nNewLength = (int)strlen(m_pch);
+    // The caller may have filled the whole buffer without a terminator: the length
+    // is looked for within the allocation only.
+    if (nNewLength < 0) {
+        const char* pEnd = static_cast<const char*>(memchr(m_pch, 0, Header()->nAlloc));
+        nNewLength = pEnd ? (int)(pEnd - m_pch) : Header()->nAlloc;
+    }
     if (nNewLength > Header()->nAlloc)
         nNewLength = Header()->nAlloc;
     Header()->nLength = nNewLength;

@@ -8,7 +8,9 @@
 
 class CInstallFlow {
 public:
-    explicit CInstallFlow(CInstallView& view) : m_view(view) {}
+    explicit CInstallFlow(CInstallView& view) : m_view(view), m_bInstalling(FALSE), m_bComStarted(FALSE) {}
+    // Gives back the COM that Open started.
+    ~CInstallFlow();
 
     // The probes before any install: the proposed directory, the program group, COM,
     // and a previous installation, removed with the user's consent (declined: the
@@ -28,15 +30,26 @@ public:
     void DeleteInstalledFile(const char* pszName);
     // Removes one directory (never its contents or parents); a "NOTE" box when it stays.
     void RemoveInstallDirectory(const CString& strPath);
+    // Between the Install button and the end of its sequence (its boxes included).
+    BOOL IsInstalling() const { return m_bInstalling; }
 
 private:
     // The status line, logged.
     void Status(const char* pszText);
+    void RunInstall();
+    // Removes what earlier attempts of this run wrote outside the completed site: their
+    // files, temporaries and the directories made for them; silent.
+    void RemoveEarlierSites(const CInstallSites::Site* pCompleted);
+    // Removes the directories this run made, deepest first, except those that hold
+    // pszKeep (NULL: none kept); with bReport, a "NOTE" box for each that stays.
+    void RemoveCreatedDirectories(const char* pszKeep, BOOL bReport);
     int Box(const char* pszText, const char* pszCaption, UINT nType);
     void ShowFatalError(const char* pszText) { Box(pszText, kErrorCaption, MB_ICONSTOP); }
 
     CInstallView& m_view;
     CInstallSites m_sites;
+    BOOL m_bInstalling;
+    BOOL m_bComStarted;
     CInstallFlow(const CInstallFlow&);
     CInstallFlow& operator=(const CInstallFlow&);
 };

@@ -1,13 +1,15 @@
-// CInstallSites: where this run's installs wrote. Each directory that the directory
-// stage entered is one site, with the payload rows installed there. The rollback
-// cleans these directories and no other, whatever the field shows by then.
+// CInstallSites: the record of what this run's installs wrote, so that a cancel
+// undoes exactly that and nothing of the user's. Each directory that the directory
+// stage entered is one site, with the payload rows installed there; besides the
+// sites, the directories the run had to make, the links it saved and the registry
+// keys it opened for writing.
 #pragma once
 #include "manifest.h"
 
 class CInstallSites {
 public:
     struct Site {
-        CString strDir;         // as the install passed it to the directory stage
+        CString strDir;         // the directory as the system reports it once entered
         UINT nInstalledRows;    // bit (1 << row) for each payload row installed here
         Site* pNext;
 
@@ -15,12 +17,23 @@ public:
         BOOL IsInstalled(int nRow) const { return (nInstalledRows >> nRow) & 1u; }
     };
 
-    CInstallSites() : m_pFirst(NULL) {}
+    CInstallSites() : m_nLinks(0), m_nRegistryKeys(0), m_pFirst(NULL) {}
     ~CInstallSites();
-    // The site of that directory, added when new; the same directory typed in
-    // another letter case is the same site.
+    // The site of that directory, added when new. Two names are the same site when
+    // they differ only in the case of ASCII letters: the comparison is ordinal and
+    // does not depend on the user's locale.
     Site* Enter(const CString& strDir);
     Site* First() const { return m_pFirst; }
+
+    // Every directory this run made, full paths each followed by "\n" (a byte that
+    // no path holds, not even inside a double-byte character), in the order made.
+    CString m_strCreatedDirs;
+    UINT m_nLinks;          // bit (1 << row) per shortcut-table row whose link this run saved
+    UINT m_nRegistryKeys;   // the product keys this run opened for writing (ops/registry.h)
+
+    static BOOL SamePath(const char* pszA, const char* pszB);
+    // Whether pszDir is pszPath itself or one of the directories above it.
+    static BOOL Contains(const char* pszDir, const char* pszPath);
 
 private:
     Site* m_pFirst;

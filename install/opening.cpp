@@ -26,11 +26,14 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
     if (ops::ShellFolderPath(CSIDL_PROGRAMS, strPrograms))
         g_strStartMenuDir = strPrograms + kProductFolderSuffix;
 
-    // The shortcuts are made through COM later on.
-    if (sys::CoInitialize(NULL) != S_OK) {
+    // The shortcuts are made through COM later on. Any success counts: S_FALSE says
+    // COM was already started on this thread, and is balanced by its own
+    // CoUninitialize like S_OK.
+    if (FAILED(sys::CoInitialize(NULL))) {
         Box("Can't initialize Component Object Module - aborting installation", kErrorCaption, MB_ICONEXCLAMATION);
         return FALSE;
     }
+    m_bComStarted = TRUE;
 
     Status("Stand by:\r\nChecking for previous installations...");
     if (DetectPreviousInstall(FALSE)) {
@@ -53,6 +56,12 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
     strSpace.Format("To install Merolin, at least\r\n%d Kb of free disk space is required.", kRequiredFreeKb);
     Status(strSpace);
     return TRUE;
+}
+
+CInstallFlow::~CInstallFlow()
+{
+    if (m_bComStarted)
+        ::CoUninitialize();
 }
 
 BOOL CInstallFlow::DetectPreviousInstall(BOOL bRemove)

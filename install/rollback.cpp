@@ -31,10 +31,16 @@ int RollbackRow(int nOrder)
     return -1;
 }
 
-BOOL AnyProgressFlagSet()
+// Whether the directory is there (a directory made twice by this run is gone after
+// its first removal).
+BOOL DirectoryExists(const CString& strDir)
 {
-    return g_bDirCreated || g_bExeInstalled || g_bHelpInstalled || g_bUninstallerInstalled || g_bReadmeInstalled ||
-           g_bShortcutsCreated || g_bRegistryWritten;
+    struct _finddata_t fd;
+    intptr_t hFind = sys::_findfirst(strDir, &fd);
+    if (hFind == -1)
+        return FALSE;
+    sys::_findclose(hFind);
+    return (fd.attrib & _A_SUBDIR) != 0;
 }
 
 } // namespace
@@ -48,6 +54,44 @@ void CInstallFlow::DeleteInstalledFile(const char* pszName)
         if (pSite->IsInstalled(nRow))
             sys::remove(pSite->strDir + "\\" + pszName);
     }
+}
+
+void CInstallFlow::RemoveCreatedDirectories(const char* pszKeep, BOOL bReport)
+{
+    const CString strList = m_sites.m_strCreatedDirs;
+    CString strStayed = "\n";  // the last directory that stayed: the ones above it stay too
+    for (int nEnd = strList.GetLength() - 1; nEnd > 0;) {
+        int nStart = nEnd - 1;
+        while (nStart >= 0 && strList.GetAt(nStart) != '\n')
+            --nStart;
+        const CString strDir = strList.Left(nEnd).Right(nEnd - nStart - 1);
+        nEnd = nStart;
+        if ((pszKeep && CInstallSites::Contains(strDir, pszKeep)) || CInstallSites::Contains(strDir, strStayed))
+            continue;
+        sys::_chdir("\\");  // the directory may be the current one
+        if (sys::_rmdir(strDir) != 0 && DirectoryExists(strDir)) {
+            strStayed = strDir;
+            if (bReport)
+                Box("Unable to remove directory " + strDir, "NOTE", MB_ICONINFORMATION);
+        }
+    }
+}
+
+void CInstallFlow::RemoveEarlierSites(const CInstallSites::Site* pCompleted)
+{
+    for (CInstallSites::Site* pSite = m_sites.First(); pSite; pSite = pSite->pNext) {
+        if (pSite == pCompleted)
+            continue;
+        for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
+            if (pSite->IsInstalled(nRow))
+                sys::remove(pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);
+        }
+        sys::remove(pSite->strDir + "\\" + kTempCompressedFile);
+        sys::remove(pSite->strDir + "\\" + kTempExpandedFile);
+        pSite->nInstalledRows = 0;
+    }
+    // The completed site's own chain and the program group hold what was installed.
+    RemoveCreatedDirectories(pCompleted->strDir, FALSE);
 }
 
 void CInstallFlow::RemoveInstallDirectory(const CString& strPath)
@@ -77,10 +121,11 @@ void CInstallFlow::Cancel()
 
     Status("Stand by:\r\nAborting installation...");
 
-    // Program-group shortcuts, then their folder.
-    if (g_bShortcutsCreated) {
-        ops::DeleteGroupShortcuts(g_strStartMenuDir);
-        RemoveInstallDirectory(g_strStartMenuDir);
+    // Every link this run saved, the desktop's included; a link that was there
+    // before and was not replaced stays.
+    for (int i = 0; i < kShortcutCount; ++i) {
+        if (m_sites.m_nLinks & (1u << i))
+            ops::DeleteShortcut(g_strStartMenuDir, kShortcutTable[i].pszTitle, kShortcutTable[i].bDesktop);
     }
 
     // Program files, in the order of the payload table's rollback column.
@@ -89,23 +134,20 @@ void CInstallFlow::Cancel()
             DeleteInstalledFile(kPayloadTable[nRow].pszFileName);
     }
 
-    // The installation directories themselves (never their parents). A payload file
-    // that failed half-way may have left the extraction's temporary files behind;
-    // they are the installer's own and go first.
-    if (g_bDirCreated) {
-        for (CInstallSites::Site* pSite = m_sites.First(); pSite; pSite = pSite->pNext) {
-            sys::remove(pSite->strDir + "\\" + kTempCompressedFile);
-            sys::remove(pSite->strDir + "\\" + kTempExpandedFile);
-            RemoveInstallDirectory(pSite->strDir);
-        }
+    // A payload file that failed half-way may have left the extraction's temporary
+    // files behind; they are the installer's own.
+    for (CInstallSites::Site* pSite = m_sites.First(); pSite; pSite = pSite->pNext) {
+        sys::remove(pSite->strDir + "\\" + kTempCompressedFile);
+        sys::remove(pSite->strDir + "\\" + kTempExpandedFile);
     }
 
-    // Registry: the vendor's version key, the application path, the uninstall entry.
-    if (g_bRegistryWritten) {
-        ops::DeleteRegistrySubkey(kVendorKey, kProductVersion);
-        ops::DeleteRegistrySubkey(kAppPathsParentKey, kMainProgramFile);
-        ops::DeleteRegistrySubkey(kUninstallParentKey, kProductName);
-    }
+    // The directories this run made (program group and installation directories),
+    // deepest first; a directory that was there before is the user's and stays.
+    RemoveCreatedDirectories(NULL, TRUE);
+
+    // Registry: the keys this run wrote (vendor version key, application path,
+    // uninstall entry), also when the registry stage failed part-way.
+    ops::DeleteProductKeys(m_sites.m_nRegistryKeys);
 
     Box("Merolin was not installed on your system", "Installation Incomplete", MB_ICONINFORMATION);
     m_view.EndCancelled();

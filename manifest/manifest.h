@@ -22,8 +22,9 @@ inline constexpr char kVersionLibrary[] = "version.dll";
 
 // Titles of a running product's top-level window, in search order; "" ends the list.
 extern const char* const kProductWindowTitles[11];
-// Asks a running product to close (wParam 0, lParam 0).
+// Asks a running product to close (wParam 0, lParam 0); how long its window may take to go.
 const UINT WM_CLOSE_PRODUCT = WM_USER + 0x101;
+const DWORD kProductCloseWaitMs = 10000;
 
 // Progress flags: 0 at start, set to 1 only by the install sequence, never reset.
 extern int g_bDirCreated;
@@ -33,6 +34,11 @@ extern int g_bUninstallerInstalled;
 extern int g_bReadmeInstalled;
 extern int g_bShortcutsCreated;
 extern int g_bRegistryWritten;
+inline BOOL AnyProgressFlagSet()
+{
+    return g_bDirCreated || g_bExeInstalled || g_bHelpInstalled || g_bUninstallerInstalled || g_bReadmeInstalled ||
+           g_bShortcutsCreated || g_bRegistryWritten;
+}
 
 // The proposed installation directory and the program-group folder.
 extern CString g_strInstallDir;
@@ -98,3 +104,4 @@ inline constexpr char kAnyFileSuffix[] = "\\*.*";
 // Captions and texts shared by several parts of the installer
 inline constexpr char kErrorCaption[] = "ERROR";
 inline constexpr char kCompletionCaption[] = "INSTALLATION COMLETE";
+inline constexpr char kInvalidPathText[] = "Please specify a valid disk drive and path";

@@ -22,53 +22,78 @@ HKEY OpenOrCreateKey(const char* pszPath)
     return hKey;
 }
 
-// Writes a REG_SZ value, its terminator counted. The value is staged whole, however
-// long the user's directory made it.
-void SetStringValue(HKEY hKey, const char* pszName, const CString& strValue)
+// Writes a REG_SZ value, its terminator counted; FALSE when the registry refuses it.
+// The value is staged whole, however long the user's directory made it.
+BOOL SetStringValue(HKEY hKey, const char* pszName, const CString& strValue)
 {
-    sys::RegSetValueExA(hKey, pszName, 0, REG_SZ, (const BYTE*)(const char*)strValue, strValue.GetLength() + 1);
+    return sys::RegSetValueExA(hKey, pszName, 0, REG_SZ, (const BYTE*)(const char*)strValue,
+                               strValue.GetLength() + 1) == ERROR_SUCCESS;
 }
 
-void SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
+BOOL SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
 {
-    sys::RegSetValueExA(hKey, pszName, 0, REG_DWORD, (const BYTE*)&dwValue, sizeof dwValue);
+    return sys::RegSetValueExA(hKey, pszName, 0, REG_DWORD, (const BYTE*)&dwValue, sizeof dwValue) == ERROR_SUCCESS;
 }
 
 } // namespace
 
-BOOL WriteRegistryEntries(const CString& strTargetDir)
+BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten)
 {
-    HKEY hKey = OpenOrCreateKey(kVendorVersionKey);
-    if (hKey) {
+    UINT nKeys = 0;
+    BOOL bAll = TRUE;  // every key opened and every value written; each key is tried anyway
+
+    if (HKEY hKey = OpenOrCreateKey(kVendorVersionKey)) {
+        nKeys |= kVendorVersionKeyWritten;
         CString strTime;
         strTime.Format("%u", (unsigned)sys::time(NULL));
-        SetStringValue(hKey, "", strTime);
+        bAll &= SetStringValue(hKey, "", strTime);
         sys::RegCloseKey(hKey);
+    } else {
+        bAll = FALSE;
     }
 
     const CString strProgram = strTargetDir + "\\" + kMainProgramFile;
-    hKey = OpenOrCreateKey(kAppPathsKey);
-    if (hKey) {
-        SetStringValue(hKey, "", strProgram);
-        SetStringValue(hKey, kPathValue, strTargetDir);
+    if (HKEY hKey = OpenOrCreateKey(kAppPathsKey)) {
+        nKeys |= kAppPathsKeyWritten;
+        bAll &= SetStringValue(hKey, "", strProgram);
+        bAll &= SetStringValue(hKey, kPathValue, strTargetDir);
         sys::RegCloseKey(hKey);
+    } else {
+        bAll = FALSE;
     }
 
-    hKey = OpenOrCreateKey(kUninstallKey);
-    if (hKey) {
-        SetStringValue(hKey, kDisplayNameValue, kDisplayName);
-        SetStringValue(hKey, kUninstallStringValue, strTargetDir + "\\" + kUninstallerFile);
+    if (HKEY hKey = OpenOrCreateKey(kUninstallKey)) {
+        nKeys |= kUninstallKeyWritten;
+        bAll &= SetStringValue(hKey, kDisplayNameValue, kDisplayName);
+        // Quoted: whatever runs this command line must not take a prefix of a path
+        // with spaces ("C:\Program.exe") for the program.
+        bAll &= SetStringValue(hKey, kUninstallStringValue, "\"" + strTargetDir + "\\" + kUninstallerFile + "\"");
         // What the system's list of programs shows beside the name.
-        SetStringValue(hKey, "DisplayVersion", kProductVersion);
-        SetStringValue(hKey, "Publisher", kMaker);
-        SetStringValue(hKey, "DisplayIcon", strProgram);
-        SetStringValue(hKey, "InstallLocation", strTargetDir);
-        SetDwordValue(hKey, "EstimatedSize", InstalledPayloadKb(strTargetDir));
-        SetDwordValue(hKey, "NoModify", 1);
-        SetDwordValue(hKey, "NoRepair", 1);
+        bAll &= SetStringValue(hKey, "DisplayVersion", kProductVersion);
+        bAll &= SetStringValue(hKey, "Publisher", kMaker);
+        bAll &= SetStringValue(hKey, "DisplayIcon", strProgram);
+        bAll &= SetStringValue(hKey, "InstallLocation", strTargetDir);
+        bAll &= SetDwordValue(hKey, "EstimatedSize", InstalledPayloadKb(strTargetDir));
+        bAll &= SetDwordValue(hKey, "NoModify", 1);
+        bAll &= SetDwordValue(hKey, "NoRepair", 1);
         sys::RegCloseKey(hKey);
+    } else {
+        bAll = FALSE;
     }
-    return TRUE;
+
+    if (pnKeysWritten)
+        *pnKeysWritten |= nKeys;
+    return bAll;
+}
+
+void DeleteProductKeys(UINT nKeys)
+{
+    if (nKeys & kVendorVersionKeyWritten)
+        DeleteRegistrySubkey(kVendorKey, kProductVersion);
+    if (nKeys & kAppPathsKeyWritten)
+        DeleteRegistrySubkey(kAppPathsParentKey, kMainProgramFile);
+    if (nKeys & kUninstallKeyWritten)
+        DeleteRegistrySubkey(kUninstallParentKey, kProductName);
 }
 
 void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName)

@@ -5,10 +5,23 @@
 
 namespace ops {
 
+// The product's keys, as bits: which ones a write opened, which ones to remove.
+enum {
+    kVendorVersionKeyWritten = 1,
+    kAppPathsKeyWritten = 2,
+    kUninstallKeyWritten = 4,
+    kAllProductKeys = 7,
+};
+
 // Writes the vendor key with the install time, the application path and the
 // uninstall entry (with the version, publisher, icon, location and size that the
-// system's list of programs shows), each naming strTargetDir.
-BOOL WriteRegistryEntries(const CString& strTargetDir);
+// system's list of programs shows), each naming strTargetDir. FALSE when a key
+// cannot be opened or created or a value cannot be written (the other keys are
+// still tried). The keys that were opened for writing are added to *pnKeysWritten.
+BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten = NULL);
+// Removes the product's keys named by the bits, in the order vendor version key,
+// application path, uninstall entry; silent.
+void DeleteProductKeys(UINT nKeys);
 // Removes the child key with everything below it when the parent can be opened
 // for writing; silent.
 void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName);

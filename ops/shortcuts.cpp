@@ -28,14 +28,14 @@ CString LinkPath(const CString& strFolder, const char* pszTitle)
 } // namespace
 
 BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& strGroupDir, const char* pszBaseName,
-                    const char* pszExtension, const char* pszTitle, BOOL bDesktop)
+                    const char* pszExtension, const char* pszTitle, BOOL bDesktop, CString* pstrCreatedDirs)
 {
     const CString strTarget = strTargetDir + "\\" + pszBaseName + pszExtension;
     CString strFolder;
     if (bDesktop) {
         strFolder = DesktopFolder();
     } else {
-        CreateTargetDirectory(hOwner, strGroupDir);  // the link is attempted whatever happens
+        CreateTargetDirectory(hOwner, strGroupDir, pstrCreatedDirs);  // the link is attempted whatever happens
         strFolder = strGroupDir;
     }
 

@@ -3,11 +3,11 @@
 #include "target_dir.h"
 #include "report.h"
 #include <ctype.h>
+#include <string.h>
 
 namespace ops {
 namespace {
 
-const char kInvalidPath[] = "Please specify a valid disk drive and path";
 
 typedef BOOL(WINAPI* PFN_GETDISKFREESPACEEXA)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
@@ -62,10 +62,48 @@ BOOL QueryFreeBytes(const char* pszDrive, ULONGLONG* pnFree)
 
 } // namespace
 
-BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath)
+BOOL IsUsableTargetPath(const char* pszPath, int nLongestName)
+{
+    if (::lstrlenA(pszPath) + 1 + nLongestName > MAX_PATH - 1)
+        return FALSE;
+    if (pszPath[0] == '\0' || pszPath[1] != ':')
+        return TRUE;  // not a drive path: the directory stage refuses it with the same words
+    char chLast = '\\';  // the last character of the component so far ("\\": none)
+    for (const char* p = pszPath + 2; ; ++p) {
+        const unsigned char ch = (unsigned char)*p;
+        if (ch == '\\' || ch == '\0') {
+            if (chLast == ' ' || chLast == '.')
+                return FALSE;
+            if (ch == '\0')
+                return TRUE;
+            chLast = '\\';
+            continue;
+        }
+        if (ch < 0x20 || ::strchr(":<>\"|?*/", ch))
+            return FALSE;
+        chLast = (char)ch;
+        if (::IsDBCSLeadByte(ch) && p[1]) {
+            ++p;  // the trail byte may look like "\\" or "|": it is part of this character
+            chLast = 'x';
+        }
+    }
+}
+
+BOOL EndsWithSeparator(const char* psz)
+{
+    BOOL bSeparator = FALSE;
+    for (const char* p = psz; *p; ++p) {
+        bSeparator = *p == '\\';
+        if (::IsDBCSLeadByte((BYTE)*p) && p[1])
+            ++p;
+    }
+    return bSeparator;
+}
+
+BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CString* pstrCreated)
 {
     if (strPath.GetLength() < 2 || strPath.GetAt(1) != ':') {
-        ReportError(hOwner, kInvalidPath);
+        ReportError(hOwner, kInvalidPathText);
         return FALSE;
     }
     const CString strDrive = strPath.Left(2);
@@ -75,7 +113,7 @@ BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath)
         return FALSE;
     }
     if (strPath.GetLength() < 3 || strPath.GetAt(2) != '\\') {
-        ReportError(hOwner, kInvalidPath);
+        ReportError(hOwner, kInvalidPathText);
         return FALSE;
     }
     // The chain is built relative to the root: without it, directories would be
@@ -109,10 +147,16 @@ BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath)
         if (nSep < 0)
             return TRUE;
         CString strComponent = strRest.Left(nSep);
-        sys::_mkdir(strComponent);
+        const BOOL bMade = sys::_mkdir(strComponent) == 0;  // else it was there already
         if (sys::_chdir(strComponent) != 0) {
             ReportError(hOwner, "Error creating directory " + strPath);
             return FALSE;
+        }
+        if (bMade && pstrCreated) {
+            // As the system names it once entered; else as the path spells it so far.
+            char szMade[MAX_PATH];
+            const int nSpelt = strPath.GetLength() + 1 - strRest.GetLength() + nSep;
+            *pstrCreated += (sys::_getcwd(szMade, MAX_PATH) ? CString(szMade) : strPath.Left(nSpelt)) + "\n";
         }
         strRest = strRest.Right(strRest.GetLength() - nSep);
     }

@@ -6,6 +6,17 @@
 
 namespace ops {
 
-BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath);
+// Each directory that the chain had to make is added to *pstrCreated (when given)
+// as its full path followed by "\n", in the order made.
+BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CString* pstrCreated = NULL);
+
+// FALSE for a path whose files would not land where it says: a component that ends
+// in a space or a dot (so "." and ".." too), a ":" after the drive, a character that
+// file names cannot hold (<>"|?*/, control characters), or a path too long for a
+// file name of nLongestName characters below it within MAX_PATH - 1 characters.
+// The drive itself is CreateTargetDirectory's to check.
+BOOL IsUsableTargetPath(const char* pszPath, int nLongestName);
+// Whether the text's last character (not its last byte) is "\".
+BOOL EndsWithSeparator(const char* psz);
 
 } // namespace ops

@@ -74,6 +74,15 @@ HBRUSH CBackdropDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
     return m_hBkBrush;
 }
 
+BOOL CBackdropDlg::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (nMsg == WM_MOUSEACTIVATE) {
+        *pResult = MA_NOACTIVATE;
+        return TRUE;
+    }
+    return CDialog::OnWndMsg(nMsg, wParam, lParam, pResult);
+}
+
 void CBackdropDlg::OnDestroy()
 {
     CWnd::OnDestroy();

@@ -17,6 +17,9 @@ public:
     virtual BOOL OnInitDialog();
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     void OnDestroy();
+    // A click on the backdrop does not activate it, so it never comes above the
+    // installer's dialogs and boxes.
+    virtual BOOL OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 };
 
 // The backdrop's colours.

@@ -11,7 +11,7 @@ BEGIN_MESSAGE_MAP(CInstallerDlg, CDialog)
 END_MESSAGE_MAP()
 
 CInstallerDlg::CInstallerDlg(CWnd* pParent)
-    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_flow(*this)
+    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_bClosePending(FALSE), m_flow(*this)
 {
     m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
@@ -38,6 +38,31 @@ BOOL CInstallerDlg::OnInitDialog()
         return FALSE;
     }
     return TRUE;
+}
+
+void CInstallerDlg::OnInstall()
+{
+    m_flow.Install();
+    // A close request that came while one of the sequence's boxes was open is
+    // handled now that the sequence has stopped, if the dialog is still there.
+    if (m_bClosePending && ::IsWindowVisible(m_hWnd)) {
+        m_bClosePending = FALSE;
+        OnCancel();
+    }
+}
+
+void CInstallerDlg::OnCancel()
+{
+    if (m_flow.IsInstalling()) {
+        m_bClosePending = TRUE;
+        return;
+    }
+    // Once an attempt has written anything, leaving is a cancel with its rollback;
+    // before that, the dialog simply ends.
+    if (AnyProgressFlagSet())
+        OnCancelInstall();
+    else
+        CDialog::OnCancel();
 }
 
 void CInstallerDlg::EndCancelled()
@@ -94,7 +119,7 @@ void CInstallerDlg::OnBrowse()
 
     // A folder that does not name the product gets a product folder of its own.
     if (strPath.Find(m_strAppName) < 0) {
-        if (strPath.Right(1) != "\\")
+        if (!ops::EndsWithSeparator(strPath))
             strPath += "\\";
         strPath += kProductName;
     }

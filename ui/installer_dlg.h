@@ -28,7 +28,7 @@ public:
     void ReportError(BOOL bAbort, const CString& strText);
 
     // Install sequence and rollback
-    void OnInstall() { m_flow.Install(); }
+    void OnInstall();
     void OnCancelInstall() { m_flow.Cancel(); }
     void DeleteInstalledFile(const char* pszName) { m_flow.DeleteInstalledFile(pszName); }
     void RemoveInstallDirectory(CString strPath) { m_flow.RemoveInstallDirectory(strPath); }
@@ -51,6 +51,8 @@ public:
 
     // Dialog
     virtual BOOL OnInitDialog();
+    // Esc and the close box.
+    virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange* pDX);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
@@ -68,5 +70,6 @@ private:
     virtual void EndInstalled() { EndDialog(0); }
     virtual void EndCancelled();
 
+    BOOL m_bClosePending;  // Esc or the close box came while the install sequence ran
     CInstallFlow m_flow;
 };

@@ -86,6 +86,40 @@ HWND FindTop(DWORD pid, const std::string& title, bool box)
     return NULL;
 }
 
+// The loop of WaitWindow and WaitBox: the window of p with this title (a message box when
+// isBox), waited for; another window that is not one of the screens, the end of the
+// process and the timeout fail, with what is on the screen in the transcript.
+HWND WaitTop(Process& p, const std::string& title, bool isBox, DWORD timeoutMs)
+{
+    const char* what = isBox ? "box" : "window";
+    ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (HWND w = FindTop(p.Id(), title, isBox))
+            return w;
+        for (HWND w : TopWindows(p.Id())) {
+            std::string t = WindowText(w);
+            if (!IsScreen(t) && t != title) {
+                Log("while waiting for %s \"%s\":", what, Show(title).c_str());
+                DumpWindows(p.Id());
+                Fail("unexpected window %s", Describe(w).c_str());
+            }
+        }
+        if (!p.Running()) {
+            DWORD code = 0;
+            GetExitCodeProcess(p.Handle(), &code);
+            Fail("%s ended (exit code %lu) while waiting for %s \"%s\"", p.Name().c_str(), code, what,
+                 Show(title).c_str());
+        }
+        if (GetTickCount64() > end) {
+            Log("no %s \"%s\" after %lu ms; windows of %s:", what, Show(title).c_str(), timeoutMs, p.Name().c_str());
+            DumpWindows(p.Id());
+            DumpOtherWindows(p.Id());
+            Fail("%s \"%s\" did not appear", what, Show(title).c_str());
+        }
+        Sleep(50);
+    }
+}
+
 } // namespace
 
 void Log(const char* fmt, ...)
@@ -248,74 +282,23 @@ void ExpectControlText(HWND dialog, int id, const std::string& expected)
 
 HWND WaitWindow(Process& p, const std::string& title, DWORD timeoutMs)
 {
-    ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (HWND w = FindTop(p.Id(), title, false)) {
-            Log("window \"%s\" is up", Show(title).c_str());
-            return w;
-        }
-        for (HWND w : TopWindows(p.Id())) {
-            std::string t = WindowText(w);
-            if (!IsScreen(t) && t != title) {
-                Log("while waiting for window \"%s\":", Show(title).c_str());
-                DumpWindows(p.Id());
-                Fail("unexpected window %s", Describe(w).c_str());
-            }
-        }
-        if (!p.Running()) {
-            DWORD code = 0;
-            GetExitCodeProcess(p.Handle(), &code);
-            Fail("%s ended (exit code %lu) while waiting for window \"%s\"", p.Name().c_str(), code,
-                 Show(title).c_str());
-        }
-        if (GetTickCount64() > end) {
-            Log("no window \"%s\" after %lu ms; windows of %s:", Show(title).c_str(), timeoutMs, p.Name().c_str());
-            DumpWindows(p.Id());
-            DumpOtherWindows(p.Id());
-            Fail("window \"%s\" did not appear", Show(title).c_str());
-        }
-        Sleep(50);
-    }
+    HWND w = WaitTop(p, title, false, timeoutMs);
+    Log("window \"%s\" is up", Show(title).c_str());
+    return w;
 }
 
 Box WaitBox(Process& p, const std::string& caption, DWORD timeoutMs)
 {
-    ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (HWND w = FindTop(p.Id(), caption, true)) {
-            Box b;
-            b.hwnd = w;
-            b.caption = caption;
-            // The box fills in its text while it initialises: read until it is stable.
-            for (int i = 0; i < 20 && !GetDlgItem(w, kStaticText); ++i)
-                Sleep(25);
-            b.text = GetDlgItem(w, kStaticText) ? ControlText(w, kStaticText) : "";
-            b.buttons = Buttons(w);
-            Log("box \"%s\": \"%s\" [%s]", Show(caption).c_str(), Show(b.text).c_str(), b.buttons.c_str());
-            return b;
-        }
-        for (HWND w : TopWindows(p.Id())) {
-            std::string t = WindowText(w);
-            if (!IsScreen(t) && t != caption) {
-                Log("while waiting for box \"%s\":", Show(caption).c_str());
-                DumpWindows(p.Id());
-                Fail("unexpected window %s", Describe(w).c_str());
-            }
-        }
-        if (!p.Running()) {
-            DWORD code = 0;
-            GetExitCodeProcess(p.Handle(), &code);
-            Fail("%s ended (exit code %lu) while waiting for box \"%s\"", p.Name().c_str(), code,
-                 Show(caption).c_str());
-        }
-        if (GetTickCount64() > end) {
-            Log("no box \"%s\" after %lu ms; windows of %s:", Show(caption).c_str(), timeoutMs, p.Name().c_str());
-            DumpWindows(p.Id());
-            DumpOtherWindows(p.Id());
-            Fail("box \"%s\" did not appear", Show(caption).c_str());
-        }
-        Sleep(50);
-    }
+    Box b;
+    b.hwnd = WaitTop(p, caption, true, timeoutMs);
+    b.caption = caption;
+    // The box fills in its text while it initialises: read until it is stable.
+    for (int i = 0; i < 20 && !GetDlgItem(b.hwnd, kStaticText); ++i)
+        Sleep(25);
+    b.text = GetDlgItem(b.hwnd, kStaticText) ? ControlText(b.hwnd, kStaticText) : "";
+    b.buttons = Buttons(b.hwnd);
+    Log("box \"%s\": \"%s\" [%s]", Show(caption).c_str(), Show(b.text).c_str(), b.buttons.c_str());
+    return b;
 }
 
 void Answer(const Box& box, int id)

@@ -188,7 +188,7 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
     v = RegString(kUninstallKey, "DisplayName");
     Check(v == "Merolin 1.31", "Uninstall \"DisplayName\" \"%s\"", v.c_str());
     v = RegString(kUninstallKey, "UninstallString");
-    Check(v == Join(dir, "Uninstall.exe"), "Uninstall \"UninstallString\" \"%s\"", v.c_str());
+    Check(v == "\"" + Join(dir, "Uninstall.exe") + "\"", "Uninstall \"UninstallString\" %s (quoted)", v.c_str());
 
     // Everything the installation adds; what was there before may have been replaced.
     std::set<std::string> expected;
@@ -222,10 +222,16 @@ void InstallToTheEnd(Process& p, HWND dlg, int answer)
     Check(code == 0, "the installer's exit code is 0 (it is %lu)", code);
 }
 
-// The Cancel button, confirmed; question and final notice as given.
-void CancelConfirmed(Process& p, HWND dlg, bool anythingDone, const std::vector<std::string>& notes)
+// The Cancel button (or Esc), confirmed; question and final notice as given.
+void CancelConfirmed(Process& p, HWND dlg, bool anythingDone, const std::vector<std::string>& notes,
+                     bool byEscape = false)
 {
-    Press(dlg, kCancelBtn);
+    if (byEscape) {
+        Log("Esc in the installer dialog");
+        PostMessageA(GetDlgItem(dlg, kTargetDir), WM_KEYDOWN, VK_ESCAPE, 0);
+    } else {
+        Press(dlg, kCancelBtn);
+    }
     ExpectBox(p, "Cancel Install?",
               std::string(anythingDone ? "This will abort the installation of Merolin 1.31"
                                        : "Merolin will not be installed on your system") +
@@ -435,8 +441,10 @@ void BadDriveThenGood()
 }
 
 // 6: Install fails part-way because a directory stands where the help file goes; Cancel
-// rolls back: the target directory keeps only what the user had put there.
-void FailedThenCancel()
+// rolls back: the target directory, which was there before, keeps only what the user
+// had put there, and stays without a word.
+// 10: the same with Esc: once an attempt wrote something, Esc is Cancel.
+void FailedThenCancel(bool byEscape)
 {
     std::string dir = "C:\\Work\\Merolin";
     MakeDirs(Join(dir, "Merolin.hlp"));
@@ -447,7 +455,7 @@ void FailedThenCancel()
     ExpectBox(p, "ERROR", "Couldn't install Merolin.hlp!", "OK", IDOK);
     WaitEnabled(dlg);
     Check(FileExists(Join(dir, "Merolin.exe")), "the program file was installed before the failure");
-    CancelConfirmed(p, dlg, true, {"Unable to remove directory " + dir});
+    CancelConfirmed(p, dlg, true, {}, byEscape);
 
     std::vector<std::string> left = ListDir(dir);
     std::string names;
@@ -457,6 +465,25 @@ void FailedThenCancel()
           "%s holds only the user's directory Merolin.hlp (it holds:%s)", dir.c_str(), names.c_str());
     ExpectChanges(before, TakeSnapshot(), {});
     ExpectNoProductKeys();
+}
+
+// 11: a directory typed with a trailing space (the file system would drop it) is
+// refused before anything is made; a good one then installs.
+void TrailingSpaceThenGood()
+{
+    Snapshot before = TakeSnapshot();
+    time_t t0 = time(nullptr);
+    Process p;
+    HWND dlg = StartAndInstallInto(p, "C:\\Apps\\Merolin ");
+    ExpectBox(p, "ERROR", "Please specify a valid disk drive and path", "OK", IDOK);
+    ExpectBox(p, "ERROR", "Couldn't create installation directory!", "OK", IDOK);
+    WaitEnabled(dlg);
+    Check(!DirExists("C:\\Apps"), "nothing was made for the refused directory");
+    ExpectChanges(before, TakeSnapshot(), {});
+    std::string good = "C:\\Apps\\Merolin";
+    Type(dlg, kTargetDir, good);
+    InstallToTheEnd(p, dlg, IDNO);
+    ExpectInstalled(before, good, t0, time(nullptr));
 }
 
 // 7: a reinstallation over an installation registered at a directory of its own.
@@ -603,7 +630,9 @@ std::vector<Scenario> Scenarios()
         {"refusals", Refusals},
         {"product_running", ProductRunning},
         {"bad_drive_then_good", BadDriveThenGood},
-        {"failed_then_cancel", FailedThenCancel},
+        {"failed_then_cancel", [] { FailedThenCancel(false); }},
+        {"escape_after_failure", [] { FailedThenCancel(true); }},
+        {"trailing_space_then_good", TrailingSpaceThenGood},
         {"reinstall_custom_path", Reinstall},
         {"long_dir_120", [] { LongDirectory(Padded("C:\\Merolin long directory ", 120, 'x')); }},
         {"long_dir_270",

@@ -7,7 +7,7 @@
 #include "resource.h"
 #include "testenv.h"
 #include <gtest/gtest.h>
-#include <stdio.h>
+#include <map>
 #include <stdlib.h>
 #include <string>
 #include <vector>
@@ -51,19 +51,16 @@ void CALLBACK AnswerScreens(HWND, UINT, UINT_PTR, DWORD)
     g_screensSeen.push_back(s.title);
     switch (s.answer) {
     case kOk:
-        ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_OK_BTN, BN_CLICKED), (LPARAM)::GetDlgItem(h, IDC_OK_BTN));
+        PostClick(h, IDC_OK_BTN);
         break;
     case kCancel:
-        ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_BTN, BN_CLICKED),
-                       (LPARAM)::GetDlgItem(h, IDC_CANCEL_BTN));
+        PostClick(h, IDC_CANCEL_BTN);
         break;
-    case kEscape: {
-        HWND hFocus = ::GetFocus();
-        ::PostMessageA(hFocus ? hFocus : h, WM_KEYDOWN, VK_ESCAPE, 0);
+    case kEscape:
+        PressEscape(h);
         break;
-    }
     case kCloseBox:
-        ::PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+        CloseBox(h);
         break;
     }
 }
@@ -86,35 +83,8 @@ private:
 };
 
 // In a death test the process ends inside the gate: every box and every close
-// request is written to stderr as it happens, and at the exit the state of the
-// backdrop, so that the parent can match them.
-std::string g_log;
-std::string Flat(const std::string& s)
-{
-    std::string r;
-    for (char c : s)
-        r += c == '\r' ? std::string("<CR>") : c == '\n' ? std::string("<LF>") : std::string(1, c);
-    return r;
-}
-void Log(const std::string& s)
-{
-    g_log += s + ";";
-    fprintf(stderr, "GATE{%s}\n", g_log.c_str());
-    fflush(stderr);
-}
-
-struct BoxAnswer { std::string caption; int answer; };
-std::vector<BoxAnswer> g_boxAnswers;
-int LoggingBoxes(HWND hOwner, const char* text, const char* caption, UINT type)
-{
-    Log(std::string("box ") + caption + " " + std::to_string(type) + (hOwner ? " owned" : "") + " " + Flat(text));
-    for (BoxAnswer& a : g_boxAnswers) {
-        if (a.caption == caption)
-            return a.answer;
-    }
-    return IDOK;
-}
-
+// request is logged as it happens, and at the exit the state of the backdrop, so
+// that the parent can match them.
 std::string WindowTitle(HWND h)
 {
     char buf[256] = "";
@@ -170,16 +140,22 @@ FARPROC WINAPI RecordingGetProcAddress(HMODULE h, LPCSTR name)
 }
 
 // Top-level windows with chosen titles, standing in for a running product; each
-// counts the close requests it receives.
+// counts the close requests it receives and, unless told to ignore them, closes.
+std::map<HWND, LONG_PTR> g_closeRequests;
 LRESULT CALLBACK ProductProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == WM_USER + 0x101 && wp == 0 && lp == 0)
-        ::SetWindowLongPtrA(h, GWLP_USERDATA, ::GetWindowLongPtrA(h, GWLP_USERDATA) + 1);
+    if (msg == WM_USER + 0x101 && wp == 0 && lp == 0) {
+        ++g_closeRequests[h];
+        if (!::GetWindowLongPtrA(h, GWLP_USERDATA))
+            ::DestroyWindow(h);
+        return 0;
+    }
     return ::DefWindowProcA(h, msg, wp, lp);
 }
+enum { kCloses = 0, kIgnoresRequests = 1 };
 class ProductWindow {
 public:
-    explicit ProductWindow(const char* title)
+    explicit ProductWindow(const char* title, int behaviour = kCloses)
     {
         static ATOM atom;
         if (!atom) {
@@ -191,9 +167,16 @@ public:
         }
         m_hWnd = ::CreateWindowA("GateTestProduct", title, WS_OVERLAPPED, 0, 0, 100, 100, NULL, NULL,
                                  ::GetModuleHandleA(NULL), NULL);
+        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, behaviour);
     }
-    ~ProductWindow() { ::DestroyWindow(m_hWnd); }
-    LONG_PTR CloseRequests() const { return ::GetWindowLongPtrA(m_hWnd, GWLP_USERDATA); }
+    ~ProductWindow()
+    {
+        if (::IsWindow(m_hWnd))
+            ::DestroyWindow(m_hWnd);
+        g_closeRequests.erase(m_hWnd);
+    }
+    LONG_PTR CloseRequests() const { return g_closeRequests.count(m_hWnd) ? g_closeRequests.at(m_hWnd) : 0; }
+    bool Closed() const { return !::IsWindow(m_hWnd); }
     HWND m_hWnd;
 };
 
@@ -213,9 +196,6 @@ bool MutexExists()
     return h != NULL;
 }
 
-// The whole sequence of logged events, and nothing after it.
-std::string Sequence(const std::string& log) { return RegexEscaped("GATE{" + log + "}"); }
-
 // The application object as the framework sets it up. Every platform call is counted;
 // close requests, the mutex calls and every box are logged for the death tests.
 class GateTest : public ::testing::Test {
@@ -224,8 +204,7 @@ protected:
     {
         app.SetInstance(::GetModuleHandleA(NULL));
         g_pApp = &app;
-        g_log.clear();
-        g_boxAnswers.clear();
+        StartLog("GATE");
         faults.Forward().PostMessageA = LoggingPostMessage;
         faults.Forward().CreateMutexA = LoggingCreateMutex;
         faults.Forward().ReleaseMutex = LoggingReleaseMutex;
@@ -246,8 +225,7 @@ protected:
     // and the backdrop's state is logged at the exit.
     void LogEverything(std::vector<BoxAnswer> answers = {})
     {
-        g_boxAnswers = answers;
-        AfxSetMessageBoxHandler(LoggingBoxes);
+        LogBoxes(answers);
         atexit(ReportBackdropAtExit);
     }
     void ExpectBackdropUp()
@@ -284,7 +262,7 @@ TEST_F(GateTest, PassesWithNoRunningCopy)
     EXPECT_EQ(g_loadedName, std::string(sys) + "\\version.dll");
     EXPECT_EQ(g_procName, "VerInstallFileA");
     EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 0);
-    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;release;close;");
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;release;close;");
     ExpectBackdropUp();
 }
 
@@ -297,7 +275,7 @@ TEST_F(GateTest, MutexWithoutAnyListedWindowPassesSilently)
     EXPECT_TRUE(boxes.Seen().empty());
     EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 10);  // every title once, the end marker never
     EXPECT_EQ(faults.Count(AFX_CALL_PostMessageA), 0);
-    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;release;close;");
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;release;close;");
     ExpectBackdropUp();
 }
 
@@ -326,9 +304,9 @@ TEST_F(GateTest, OnlyTheLastTitleRunning_NoticeCloseRequestAndClosedMessage)
     EXPECT_EQ(boxes.Seen()[0].hOwner, nullptr);
     EXPECT_EQ(boxes.Seen()[1].hOwner, nullptr);
     EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 10);  // no second search after the last title
-    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;post Merolin BETA 9 1281 0 0;release;close;");
-    PumpMessages(100);
-    EXPECT_EQ(beta9.CloseRequests(), 1);  // it ignores the request: the gate still passes
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;post Merolin BETA 9 1281 0 0;release;close;");
+    EXPECT_EQ(beta9.CloseRequests(), 1);
+    EXPECT_TRUE(beta9.Closed()) << "the gate goes on only once the product's window is gone";
     ExpectBackdropUp();
 }
 
@@ -340,8 +318,8 @@ TEST_F(GateTest, TwoWindowsOfTheSameTitle_OnlyOneIsAskedAndTheGatePasses)
     boxes.Expect("NOTICE", kNotice, 0x31, IDOK).Expect("OK", kClosed, 0, IDOK);
     ScreenAnswers screens(kOk, kOk);
     EXPECT_TRUE(app.InitApplication());
-    PumpMessages(100);
     EXPECT_EQ(first.CloseRequests() + second.CloseRequests(), 1);
+    EXPECT_NE(first.Closed(), second.Closed()) << "only the one asked has closed";
     // first scan: "Merolin", "Merolin BETA 1"; second scan: BETA 2 to BETA 9
     EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 2 + 8);
 }
@@ -356,7 +334,7 @@ TEST_F(GateTest, LicenceThatCannotBeLoadedCountsAsAccepted)
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_NE(boxes.Seen()[0].hOwner, nullptr);
     EXPECT_EQ(g_screensSeen, (std::vector<std::string>{ kWelcomeTitle }));
-    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;release;close;");
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;release;close;");
 }
 
 // ---- the gate refuses: each refusal ends the process with exit code 0
@@ -422,20 +400,24 @@ TEST_F(GateTest, NoticeAnsweredWithCancelReleasesTheMutexAndEnds)
 
 TEST_F(GateTest, ALaterTitleStillRunningEndsAfterTheCloseRequest)
 {
-    // list order decides, not the order in which the windows were made
+    // List order decides, not the order in which the windows were made. The same end
+    // comes when the product itself does not close within the bounded wait.
     ProductMutex other;
-    ProductWindow beta2("Merolin BETA 2");
-    ProductWindow product("Merolin");
-    EXPECT_EXIT(
-        {
-            LogEverything({ { "NOTICE", IDOK } });
-            ScreenAnswers screens(kOk, kOk);
-            app.InitApplication();
-        },
-        ::testing::ExitedWithCode(0),
-        Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) +
-                 ";post Merolin 1281 0 0;box Install Merolin 64 " + Flat(kStillRunning) +
-                 ";release;close;backdrop up;"));
+    for (bool ignores : { false, true }) {
+        SCOPED_TRACE(ignores ? "the product ignores the request" : "a later title is running");
+        ProductWindow beta2(ignores ? "Not a product title" : "Merolin BETA 2");
+        ProductWindow product("Merolin", ignores ? kIgnoresRequests : kCloses);
+        EXPECT_EXIT(
+            {
+                LogEverything({ { "NOTICE", IDOK } });
+                ScreenAnswers screens(kOk, kOk);
+                app.InitApplication();
+            },
+            ::testing::ExitedWithCode(0),
+            Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) +
+                     ";post Merolin 1281 0 0;box Install Merolin 64 " + Flat(kStillRunning) +
+                     ";release;close;backdrop up;"));
+    }
 }
 
 // ---- with the stand-in product: a real running copy that holds the mutex and closes
@@ -443,44 +425,26 @@ TEST_F(GateTest, ALaterTitleStillRunningEndsAfterTheCloseRequest)
 
 TEST_F(GateTest, ARunningStandInIsAskedToCloseAndCloses)
 {
-    const char* host = getenv("MEROLIN_STANDIN_EXE");
-    if (!host || !*host)
+    std::string exe = HostPathFromEnv("MEROLIN_STANDIN_EXE");
+    if (exe.empty())
         GTEST_SKIP() << "no stand-in product in this build";
-    std::string exe = std::string("Z:") + host;
-    for (char& c : exe)
-        if (c == '/')
-            c = '\\';
-    std::string cmd = "\"" + exe + "\" /beta 3";
-    STARTUPINFOA si = { sizeof si };
-    PROCESS_INFORMATION pi;
-    ASSERT_TRUE(::CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) << exe;
-    ::CloseHandle(pi.hThread);
-    HWND hProduct = NULL;
-    for (int i = 0; i < 400 && !hProduct; ++i) {
-        hProduct = ::FindWindowA(NULL, "Merolin BETA 3");
-        ::Sleep(50);
-    }
+    HANDLE hProcess = StartProcess(exe, "/beta 3");
+    ASSERT_NE(hProcess, nullptr) << exe;
+    HWND hProduct = WaitForWindow("Merolin BETA 3", 20);
     ASSERT_NE(hProduct, nullptr);
 
     ScriptedBoxes boxes;
     boxes.Expect("NOTICE", kNotice, 0x31, IDOK).Expect("OK", kClosed, 0, IDOK);
     ScreenAnswers screens(kOk, kOk);
     EXPECT_TRUE(app.InitApplication());
-    EXPECT_EQ(g_log, "mutex Tolvane_MR_Mutex owned;post Merolin BETA 3 1281 0 0;release;close;");
-    DWORD code = 259;
-    if (::WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0)
-        ::GetExitCodeProcess(pi.hProcess, &code);
-    else
-        ::TerminateProcess(pi.hProcess, 99);
-    ::CloseHandle(pi.hProcess);
-    EXPECT_EQ(code, 0u);  // the product closed on the request
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;post Merolin BETA 3 1281 0 0;release;close;");
+    EXPECT_EQ(WaitExit(hProcess, 20000), 0u);  // the product closed on the request
 }
 
 // ---- after the gate: the installer dialog runs modally as the main window
 
 namespace {
 HWND g_installerSeen, g_mainWndSeen;
-HRESULT g_coInitResult = E_FAIL;
 void CALLBACK EndInstallerDialog(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND h = ::FindWindowA(NULL, "Tolvane Software - Install Merolin 1.31");
@@ -490,11 +454,6 @@ void CALLBACK EndInstallerDialog(HWND, UINT, UINT_PTR, DWORD)
     g_installerSeen = h;
     g_mainWndSeen = CWnd::GetSafeHwnd(AfxGetMainWnd());
     ::PostMessageA(h, WM_COMMAND, IDCANCEL, 0);  // Esc
-}
-HRESULT WINAPI RecordingCoInitialize(LPVOID p)
-{
-    g_coInitResult = ::CoInitialize(p);
-    return g_coInitResult;
 }
 } // namespace
 
@@ -507,8 +466,7 @@ TEST_F(GateTest, InitInstanceRunsTheInstallerDialogAsMainWindowAndEndsTheApplica
     UINT_PTR timer = ::SetTimer(NULL, 0, 30, EndInstallerDialog);
     BOOL bResult = app.InitInstance();
     ::KillTimer(NULL, timer);
-    if (SUCCEEDED(g_coInitResult))
-        ::CoUninitialize();
+    UninitializeRecordedCom();
     EXPECT_FALSE(bResult);
     ASSERT_NE(g_installerSeen, nullptr) << "the installer dialog did not come up";
     EXPECT_EQ(g_mainWndSeen, g_installerSeen);

@@ -32,65 +32,13 @@ struct BareLoad {
     }
 } g_bareLoad;
 
-std::string FromHost(const char* variable)
-{
-    const char* p = getenv(variable);
-    if (!p || !*p)
-        return "";
-    std::string s = std::string("Z:") + p;
-    for (char& c : s)
-        if (c == '/')
-            c = '\\';
-    return s;
-}
-
-// Starts a program in its own folder; returns the process handle.
-HANDLE Start(const std::string& exe, const std::string& args, const std::string& dir)
-{
-    std::string cmd = "\"" + exe + "\" " + args;
-    STARTUPINFOA si = { sizeof si };
-    PROCESS_INFORMATION pi;
-    if (!::CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, dir.c_str(), &si, &pi))
-        return NULL;
-    ::CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
-
-DWORD WaitExit(HANDLE h, DWORD ms)
-{
-    DWORD code = 259;
-    if (::WaitForSingleObject(h, ms) == WAIT_OBJECT_0)
-        ::GetExitCodeProcess(h, &code);
-    else
-        ::TerminateProcess(h, 99);
-    ::CloseHandle(h);
-    return code;
-}
-
-// The visible top-level window with this title, waited for up to `seconds`.
-HWND WaitForWindow(const char* title, int seconds)
-{
-    for (int i = 0; i < seconds * 20; ++i) {
-        HWND h = ::FindWindowA(NULL, title);
-        if (h && ::IsWindowVisible(h))
-            return h;
-        ::Sleep(50);
-    }
-    return NULL;
-}
-
-void Click(HWND h, int id)
-{
-    ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(h, id));
-}
-
 class PlantedVersionDll : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_NE(std::string(getenv("WINEDLLOVERRIDES") ? getenv("WINEDLLOVERRIDES") : "").find("version=n,b"),
                   std::string::npos);
-        std::string dll = FromHost("MEROLIN_PLANTED_DLL");
+        std::string dll = HostPathFromEnv("MEROLIN_PLANTED_DLL");
         ASSERT_FALSE(dll.empty());
         ASSERT_TRUE(::CopyFileA(dll.c_str(), (dir / "version.dll").c_str(), FALSE)) << dll;
     }
@@ -117,7 +65,7 @@ TEST_F(PlantedVersionDll, IsWhatAProgramGetsThatLoadsTheLibraryByName)
     char self[MAX_PATH];
     ::GetModuleFileNameA(NULL, self, MAX_PATH);
     ASSERT_TRUE(::CopyFileA(self, (dir / "naive.exe").c_str(), FALSE));
-    HANDLE h = Start(dir / "naive.exe", "--load-version-by-name", dir.Path());
+    HANDLE h = StartProcess(dir / "naive.exe", "--load-version-by-name", dir.Path());
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(WaitExit(h, 30000), 0x400u);  // what the planted function answers
     EXPECT_NE(Marker().find("VerInstallFileA called by " + (dir / "naive.exe")), std::string::npos) << Marker();
@@ -125,27 +73,27 @@ TEST_F(PlantedVersionDll, IsWhatAProgramGetsThatLoadsTheLibraryByName)
 
 TEST_F(PlantedVersionDll, IsNotWhatTheInstallerUses)
 {
-    std::string setup = FromHost("MEROLIN_SETUP_EXE");
+    std::string setup = HostPathFromEnv("MEROLIN_SETUP_EXE");
     ASSERT_FALSE(setup.empty());
     ASSERT_TRUE(::CopyFileA(setup.c_str(), (dir / "MerolinSetup.exe").c_str(), FALSE)) << setup;
 
     // The whole way: version check, screens, installer dialog, a complete install.
-    HANDLE h = Start(dir / "MerolinSetup.exe", "", dir.Path());
+    HANDLE h = StartProcess(dir / "MerolinSetup.exe", "", dir.Path());
     ASSERT_NE(h, nullptr);
     HWND hWelcome = WaitForWindow("Merolin 1.31 Installation", 60);
     if (!hWelcome) {
         ::TerminateProcess(h, 99);
         FAIL() << "the welcome screen did not come up; marker: " << Marker();
     }
-    Click(hWelcome, IDC_OK_BTN);
+    PostClick(hWelcome, IDC_OK_BTN);
     HWND hLicense = WaitForWindow("Merolin License Agreement", 30);
     ASSERT_NE(hLicense, nullptr);
-    Click(hLicense, IDC_OK_BTN);
+    PostClick(hLicense, IDC_OK_BTN);
     HWND hInstaller = WaitForWindow("Tolvane Software - Install Merolin 1.31", 30);
     ASSERT_NE(hInstaller, nullptr);
     char target[MAX_PATH] = "";
     ::GetDlgItemTextA(hInstaller, IDC_TARGET_DIR, target, MAX_PATH);
-    Click(hInstaller, IDC_INSTALL);
+    PostClick(hInstaller, IDC_INSTALL);
 
     // The end of the install, or the first error box.
     HWND hDone = NULL, hError = NULL;

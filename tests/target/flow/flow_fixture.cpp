@@ -129,7 +129,6 @@ void FlowTest::TearDown()
 {
     if (dlg.m_hWnd)
         dlg.DestroyWindow();
-    ::CoUninitialize();  // the dialog's opening initialised COM on this thread
     ResetProgressFlags();
     RemoveProductKeys();
     ::DeleteFileA((DesktopDir() + "\\Merolin.lnk").c_str());

@@ -34,7 +34,7 @@ protected:
     {
         EXPECT_EQ(target, RegString(kAppPathsKey, "Path"));
         EXPECT_EQ(target + "\\Merolin.exe", RegString(kAppPathsKey, ""));
-        EXPECT_EQ(target + "\\Uninstall.exe", RegString(kUninstallKey, "UninstallString"));
+        EXPECT_EQ("\"" + target + "\\Uninstall.exe\"", RegString(kUninstallKey, "UninstallString"));
         EXPECT_TRUE(RegKeyExists(kVendorVersionKey));
     }
 };
@@ -100,39 +100,28 @@ TEST_F(InstallTest, ProductThatCannotStartIsNotReported)
     EXPECT_EQ(1u, boxes.Seen().size());
 }
 
-// The program path is as long as the directory makes it; nothing is cut or
-// overrun. The directory calls are faked so that a directory beyond the system's
-// path limit can be "entered" (the files then go to the current directory).
-int __cdecl Succeed(int) { return 0; }
-int __cdecl SucceedPath(const char*) { return 0; }
-
-TEST_F(InstallTest, CompletionStartsProgramFromAVeryLongDirectory)
+// A directory whose files would not land where it says is refused before anything
+// is made, with the words a bad drive gets; the dialog stays and takes a good one.
+TEST_F(InstallTest, DirectoryWhoseFilesWouldLandElsewhereIsRefused)
 {
-    std::string cwd = *scratch / "files";
-    ASSERT_TRUE(::CreateDirectoryA(cwd.c_str(), NULL));
-    ASSERT_TRUE(::SetCurrentDirectoryA(cwd.c_str()));
-    std::string longDir = "C:\\scratch\\" + std::string(150, 'd') + "\\" + std::string(150, 'e') + "\\Merolin";
-    ASSERT_GT(longDir.size(), 300u);
-    RemoveTree(group);
-    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
-    TypeTarget(longDir);
-
-    PlatformFaults faults;
-    faults.Forward()._chdrive = &Succeed;
-    faults.Forward()._chdir = &SucceedPath;
-    faults.Forward()._mkdir = &SucceedPath;
-    std::vector<ShellExecuteCall> started;
-    RecordShellExecute(faults, &started);
-    ExpectCompletion(IDYES);
-
+    const std::string longest = *scratch / std::string(259 - scratch->Path().size() - 18, 'd');  // + "\\US-Caps_FITB.MR1"
+    for (const std::string& dir : { *scratch / "Apps \\Merolin", *scratch / "Apps.\\Merolin", *scratch / "Apps\\.\\Merolin",
+                                    *scratch / "Apps\\..\\Merolin", *scratch / "Ap:ps", *scratch / "Ap|ps",
+                                    *scratch / "Ap?ps", *scratch / "Ap\tps", *scratch / "A/B", longest + "x" }) {
+        SCOPED_TRACE(dir);
+        TypeTarget(dir);
+        ExpectReport("Please specify a valid disk drive and path");
+        ExpectFatal("Couldn't create installation directory!");
+        dlg.OnInstall();
+        EXPECT_TRUE(DialogOpen());
+        EXPECT_THAT(ListDir(scratch->Path()), IsEmpty()) << "nothing is made";
+        EXPECT_EQ(std::vector<int>(7, 0), ProgressFlags());
+    }
+    TypeTarget(target);
+    ExpectCompletion(IDNO);
     dlg.OnInstall();
-
-    ASSERT_EQ(1u, started.size());
-    EXPECT_EQ(longDir + "\\Merolin.exe", started[0].file);
-    EXPECT_EQ(longDir, started[0].directory);
-    EXPECT_EQ(longDir, RegString(kAppPathsKey, "Path"));
-    EXPECT_TRUE(FileExists(cwd + "\\Merolin.exe"));
     EXPECT_EQ(kAllFlags, ProgressFlags());
+    ExpectAllFiles();
 }
 
 TEST_F(InstallTest, PendingCancelSkipsTheCompletion)
@@ -248,4 +237,68 @@ TEST_F(InstallTest, RetryAfterAFailureCompletes)
     EXPECT_FALSE(DialogOpen());
 }
 
+// A retry in another directory that completes leaves nothing of the failed attempt:
+// its files and the directories made for it go, silently, before the question.
+TEST_F(InstallTest, RetryElsewhereRemovesWhatTheFailedAttemptWrote)
+{
+    const std::string first = *scratch / "First\\Merolin";
+    TypeTarget(first);
+    {
+        PlatformFaults faults;
+        faults.Fail(AFX_CALL_FindResourceA, 4);  // Merolin.txt
+        ExpectReport("Setup file appears to be corrupted!");
+        ExpectFatal("Couldn't install Merolin.txt!");
+        dlg.OnInstall();
+    }
+    ASSERT_TRUE(FileExists(first + "\\Merolin.exe"));
+    TypeTarget(target);
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    EXPECT_FALSE(DirExists(*scratch / "First")) << "the failed attempt's directories are gone";
+    ExpectAllFiles();
+    ExpectRegistered();
+}
+
+// A registry write that fails is no success: the stage's message, the dialog stays,
+// and Cancel removes the keys that the attempt did write.
+TEST_F(InstallTest, RegistryFailureStopsAndCancelRemovesTheKeysWritten)
+{
+    {
+        PlatformFaults faults;
+        faults.Fail(AFX_CALL_RegSetValueExA, 4);  // the uninstall entry's display name
+        ExpectFatal("Couldn't update system registry!");
+        dlg.OnInstall();
+    }
+    ASSERT_TRUE(DialogOpen());
+    EXPECT_EQ((std::vector<int>{ 1, 1, 1, 1, 1, 1, 0 }), ProgressFlags());
+    ASSERT_TRUE(RegKeyExists(kAppPathsKey));
+    ExpectCancelQuestion(true, IDYES);
+    ExpectNote(target);  // the samples stay in it
+    ExpectIncomplete();
+    dlg.OnCancelInstall();
+    EXPECT_FALSE(AnyProductKey() && RegKeyExists(kVendorVersionKey));
+    EXPECT_FALSE(RegKeyExists(kAppPathsKey));
+    EXPECT_FALSE(RegKeyExists(kUninstallKey));
+}
+
 } // namespace
+
+// COM already started on the thread (S_FALSE) is no failure: a second dialog opens,
+// and its end gives back only its own start.
+TEST_F(InstallTest, ComStartedBeforeTheDialogCountsAsStarted)
+{
+    ASSERT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's dialog started COM";
+    {
+        CInstallerDlg second;
+        ASSERT_TRUE(second.Create(IDD_INSTALLER));
+        EXPECT_TRUE(::IsWindowVisible(second.m_hWnd)) << "the dialog opened";
+        second.DestroyWindow();
+    }
+    g_strStartMenuDir = group.c_str();  // the second opening proposed the real ones
+    ::CoUninitialize();
+    EXPECT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's dialog still holds its start";
+    ::CoUninitialize();
+    ExpectCompletion(IDNO);
+    dlg.OnInstall();
+    ExpectAllFiles();
+}

@@ -19,13 +19,9 @@ protected:
         g_strStartMenuDir = group.c_str();
         old = *scratch / "Old\\Merolin";
     }
-    // Closes the fixture's dialog and gives COM back, so that another dialog can
-    // open on the system as the test has prepared it.
-    void CloseFixtureDialog()
-    {
-        dlg.DestroyWindow();
-        ::CoUninitialize();
-    }
+    // Closes the fixture's dialog, so that another dialog can open on the system as
+    // the test has prepared it.
+    void CloseFixtureDialog() { dlg.DestroyWindow(); }
     std::string EditText() const { return std::string(dlg.GetDlgItemText(IDC_TARGET_DIR)); }
     std::string old;  // a previous installation's directory
 };
@@ -285,7 +281,7 @@ TEST_F(PreviousInstallTest, ReinstallOverAPreviousInstallation)
     EXPECT_EQ(7u, ListDir(old).size());
     EXPECT_EQ("MZ", ReadWholeFile(old + "\\Merolin.exe").substr(0, 2));
     EXPECT_EQ(old, RegString(kAppPathsKey, "Path"));
-    EXPECT_EQ(old + "\\Uninstall.exe", RegString(kUninstallKey, "UninstallString"));
+    EXPECT_EQ("\"" + old + "\\Uninstall.exe\"", RegString(kUninstallKey, "UninstallString"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "afx.h"
 #include <gtest/gtest.h>
+#include <string.h>
 #include <string>
 
 TEST(CString, CopiesAreIndependentAfterAChange)
@@ -100,4 +101,29 @@ TEST(CString, FormatOfAnyLength)
     CString u(t);
     u.Format("%d", 1);
     EXPECT_STREQ(t, "keep");
+}
+
+TEST(CString, ReleaseBufferLooksForTheEndWithinTheBufferOnly)
+{
+    CString s;
+    char* p = s.GetBuffer(8);
+    memset(p, 'x', 8);  // filled to the brim, no terminator of its own
+    s.ReleaseBuffer();
+    EXPECT_EQ(s.GetLength(), 8);
+    EXPECT_STREQ(s, "xxxxxxxx");
+    p = s.GetBuffer(8);
+    strcpy(p, "abc");
+    s.ReleaseBuffer();
+    EXPECT_STREQ(s, "abc");
+}
+
+TEST(CString, FormatThatCannotBeConvertedGivesUpEmpty)
+{
+    // A text past the bound (the runtime answers -1 however large the buffer).
+    std::string huge((1 << 20) + 10, 'h');
+    CString s("before");
+    s.Format("%s", huge.c_str());
+    EXPECT_TRUE(s.IsEmpty());
+    s.Format("%d", 42);
+    EXPECT_STREQ(s, "42");
 }

@@ -156,11 +156,11 @@ TEST(Dialog, DefaultOkAndCancel)
     EXPECT_STREQ(ok.m_strText, "accepted");
 
     CBaseTestDlg esc;
-    r = RunModal(esc, [](HWND h) { ::PostMessageA(h, WM_KEYDOWN, VK_ESCAPE, 0); ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); });
+    r = RunModal(esc, PressEscape);
     EXPECT_EQ(r, IDCANCEL);
 
     CBaseTestDlg closeBox;
-    r = RunModal(closeBox, [](HWND h) { ::PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0); });
+    r = RunModal(closeBox, CloseBox);
     EXPECT_EQ(r, IDCANCEL);
 }
 

@@ -143,7 +143,7 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
                                        "close",
                                        "open " + uninstall + " 20006", "create " + uninstall + " Merolin 0 20006",
                                        "set DisplayName REG_SZ Merolin 1.31",
-                                       "set UninstallString REG_SZ D:\\Apps\\Merolin\\Uninstall.exe",
+                                       "set UninstallString REG_SZ \"D:\\Apps\\Merolin\\Uninstall.exe\"",
                                        "set DisplayVersion REG_SZ 1.31", "set Publisher REG_SZ Tolvane Software",
                                        "set DisplayIcon REG_SZ D:\\Apps\\Merolin\\Merolin.exe",
                                        "set InstallLocation REG_SZ D:\\Apps\\Merolin", "set EstimatedSize REG_DWORD 0",
@@ -152,7 +152,7 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
     EXPECT_EQ(RegString(appPaths, ""), "D:\\Apps\\Merolin\\Merolin.exe");
     EXPECT_EQ(RegString(appPaths, "Path"), "D:\\Apps\\Merolin");
     EXPECT_EQ(RegString(uninstall, "DisplayName"), "Merolin 1.31");
-    EXPECT_EQ(RegString(uninstall, "UninstallString"), "D:\\Apps\\Merolin\\Uninstall.exe");
+    EXPECT_EQ(RegString(uninstall, "UninstallString"), "\"D:\\Apps\\Merolin\\Uninstall.exe\"");
     // created keys carry the product's class
     EXPECT_EQ(KeyClass(vendor), "Merolin");
     EXPECT_EQ(KeyClass(uninstall), "Merolin");
@@ -229,15 +229,17 @@ TEST_F(Registry, ExistingKeysAreReusedAndTheirOtherValuesKept)
     EXPECT_EQ(RegString(kAppPathsKey, ""), "E:\\New Place\\\\Merolin.exe");
     EXPECT_EQ(RegString(kAppPathsKey, "Other"), "kept");
     EXPECT_EQ(RegString(kUninstallKey, "Comments"), "kept too");
-    EXPECT_EQ(RegString(kUninstallKey, "UninstallString"), "E:\\New Place\\\\Uninstall.exe");
+    EXPECT_EQ(RegString(kUninstallKey, "UninstallString"), "\"E:\\New Place\\\\Uninstall.exe\"");
     EXPECT_NE(RegString(kVendorVersionKey, ""), "1");
 }
 
-TEST_F(Registry, WithoutAccessNothingIsWrittenAndTheResultIsStillTrue)
+TEST_F(Registry, WithoutAccessNothingIsWrittenAndTheFailureIsReported)
 {
     faults.Fail(AFX_CALL_RegOpenKeyExA, 1, -1);
     faults.Fail(AFX_CALL_RegCreateKeyExA, 1, -1);
-    EXPECT_TRUE(WriteRegistryEntries(targetDir));
+    UINT keys = 0;
+    EXPECT_FALSE(WriteRegistryEntries(targetDir, &keys));
+    EXPECT_EQ(keys, 0u);
     EXPECT_EQ(faults.Count(AFX_CALL_RegOpenKeyExA), 3);
     EXPECT_EQ(faults.Count(AFX_CALL_RegCreateKeyExA), 3);
     EXPECT_EQ(faults.Count(AFX_CALL_RegSetValueExA), 0);
@@ -245,13 +247,31 @@ TEST_F(Registry, WithoutAccessNothingIsWrittenAndTheResultIsStillTrue)
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     EXPECT_TRUE(boxes.Seen().empty());
 
-    // One key out of reach: the others are written all the same.
+    // One key out of reach: the others are written all the same, and named.
     faults.Fail(AFX_CALL_RegOpenKeyExA, 2, 1);
     faults.Fail(AFX_CALL_RegCreateKeyExA, 2, 1);
-    EXPECT_TRUE(WriteRegistryEntries(targetDir));
+    EXPECT_FALSE(WriteRegistryEntries(targetDir, &keys));
+    EXPECT_EQ(keys, (UINT)(kVendorVersionKeyWritten | kUninstallKeyWritten));
     EXPECT_TRUE(RegKeyExists(kVendorVersionKey));
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     EXPECT_EQ(RegString(kUninstallKey, "DisplayName"), "Merolin 1.31");
+
+    // A value the registry refuses fails the whole, though every key was opened;
+    // the removal takes exactly the keys named.
+    for (int nth = 1; nth <= 5; ++nth) {
+        keys = 0;
+        faults.Fail(AFX_CALL_RegSetValueExA, nth, 1);
+        EXPECT_FALSE(WriteRegistryEntries(targetDir, &keys)) << "value " << nth;
+        EXPECT_EQ(keys, (UINT)kAllProductKeys) << "value " << nth;
+    }
+    DeleteProductKeys(kAppPathsKeyWritten);
+    EXPECT_FALSE(RegKeyExists(kAppPathsKey));
+    EXPECT_TRUE(RegKeyExists(kVendorVersionKey));
+    EXPECT_TRUE(RegKeyExists(kUninstallKey));
+    DeleteProductKeys(kAllProductKeys);
+    EXPECT_FALSE(RegKeyExists(kVendorVersionKey));
+    EXPECT_FALSE(RegKeyExists(kUninstallKey));
+    EXPECT_TRUE(boxes.Seen().empty());
 }
 
 TEST_F(Registry, ValuesLongerThanTheOldBufferAreWrittenWhole)
@@ -261,7 +281,7 @@ TEST_F(Registry, ValuesLongerThanTheOldBufferAreWrittenWhole)
     EXPECT_TRUE(WriteRegistryEntries(targetDir));
     EXPECT_EQ(RegString(kAppPathsKey, "Path"), dir);
     EXPECT_EQ(RegString(kAppPathsKey, ""), dir + "\\Merolin.exe");
-    EXPECT_EQ(RegString(kUninstallKey, "UninstallString"), dir + "\\Uninstall.exe");
+    EXPECT_EQ(RegString(kUninstallKey, "UninstallString"), "\"" + dir + "\\Uninstall.exe\"");
     for (const std::string& call : log.calls)
         EXPECT_EQ(call.find("(count wrong)"), std::string::npos) << call;
 }

@@ -378,5 +378,12 @@ TEST_F(TargetDirectory, SeparatorSearchStepsOverDoubleByteCharacters)
     EXPECT_THAT(tail, ElementsAre(name, "sub"));
     EXPECT_TRUE(DirExists(dir / (name + "\\sub")));
     EXPECT_EQ(CurrentDir(), path);
+
+    // The same character at the end is no separator (the folder browser appends one),
+    // nor is its second byte a "|" that a file name cannot hold.
+    EXPECT_FALSE(EndsWithSeparator(("C:\\" + name.substr(0, 2)).c_str()));
+    EXPECT_TRUE(EndsWithSeparator(("C:\\" + name.substr(0, 2) + "\\").c_str()));
+    EXPECT_TRUE(IsUsableTargetPath(("C:\\" + name + "\\\x95\x7C").c_str(), 16));
+    EXPECT_FALSE(IsUsableTargetPath("C:\\data\\|", 16));
 }
 

@@ -1,9 +1,29 @@
 #include "boxes.h"
 #include "msgbox.h"
+#include "testenv.h"
 #include <gtest/gtest.h>
 
 namespace {
 ScriptedBoxes* g_current;
+std::vector<BoxAnswer> g_logAnswers;
+int g_logOtherwise;
+
+int LoggingHandler(HWND hOwner, const char* text, const char* caption, UINT type)
+{
+    Log(std::string("box ") + caption + " " + std::to_string(type) + (hOwner ? " owned" : "") +
+        (hOwner && ::IsWindowVisible(hOwner) ? " shown" : "") + " " + Flat(text));
+    for (const BoxAnswer& a : g_logAnswers)
+        if (a.caption == caption)
+            return a.answer;
+    return g_logOtherwise;
+}
+} // namespace
+
+void LogBoxes(const std::vector<BoxAnswer>& answers, int otherwise)
+{
+    g_logAnswers = answers;
+    g_logOtherwise = otherwise;
+    AfxSetMessageBoxHandler(LoggingHandler);
 }
 
 ScriptedBoxes::ScriptedBoxes() : m_outer(g_current)

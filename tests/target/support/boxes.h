@@ -39,3 +39,13 @@ private:
     void* m_previous;
     ScriptedBoxes* m_outer;
 };
+
+// For a death test: every box from now on is logged (Log, testenv.h) as
+// "box CAPTION TYPE[ owned][ shown] TEXT", with the text flattened, "owned" when it has an
+// owner window and "shown" when that is visible, and answered by its caption from
+// `answers`, with `otherwise` when the caption is not listed.
+struct BoxAnswer {
+    std::string caption;
+    int answer;
+};
+void LogBoxes(const std::vector<BoxAnswer>& answers = {}, int otherwise = IDOK);

@@ -3,6 +3,8 @@
 namespace {
 
 PlatformFaults* g_faults;
+HRESULT g_lastCoInit = E_FAIL;
+int g_openCoInits;
 
 // Calls that give their resource back even when they report failure: the fault
 // wrapper still makes the real call, so a fault does not leak a handle that
@@ -66,4 +68,21 @@ bool PlatformFaults::ShouldFail(AfxCallId id)
         m_lastFailed = g_afxCallNames[id];
     }
     return fail;
+}
+
+HRESULT WINAPI RecordingCoInitialize(LPVOID pReserved)
+{
+    g_lastCoInit = ::CoInitialize(pReserved);
+    if (SUCCEEDED(g_lastCoInit))
+        ++g_openCoInits;
+    return g_lastCoInit;
+}
+
+HRESULT LastCoInitializeResult() { return g_lastCoInit; }
+
+void UninitializeRecordedCom()
+{
+    for (; g_openCoInits > 0; --g_openCoInits)
+        ::CoUninitialize();
+    g_lastCoInit = E_FAIL;
 }

@@ -46,3 +46,10 @@ private:
 
 // The installed PlatformFaults (NULL when none).
 PlatformFaults* CurrentFaults();
+
+// A CoInitialize to put into Forward(): it records the result of its last call and
+// counts the successful ones. UninitializeRecordedCom gives those back, one
+// CoUninitialize each, and forgets the last result (E_FAIL until the next call).
+HRESULT WINAPI RecordingCoInitialize(LPVOID pReserved);
+HRESULT LastCoInitializeResult();
+void UninitializeRecordedCom();

@@ -2,6 +2,8 @@
 #include "afx.h"
 #include <gtest/gtest.h>
 #include <direct.h>
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 std::string CurrentTestName()
@@ -25,6 +27,35 @@ std::string RegexEscaped(const std::string& s)
     }
     return r;
 }
+
+std::string Flat(const std::string& s)
+{
+    std::string r;
+    for (char c : s)
+        r += c == '\r' ? std::string("<CR>") : c == '\n' ? std::string("<LF>") : std::string(1, c);
+    return r;
+}
+
+namespace {
+std::string g_logTag = "LOG", g_logged;
+}
+
+void StartLog(const std::string& tag)
+{
+    g_logTag = tag;
+    g_logged.clear();
+}
+
+void Log(const std::string& event)
+{
+    g_logged += event + ";";
+    fprintf(stderr, "%s{%s}\n", g_logTag.c_str(), g_logged.c_str());
+    fflush(stderr);
+}
+
+const std::string& Logged() { return g_logged; }
+
+std::string Sequence(const std::string& events) { return RegexEscaped(g_logTag + "{" + events + "}"); }
 
 ScratchDir::ScratchDir(const std::string& name)
 {
@@ -116,6 +147,18 @@ std::string CurrentDir()
     char buf[MAX_PATH * 4];
     DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
     return std::string(buf, n);
+}
+
+std::string HostPathFromEnv(const char* variable)
+{
+    const char* p = getenv(variable);
+    if (!p || !*p)
+        return "";
+    std::string s = std::string("Z:") + p;
+    for (char& c : s)
+        if (c == '/')
+            c = '\\';
+    return s;
 }
 
 bool RegKeyExists(const std::string& path)
@@ -223,6 +266,19 @@ void ClickButton(HWND hDlg, int id)
     ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(hDlg, id));
 }
 
+void PostClick(HWND hDlg, int id)
+{
+    ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(hDlg, id));
+}
+
+void PressKey(HWND h, WPARAM vk)
+{
+    HWND hFocus = ::GetFocus();
+    ::PostMessageA(hFocus ? hFocus : h, WM_KEYDOWN, vk, 0);
+}
+
+void CloseBox(HWND h) { ::PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
 void PumpMessages(int ms)
 {
     DWORD end = ::GetTickCount() + ms;
@@ -234,4 +290,38 @@ void PumpMessages(int ms)
         }
         ::Sleep(5);
     }
+}
+
+HWND WaitForWindow(const char* title, int seconds)
+{
+    for (int i = 0; i < seconds * 20; ++i) {
+        HWND h = ::FindWindowA(NULL, title);
+        if (h && ::IsWindowVisible(h))
+            return h;
+        ::Sleep(50);
+    }
+    return NULL;
+}
+
+HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir)
+{
+    std::string cmd = "\"" + exe + "\" " + args;
+    STARTUPINFOA si = { sizeof si };
+    PROCESS_INFORMATION pi;
+    if (!::CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, dir.empty() ? NULL : dir.c_str(), &si,
+                          &pi))
+        return NULL;
+    ::CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+DWORD WaitExit(HANDLE hProcess, DWORD ms)
+{
+    DWORD code = 259;
+    if (::WaitForSingleObject(hProcess, ms) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(hProcess, &code);
+    else
+        ::TerminateProcess(hProcess, 99);
+    ::CloseHandle(hProcess);
+    return code;
 }

@@ -25,6 +25,17 @@ private:
 std::string CurrentTestName();  // Suite_Test of the running gtest case
 // s as a GoogleTest regular expression matching s literally (for death-test output).
 std::string RegexEscaped(const std::string& s);
+// s with CR and LF made visible as <CR> and <LF>.
+std::string Flat(const std::string& s);
+
+// The transcript of a death test: Log appends "event;" and writes the whole transcript so
+// far to stderr as TAG{event;...}, so that the parent sees every event however the child
+// ends. StartLog empties it and sets TAG; Sequence(events) matches TAG{events} literally.
+void StartLog(const std::string& tag);
+void Log(const std::string& event);
+const std::string& Logged();
+std::string Sequence(const std::string& events);
+
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
@@ -32,6 +43,8 @@ void WriteWholeFile(const std::string& path, const std::string& data);
 void RemoveTree(const std::string& path);
 std::vector<std::string> ListDir(const std::string& dir);  // names, without "." and ".."
 std::string CurrentDir();
+// The Unix path held by an environment variable, as a Windows path on drive Z: ("" when unset).
+std::string HostPathFromEnv(const char* variable);
 
 // Registry below HKEY_LOCAL_MACHINE.
 bool RegKeyExists(const std::string& path);
@@ -48,5 +61,21 @@ void RemoveProductKeys();
 INT_PTR RunModal(CDialog& dlg, std::function<void(HWND)> action, int seconds = 20);
 // Sends a button click notification for control id to the dialog.
 void ClickButton(HWND hDlg, int id);
+// The same click posted (for a window of another process, or from inside a timer).
+void PostClick(HWND hDlg, int id);
+// Presses a key as a user does: a WM_KEYDOWN posted to the focus (to h when nothing has it).
+void PressKey(HWND h, WPARAM vk);
+inline void PressEscape(HWND h) { PressKey(h, VK_ESCAPE); }
+// Clicks the close box of the window h.
+void CloseBox(HWND h);
 // Pumps this thread's messages for about `ms` milliseconds.
 void PumpMessages(int ms);
+// The visible top-level window with this title, waited for up to `seconds` (NULL if none).
+HWND WaitForWindow(const char* title, int seconds);
+
+// Starts `exe args` in dir (this process's current directory when ""): the process
+// handle, NULL when it cannot be started.
+HANDLE StartProcess(const std::string& exe, const std::string& args, const std::string& dir = "");
+// Waits up to ms for the process to end and closes its handle: its exit code, or 259
+// when it was still running (it is then terminated).
+DWORD WaitExit(HANDLE hProcess, DWORD ms);

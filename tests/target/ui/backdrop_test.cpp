@@ -213,3 +213,35 @@ TEST(Backdrop, AFontThatCannotBeMadeLeavesItsControlAsTheTemplateHasIt)
     EXPECT_EQ(faults.Count(AFX_CALL_CreateFontA), 2);
     dlg.DestroyWindow();
 }
+
+// A click on the backdrop, in a corner that no dialog covers, leaves the dialog above it.
+TEST(Backdrop, AClickOnItNeverBringsItAboveTheDialogs)
+{
+    CBackdropDlg backdrop;
+    ASSERT_TRUE(backdrop.Create(IDD_BACKDROP));
+    HWND hDialog = ::CreateWindowExA(0, "STATIC", "A dialog above the backdrop", WS_POPUP | WS_VISIBLE | WS_BORDER,
+                                     300, 300, 200, 100, NULL, NULL, NULL, NULL);
+    ASSERT_NE(hDialog, nullptr);
+    ::SetForegroundWindow(hDialog);
+    PumpMessages(200);
+    auto above = [&]() {
+        for (HWND h = ::GetWindow(hDialog, GW_HWNDNEXT); h; h = ::GetWindow(h, GW_HWNDNEXT))
+            if (h == backdrop.m_hWnd)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(above()) << "the dialog starts above the backdrop";
+
+    ::SetCursorPos(5, 5);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(::SendInput(2, clicks, sizeof(INPUT)), 2u);
+    PumpMessages(300);
+    EXPECT_EQ(::WindowFromPoint(POINT{ 5, 5 }), backdrop.m_hWnd) << "the click reached the backdrop";
+    EXPECT_TRUE(above()) << "the click brought the backdrop above the dialog";
+    EXPECT_NE(::GetForegroundWindow(), backdrop.m_hWnd);
+    ::DestroyWindow(hDialog);
+    backdrop.DestroyWindow();
+}

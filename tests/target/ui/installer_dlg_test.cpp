@@ -13,14 +13,6 @@
 namespace {
 
 const char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-HRESULT g_coInit = E_FAIL;
-
-HRESULT WINAPI RecordingCoInitialize(LPVOID p)
-{
-    g_coInit = ::CoInitialize(p);
-    return g_coInit;
-}
-
 void DeleteProgramFilesDir()
 {
     HKEY h;
@@ -44,12 +36,6 @@ std::string ProgramsFolder()
     return ::SHGetSpecialFolderPathA(NULL, buf, CSIDL_PROGRAMS, FALSE) ? buf : "<none>";
 }
 
-void PressEscape(HWND h)
-{
-    HWND hFocus = ::GetFocus();
-    ::PostMessageA(hFocus ? hFocus : h, WM_KEYDOWN, VK_ESCAPE, 0);
-}
-
 // Every test opens the dialog with the platform calls counted, COM set up by the
 // dialog itself (and taken down again afterwards), the system's "ProgramFilesDir"
 // value restored and the product's keys absent.
@@ -60,15 +46,13 @@ protected:
         m_savedProgramFiles = RegString(kCurrentVersion, "ProgramFilesDir");
         RegPutString(kCurrentVersion, "ProgramFilesDir", "C:\\Program Files");
         RemoveProductKeys();
-        g_coInit = E_FAIL;
         faults.Forward().CoInitialize = RecordingCoInitialize;
         g_strInstallDir = "";
         g_strStartMenuDir = "";
     }
     void TearDown() override
     {
-        if (SUCCEEDED(g_coInit))
-            ::CoUninitialize();
+        UninitializeRecordedCom();
         if (m_savedProgramFiles == "<missing>")
             DeleteProgramFilesDir();
         else
@@ -83,9 +67,7 @@ protected:
         std::string shown = std::string(dlg.GetDlgItemText(IDC_TARGET_DIR));
         std::string member = std::string(dlg.m_strTargetDir);
         dlg.DestroyWindow();
-        if (SUCCEEDED(g_coInit))
-            ::CoUninitialize();
-        g_coInit = E_FAIL;
+        UninitializeRecordedCom();
         EXPECT_EQ(member, shown);
         EXPECT_EQ(std::string(g_strInstallDir), shown);
         return shown;
@@ -124,7 +106,7 @@ TEST_F(InstallerDlgTest, OpensWithTitleIconsDirectoryAndStatusAndEscEndsWithoutA
     ASSERT_NE(dlg.m_hIcon, nullptr);
     EXPECT_EQ(hBig, dlg.m_hIcon);
     EXPECT_EQ(hSmall, dlg.m_hIcon);
-    EXPECT_EQ(g_coInit, S_OK);
+    EXPECT_EQ(LastCoInitializeResult(), S_OK);
     EXPECT_EQ(faults.Count(AFX_CALL_CoInitialize), 1);
     EXPECT_EQ(std::string(g_strStartMenuDir), ProgramsFolder() + "\\Merolin");
 }
@@ -321,26 +303,6 @@ const char kOverwrite[] =
     "This will overwrite any previous installation:\r\n\r\nAre you sure you want to continue installing Merolin?";
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe";
 
-std::string g_log;
-void Log(const std::string& s)
-{
-    g_log += s + ";";
-    fprintf(stderr, "RUN{%s}\n", g_log.c_str());
-    fflush(stderr);
-}
-std::string Flat(const std::string& s)
-{
-    std::string r;
-    for (char c : s)
-        r += c == '\r' ? std::string("<CR>") : c == '\n' ? std::string("<LF>") : std::string(1, c);
-    return r;
-}
-int LogAndSayNo(HWND hOwner, const char* text, const char* caption, UINT type)
-{
-    Log(std::string("box ") + caption + " " + std::to_string(type) + (hOwner ? " owned" : "") +
-        (hOwner && ::IsWindowVisible(hOwner) ? " shown" : "") + " " + Flat(text));
-    return IDNO;
-}
 void LogKeyAtExit() { Log(RegKeyExists(kAppPaths) ? "key kept" : "key removed"); }
 } // namespace
 
@@ -372,7 +334,8 @@ TEST_F(InstallerDlgTest, PreviousInstallationKeptAndProcessEndedAfterNo)
     RegPutString(kAppPaths, "Path", previous.Path());
     EXPECT_EXIT(
         {
-            AfxSetMessageBoxHandler(LogAndSayNo);
+            StartLog("RUN");
+            LogBoxes({}, IDNO);
             atexit(LogKeyAtExit);
             CInstallerDlg dlg;
             dlg.DoModal();

@@ -15,18 +15,7 @@ const char kWelcomeText[] =
     "MEROLIN\r\nTest Management and administration has never been easier!\n\nClick \"OK\" to install "
     "Tolvane Software's\r\nMerolin  for Windows.";
 
-// Ways of ending a dialog as a user does.
-void PressEscape(HWND h)
-{
-    HWND hFocus = ::GetFocus();
-    ::PostMessageA(hFocus ? hFocus : h, WM_KEYDOWN, VK_ESCAPE, 0);
-}
-void PressEnter(HWND h)
-{
-    HWND hFocus = ::GetFocus();
-    ::PostMessageA(hFocus ? hFocus : h, WM_KEYDOWN, VK_RETURN, 0);
-}
-void CloseBox(HWND h) { ::PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0); }
+void PressEnter(HWND h) { PressKey(h, VK_RETURN); }
 
 std::string LicenseResource()
 {
