@@ -37,23 +37,20 @@ void CCommandLine::Parse(const char* p)
         const char* pEnd = p;
         for (BOOL bQuoted = FALSE; *pEnd && (bQuoted || !IsBlank(*pEnd)); ++pEnd)
             bQuoted ^= *pEnd == '"';
-        const CString strWord(p, (int)(pEnd - p));
-        p = pEnd;
-        if (::lstrcmpiA(strWord, "/S") == 0) {
+        const int nWord = (int)(pEnd - p);
+        if (nWord == 2 && BeginsWith(p, "/S")) {
             m_bSilent = TRUE;
-        } else if (::lstrcmpiA(strWord, "/?") == 0) {
+        } else if (nWord == 2 && BeginsWith(p, "/?")) {
             m_bUsage = TRUE;
-        } else if (BeginsWith(strWord, "/LOG=")) {
+        } else if (BeginsWith(p, "/LOG=")) {
             // A name in quotes loses them; no file name holds a quote.
-            CString strName = strWord.Right(strWord.GetLength() - 5);
-            const int nLength = strName.GetLength();
-            if (nLength >= 2 && strName.GetAt(0) == '"' && strName.GetAt(nLength - 1) == '"')
-                strName = CString((const char*)strName + 1, nLength - 2);
-            m_strLogFile = strName;
-            m_bBad |= strName.IsEmpty() || strName.Find('"') >= 0;
+            const BOOL bQuoted = nWord > 6 && p[5] == '"' && pEnd[-1] == '"';
+            m_strLogFile = CString(p + 5 + bQuoted, nWord - 5 - 2 * bQuoted);
+            m_bBad |= m_strLogFile.IsEmpty() || m_strLogFile.Find('"') >= 0;
         } else {
             m_bBad = TRUE;
         }
+        p = pEnd;
     }
 }
 

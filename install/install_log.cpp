@@ -17,23 +17,23 @@ void CInstallLog::Write(const CString& strText)
     SYSTEMTIME st;
     ::GetLocalTime(&st);
     CString strLine;
-    strLine.Format("%04u-%02u-%02u %02u:%02u:%02u ", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
-    BOOL bBreak = FALSE;
-    for (const char* p = strText; *p; ++p) {
-        if (*p == '\r' || *p == '\n') {
-            bBreak = TRUE;
-            continue;
-        }
-        if (bBreak)
-            strLine += ' ';
-        bBreak = FALSE;
-        strLine += *p;
+    strLine.Format("%04u-%02u-%02u %02u:%02u:%02u %s", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
+                   st.wSecond, (const char*)strText);
+    // One line: each run of line breaks in the text becomes one space.
+    char* pszLine = strLine.GetBuffer(strLine.GetLength() + 2);
+    char* pOut = pszLine;
+    for (const char* p = pszLine; *p; ++p) {
+        if (*p != '\r' && *p != '\n')
+            *pOut++ = *p;
+        else if (p[1] != '\r' && p[1] != '\n')
+            *pOut++ = ' ';
     }
-    strLine += "\r\n";
-    // Opened for each line, so that every line is on the disk when the process ends
-    // wherever it ends; the outcome is not needed.
+    *pOut++ = '\r';
+    *pOut++ = '\n';
+    // Opened for each line, so that every line is on the disk however the process
+    // ends; the outcome is not needed.
     if (FILE* pFile = fopen(m_strPath, "ab")) {
-        fwrite((const char*)strLine, 1, strLine.GetLength(), pFile);
+        fwrite(pszLine, 1, pOut - pszLine, pFile);
         fclose(pFile);
     }
 }

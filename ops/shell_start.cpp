@@ -44,27 +44,27 @@ BOOL StartThroughDesktop(BSTR bstrProgram, BSTR bstrDir)
     IDispatch* pApplication = NULL;
     IShellDispatch2* pShell = NULL;
     long hDesktop;
-    // Each step runs only when the one before it gave S_OK and its object.
+    // Each step runs only when the one before it gave S_OK, and with it its object.
     HRESULT hr = sys::CoCreateInstance(CLSID_ShellWindows, NULL, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                        (void**)&pWindows);
-    if (hr == S_OK && pWindows)
+    if (hr == S_OK)
         hr = pWindows->FindWindowSW(&vDesktop, &vNone, SWC_DESKTOP, &hDesktop, SWFO_NEEDDISPATCH, &pDesktop);
-    if (hr == S_OK && pDesktop)
+    if (hr == S_OK)
         hr = pDesktop->QueryInterface(IID_IServiceProvider, (void**)&pProvider);
-    if (hr == S_OK && pProvider)
+    if (hr == S_OK)
         hr = pProvider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, (void**)&pBrowser);
-    if (hr == S_OK && pBrowser)
+    if (hr == S_OK)
         hr = pBrowser->QueryActiveShellView(&pView);
-    if (hr == S_OK && pView)
+    if (hr == S_OK)
         hr = pView->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, (void**)&pBackground);
-    if (hr == S_OK && pBackground)
+    if (hr == S_OK)
         hr = pBackground->QueryInterface(IID_IShellFolderViewDual, (void**)&pFolderView);
-    if (hr == S_OK && pFolderView)
+    if (hr == S_OK)
         hr = pFolderView->get_Application(&pApplication);
-    if (hr == S_OK && pApplication)
+    if (hr == S_OK)
         hr = pApplication->QueryInterface(IID_IShellDispatch2, (void**)&pShell);
     // No verb: the program's default one, which is "open".
-    const BOOL bStarted = hr == S_OK && pShell && pShell->ShellExecute(bstrProgram, vNone, vDir, vNone, vShow) == S_OK;
+    const BOOL bStarted = hr == S_OK && pShell->ShellExecute(bstrProgram, vNone, vDir, vNone, vShow) == S_OK;
 
     IUnknown* const apObjects[] = { pShell, pApplication, pFolderView, pBackground, pView,
                                     pBrowser, pProvider, pDesktop, pWindows };
