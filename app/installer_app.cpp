@@ -75,11 +75,12 @@ void ReleaseGateMutex(HANDLE hMutex)
 // the run is silent. Without arguments nothing of it changes.
 BOOL CInstallerApp::InitApplication()
 {
-    // A bad command line does nothing: in a silent run not even a log.
+    // A bad command line, or a question for the usage, does nothing but show the
+    // usage; a silent run shows nothing, not even in a log.
     m_cmdLine.Parse(m_lpCmdLine);
-    if (m_cmdLine.m_bBad && m_cmdLine.m_bSilent)
-        exit(kExitBadCommandLine);
     if (m_cmdLine.m_bBad || m_cmdLine.m_bUsage) {
+        if (m_cmdLine.m_bSilent)
+            exit(kExitBadCommandLine);
         CCommandLine::ShowUsage();
         exit(0);
     }
