@@ -81,11 +81,12 @@ if(MEROLIN_PAYLOAD_TARGET)
             -P ${CMAKE_SOURCE_DIR}/cmake/print-size.cmake
     VERBATIM)
 endif()
+include(${CMAKE_SOURCE_DIR}/cmake/sign.cmake)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/target/CMakeLists.txt)
   add_subdirectory(tests/target)
 endif()
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
 

@@ -222,22 +222,31 @@ DWORD Process::WaitExit(DWORD timeoutMs, const char* what)
 
 // ---- windows ----
 
+namespace {
+
+struct TopWindowsCtx {
+    DWORD pid;
+    std::vector<HWND> list;
+};
+
+// EnumWindows calls it with the system's calling convention (stdcall on i686), which a
+// lambda lacks.
+BOOL CALLBACK CollectTopWindow(HWND w, LPARAM lp)
+{
+    TopWindowsCtx* c = reinterpret_cast<TopWindowsCtx*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if ((c->pid == 0 || owner == c->pid) && IsWindowVisible(w))
+        c->list.push_back(w);
+    return TRUE;
+}
+
+} // namespace
+
 std::vector<HWND> TopWindows(DWORD pid)
 {
-    struct Ctx {
-        DWORD pid;
-        std::vector<HWND> list;
-    } ctx{pid, {}};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            Ctx* c = reinterpret_cast<Ctx*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if ((c->pid == 0 || owner == c->pid) && IsWindowVisible(w))
-                c->list.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+    TopWindowsCtx ctx{pid, {}};
+    EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&ctx));
     return ctx.list;
 }
 

@@ -1,0 +1,63 @@
+# The end-to-end scenarios against the i686 exe as shipped, under 32-bit Wine
+# (tests/harness/e2e32), for the i686 tree; included by tests/e2e/CMakeLists.txt,
+# which gives E2E_SCENARIOS and the e2e_driver target (built for i686 here).
+#
+#   e2e32.tree        makes or finds the cached Debian tree with 32-bit Wine (fixture)
+#   direct way: e2e32.<scenario> for every scenario, each in a chroot of the tree
+#   guest way:  e2e32.guest boots the tree under qemu and runs MEROLIN_E2E32_GUEST_SCENARIOS;
+#               e2e32.<scenario> then reports each one's result
+# The way is chosen when the tree is configured: direct where the kernel runs 32-bit
+# programs; MEROLIN_E2E32_WAY (cache or environment: auto, direct, guest) overrides.
+
+set(MEROLIN_E2E32_WAY "$ENV{MEROLIN_E2E32_WAY}" CACHE STRING
+    "How the i686 exe is run under 32-bit Wine: auto (empty), direct or guest")
+set(MEROLIN_E2E32_GUEST_SCENARIOS "clean_install;failed_then_cancel;reinstall_custom_path" CACHE STRING
+    "The scenarios the guest way runs (all: every one)")
+
+set(_e2e32 ${CMAKE_SOURCE_DIR}/tests/harness/e2e32)
+set(_e2e32_dir ${CMAKE_BINARY_DIR}/e2e32)
+file(MAKE_DIRECTORY ${_e2e32_dir})
+string(REPLACE ";" "\n" _all "${E2E_SCENARIOS}")
+file(WRITE ${_e2e32_dir}/scenarios.txt "${_all}\n")
+
+set(_way_env "")
+if(MEROLIN_E2E32_WAY)
+  set(_way_env MEROLIN_E2E32_WAY=${MEROLIN_E2E32_WAY})
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ${_way_env} ${_e2e32} way ${_e2e32_dir}
+  OUTPUT_VARIABLE _way ERROR_VARIABLE _why OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_STRIP_TRAILING_WHITESPACE
+  RESULT_VARIABLE _rc)
+if(NOT _rc EQUAL 0)
+  message(FATAL_ERROR "${_why}")
+endif()
+message(STATUS "${_why}")
+file(WRITE ${_e2e32_dir}/way.txt "${_why}\n")
+
+set(_guest_opt "")
+if(_way STREQUAL "guest")
+  set(_guest_opt --guest)
+endif()
+add_test(NAME e2e32.tree COMMAND ${_e2e32} tree ${_guest_opt})
+set_tests_properties(e2e32.tree PROPERTIES FIXTURES_SETUP e2e32_tree TIMEOUT 1800 LABELS "e2e32")
+
+if(_way STREQUAL "direct")
+  foreach(s ${E2E_SCENARIOS})
+    add_test(NAME e2e32.${s} COMMAND ${_e2e32} direct ${CMAKE_BINARY_DIR} ${s})
+    set_tests_properties(e2e32.${s} PROPERTIES FIXTURES_REQUIRED e2e32_tree TIMEOUT 300 LABELS "e2e32;e2e32-direct")
+  endforeach()
+else()
+  set(_list ${MEROLIN_E2E32_GUEST_SCENARIOS})
+  if(_list STREQUAL "all")
+    set(_list ${E2E_SCENARIOS})
+  endif()
+  list(LENGTH _list _n)
+  # The guest's own limit (e2e32: 600 s to boot, 600 s a scenario), and a little more.
+  math(EXPR _timeout "600 + 600 * ${_n} + 60")
+  add_test(NAME e2e32.guest COMMAND ${_e2e32} guest ${CMAKE_BINARY_DIR} ${_list})
+  set_tests_properties(e2e32.guest PROPERTIES FIXTURES_REQUIRED e2e32_tree FIXTURES_SETUP e2e32_guest
+    TIMEOUT ${_timeout} LABELS "e2e32;e2e32-guest")
+  foreach(s ${_list})
+    add_test(NAME e2e32.${s} COMMAND ${_e2e32} result ${CMAKE_BINARY_DIR} ${s})
+    set_tests_properties(e2e32.${s} PROPERTIES FIXTURES_REQUIRED e2e32_guest TIMEOUT 30 LABELS "e2e32;e2e32-guest")
+  endforeach()
+endif()
