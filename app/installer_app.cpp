@@ -4,6 +4,8 @@
 #include "license_dlg.h"
 #include "manifest.h"
 #include "resource.h"
+#include "run_mode.h"
+#include "silent_view.h"
 #include "welcome_dlg.h"
 #include <stdlib.h>
 
@@ -69,38 +71,33 @@ void ReleaseGateMutex(HANDLE hMutex)
 
 } // namespace
 
-// The start-up gate: every refusal ends the process here with exit code 0.
+// The start-up gate: every refusal ends the process here, with exit code 0 unless
+// the run is silent. Without arguments nothing of it changes.
 BOOL CInstallerApp::InitApplication()
 {
+    // A bad command line, or a question for the usage, does nothing but show the
+    // usage; a silent run shows nothing, not even in a log.
+    m_cmdLine.Parse(m_lpCmdLine);
+    if (m_cmdLine.m_bBad || m_cmdLine.m_bUsage) {
+        if (m_cmdLine.m_bSilent)
+            exit(kExitBadCommandLine);
+        CCommandLine::ShowUsage();
+        exit(0);
+    }
+    if (m_cmdLine.m_bSilent || !m_cmdLine.m_strLogFile.IsEmpty())
+        BeginRun(m_cmdLine.m_bSilent, m_cmdLine.m_strLogFile, m_lpCmdLine);
+
     if (!VersionFacilityAvailable()) {
         CString strText = "Cannot install Merolin!\r\n\r\n";
         strText += "VERSION.DLL is not available on your system.\r\n";
         strText += "See your system administrator to enable version control.";
         AfxMessageBox(strText, MB_ICONSTOP, 0);
-        exit(0);
+        EndRun(kExitFailed);
     }
 
-    // The backdrop stays behind every later window until the process ends.
-    m_pBackdrop = new CBackdropDlg(NULL);
-    m_pBackdrop->Create(IDD_BACKDROP, NULL);
-
-    CWelcomeDlg dlgWelcome(NULL);
-    if (dlgWelcome.DoModal() != IDOK) {
-        m_pBackdrop->DestroyWindow();
-        exit(0);
-    }
-
-    // The licence dialog lives only around its own run: its scope ends before the
-    // running-product check, whatever the outcome. Keep the braces.
-    INT_PTR nLicense;
-    {
-        CLicenseDlg dlgLicense(NULL);
-        nLicense = dlgLicense.DoModal();
-    }
-    if (nLicense != IDOK) {
-        m_pBackdrop->DestroyWindow();
-        exit(0);
-    }
+    // A silent run shows no screen; running it so accepts the licence.
+    if (!m_cmdLine.m_bSilent)
+        PassScreens();
 
     // A running copy of the product holds the mutex; only then are its windows
     // looked for.
@@ -127,7 +124,7 @@ BOOL CInstallerApp::InitApplication()
                 strRunning += "Please close Merolin before attempting this installation.";
                 AfxShowMessageBox(NULL, strRunning, "Install Merolin", MB_ICONINFORMATION);
                 ReleaseGateMutex(hMutex);
-                exit(0);
+                EndRun(kExitProductRunning);
             }
             AfxShowMessageBox(NULL, "Merolin has been closed, installation can continue", "OK", MB_OK);
         }
@@ -136,10 +133,41 @@ BOOL CInstallerApp::InitApplication()
     return CWinApp::InitApplication();
 }
 
+// The backdrop, the welcome and the licence; a screen not accepted ends the process.
+void CInstallerApp::PassScreens()
+{
+    // The backdrop stays behind every later window until the process ends.
+    m_pBackdrop = new CBackdropDlg(NULL);
+    m_pBackdrop->Create(IDD_BACKDROP, NULL);
+
+    CWelcomeDlg dlgWelcome(NULL);
+    if (dlgWelcome.DoModal() != IDOK) {
+        m_pBackdrop->DestroyWindow();
+        exit(0);
+    }
+
+    // The licence dialog lives only around its own run: its scope ends before the
+    // running-product check, whatever the outcome. Keep the braces.
+    INT_PTR nLicense;
+    {
+        CLicenseDlg dlgLicense(NULL);
+        nLicense = dlgLicense.DoModal();
+    }
+    if (nLicense != IDOK) {
+        m_pBackdrop->DestroyWindow();
+        exit(0);
+    }
+}
+
 BOOL CInstallerApp::InitInstance()
 {
+    if (IsSilentRun()) {
+        CSilentView view;
+        EndRun(view.Run(m_cmdLine.m_strTargetDir));
+    }
     Enable3dControlsStatic();
     CInstallerDlg dlg(NULL);
+    dlg.m_strChosenDir = m_cmdLine.m_strTargetDir;
     m_pMainWnd = &dlg;
     dlg.DoModal();
     return FALSE;

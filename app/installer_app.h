@@ -1,7 +1,9 @@
-// CInstallerApp: the application object. InitApplication runs the start-up gate,
-// InitInstance runs the installer dialog.
+// CInstallerApp: the application object. InitApplication reads the command line and
+// runs the start-up gate, InitInstance runs the installer dialog, or in a silent run
+// the installation without any window.
 #pragma once
 #include "afx.h"
+#include "command_line.h"
 
 class CBackdropDlg;
 
@@ -12,6 +14,9 @@ public:
     virtual ~CInstallerApp();
     virtual BOOL InitInstance();
     virtual BOOL InitApplication();
+    // The gate's screens: backdrop, welcome, licence.
+    void PassScreens();
 
     CBackdropDlg* m_pBackdrop;  // created by the gate, never deleted
+    CCommandLine m_cmdLine;
 };

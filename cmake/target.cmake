@@ -6,9 +6,15 @@ set(MEROLIN_PAYLOAD_DIR "" CACHE PATH
 set(SZDD_EXECUTABLE "" CACHE FILEPATH "A native szdd command; empty: built from tools/szdd")
 
 # Product code: small, no exceptions, no RTTI, no C++ library at run time.
+# Arguments are pushed rather than stored into a frame reserved in advance, which
+# needs the stack probes away; they only matter for frames beyond a page, and such
+# a frame is an error here. Data keeps the alignment the ABI asks for, not a cache
+# line's, and no frame pointer is kept.
 add_library(merolin_options INTERFACE)
 target_compile_options(merolin_options INTERFACE
-  -Os -fno-exceptions -fno-rtti -fno-threadsafe-statics -ffunction-sections -fdata-sections
+  -Os -mno-accumulate-outgoing-args -mno-stack-arg-probe -Werror=frame-larger-than=4000
+  -fomit-frame-pointer -malign-data=abi
+  -fno-exceptions -fno-rtti -fno-threadsafe-statics -ffunction-sections -fdata-sections
   -fno-asynchronous-unwind-tables -fno-unwind-tables
   -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 target_compile_definitions(merolin_options INTERFACE

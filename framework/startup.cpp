@@ -6,8 +6,23 @@
 #include <windows.h>
 #include <stdlib.h>
 
-extern "C" void __main();  // the compiler's static-constructor runner (libmingw32)
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int);
+
+// The static constructors, as the linker lists them: a count that it leaves at -1,
+// the constructors, then NULL. They run from the last to the first, as the
+// compiler's own runner (libmingw32's __main) runs them; that runner is not linked
+// in, and with it goes the unwind table it carries. C++ destructors go through
+// atexit, so the linker's destructor list stays empty.
+extern "C" void (*__CTOR_LIST__[])();
+
+static void RunStaticConstructors()
+{
+    int n = 0;
+    while (__CTOR_LIST__[n + 1])
+        ++n;
+    for (; n > 0; --n)
+        __CTOR_LIST__[n]();
+}
 
 // Destructors of static objects are registered here; exit() runs them. The C runtime
 // start-up code that usually supplies atexit is not linked in.
@@ -16,8 +31,23 @@ extern "C" int __cdecl atexit(void (__cdecl* pfn)(void))
     return _onexit((_onexit_t)pfn) ? 0 : -1;
 }
 
+// The arguments of the command line: what follows the program's name (which may
+// stand in quotes) and the blanks after it.
+static LPSTR CommandLineArguments()
+{
+    LPSTR p = ::GetCommandLineA();
+    const BOOL bQuoted = *p == '"';
+    for (p += bQuoted; *p && (bQuoted ? *p != '"' : *p != ' ' && *p != '\t'); ++p) {
+    }
+    if (bQuoted && *p == '"')
+        ++p;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    return p;
+}
+
 extern "C" void WinMainStartup()
 {
-    __main();
-    exit(WinMain(::GetModuleHandleA(NULL), NULL, NULL, SW_SHOWDEFAULT));
+    RunStaticConstructors();
+    exit(WinMain(::GetModuleHandleA(NULL), NULL, CommandLineArguments(), SW_SHOWDEFAULT));
 }

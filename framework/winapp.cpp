@@ -11,7 +11,7 @@ BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp(const char* pszAppName)
-    : m_hInstance(NULL), m_strAppName(pszAppName), m_pMainWnd(NULL)
+    : m_hInstance(NULL), m_lpCmdLine(""), m_strAppName(pszAppName), m_pMainWnd(NULL)
 {
     g_pApp = this;
 }
@@ -76,12 +76,13 @@ int AfxMessageBox(const char* pszText, UINT nType, UINT)
     return AfxShowMessageBox(CWnd::GetSafeHwnd(pMain), pszText, pszCaption, nType);
 }
 
-int AfxWinMain(HINSTANCE hInstance)
+int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine)
 {
     CWinApp* pApp = AfxGetApp();
     if (!pApp)
         return -1;
     pApp->SetInstance(hInstance);
+    pApp->m_lpCmdLine = lpCmdLine;
     if (!pApp->InitApplication())
         return pApp->ExitInstance();
     if (!pApp->InitInstance())

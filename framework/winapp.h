@@ -27,6 +27,7 @@ public:
     void SetInstance(HINSTANCE hInstance);
 
     HINSTANCE m_hInstance;
+    const char* m_lpCmdLine;  // the arguments, without the program's name; never NULL
     CString m_strAppName;
     CWnd* m_pMainWnd;
 };
@@ -36,5 +37,6 @@ CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetResourceHandle();
 // A box owned by the main window (if any), captioned with the application title.
 int AfxMessageBox(const char* pszText, UINT nType = MB_OK, UINT nIDHelp = 0);
-// The entry point's body: runs the application object; returns the exit code.
-int AfxWinMain(HINSTANCE hInstance);
+// The entry point's body: runs the application object with the command line's
+// arguments; returns the exit code.
+int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine);

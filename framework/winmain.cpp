@@ -40,12 +40,12 @@ void RestrictDllSearch()
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int)
 {
     RestrictDllSearch();
     // The manifest asks for Common Controls 6: the library must be loaded before
     // the first dialog, or systems that honour the manifest cannot create its
     // buttons and edits.
     ::InitCommonControls();
-    return AfxWinMain(hInstance);
+    return AfxWinMain(hInstance, lpCmdLine);
 }

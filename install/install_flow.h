@@ -8,8 +8,19 @@
 
 class CInstallFlow {
 public:
-    explicit CInstallFlow(CInstallView& view) : m_view(view), m_bInstalling(FALSE) {}
+    explicit CInstallFlow(CInstallView& view) : m_view(view), m_bInstalling(FALSE), m_bComStarted(FALSE) {}
+    // Gives back the COM that Open started.
+    ~CInstallFlow();
 
+    // The probes before any install: the proposed directory, the program group, COM,
+    // and a previous installation, removed with the user's consent (declined: the
+    // process ends). A directory chosen on the command line (strChosenDir, empty:
+    // none) then replaces the proposal. FALSE, after saying why, when the install
+    // cannot go on.
+    BOOL Open(const CString& strChosenDir);
+    // Looks for a previous installation (bRemove: and removes it); a "Path" that it
+    // reads becomes the proposed directory.
+    BOOL DetectPreviousInstall(BOOL bRemove);
     // Directory, payload, Windows directory check, shortcuts, registry, completion.
     void Install();
     // Asks, undoes what the flags record, says so and ends the view.
@@ -23,6 +34,8 @@ public:
     BOOL IsInstalling() const { return m_bInstalling; }
 
 private:
+    // The status line, logged.
+    void Status(const char* pszText);
     void RunInstall();
     // Removes what earlier attempts of this run wrote outside the completed site: their
     // files, temporaries and the directories made for them; silent.
@@ -36,6 +49,7 @@ private:
     CInstallView& m_view;
     CInstallSites m_sites;
     BOOL m_bInstalling;
+    BOOL m_bComStarted;
     CInstallFlow(const CInstallFlow&);
     CInstallFlow& operator=(const CInstallFlow&);
 };

@@ -2,15 +2,23 @@
 // and program-group shortcuts, registry, then the offer to start the product. Each
 // finished stage sets its progress flag so that Cancel knows what to undo.
 #include "install_flow.h"
+#include "install_log.h"
 #include "payload.h"
 #include "report.h"
 #include "registry.h"
+#include "shell_start.h"
 #include "shortcuts.h"
 #include "target_dir.h"
 
 int CInstallFlow::Box(const char* pszText, const char* pszCaption, UINT nType)
 {
     return AfxShowMessageBox(m_view.BoxOwner(), pszText, pszCaption, nType);
+}
+
+void CInstallFlow::Status(const char* pszText)
+{
+    g_installLog.Write(CString("Status: ") + pszText);
+    m_view.SetStatus(pszText);
 }
 
 namespace {
@@ -43,7 +51,7 @@ void CInstallFlow::RunInstall()
     // 1. Directory. The path is taken once: the payload goes where the directory
     //    stage went, and the rollback later cleans that directory. A path whose files
     //    would land elsewhere is refused before anything is made, as a bad drive is.
-    m_view.SetStatus("Installing:\r\nCreating installation directory...");
+    Status("Installing:\r\nCreating installation directory...");
     const CString strDir = m_view.TargetDir();
     if (!ops::IsUsableTargetPath(strDir, LongestPayloadName())) {
         ops::ReportError(hOwner, kInvalidPathText);
@@ -60,7 +68,7 @@ void CInstallFlow::RunInstall()
     g_bDirCreated = 1;
 
     // 2. Payload files, in table order, into the directory just entered.
-    m_view.SetStatus("Installing:\r\nInstalling application files...");
+    Status("Installing:\r\nInstalling application files...");
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         const PayloadFile& file = kPayloadTable[nRow];
         if (!ops::ExtractPayloadFile(hOwner, file.nResourceId, file.pszFileName)) {
@@ -84,7 +92,7 @@ void CInstallFlow::RunInstall()
 
     // 4. Desktop shortcut: the operation reports its own failure, the install goes on.
     //    The links name the directory as the field shows it now.
-    m_view.SetStatus("Installing:\r\nInstalling DeskTop shortcut...");
+    Status("Installing:\r\nInstalling DeskTop shortcut...");
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
         if (link.bDesktop && ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
@@ -93,7 +101,7 @@ void CInstallFlow::RunInstall()
     }
 
     // 5. Program-group shortcuts; each one is required.
-    m_view.SetStatus("Installing:\r\nInstalling Start Menu shortcuts...");
+    Status("Installing:\r\nInstalling Start Menu shortcuts...");
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
         if (link.bDesktop)
@@ -108,7 +116,7 @@ void CInstallFlow::RunInstall()
     g_bShortcutsCreated = 1;
 
     // 6. Registry.
-    m_view.SetStatus("Installing:\r\nUpdating system registry...");
+    Status("Installing:\r\nUpdating system registry...");
     if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_sites.m_nRegistryKeys)) {
         ShowFatalError("Couldn't update system registry!");
         return;
@@ -119,16 +127,16 @@ void CInstallFlow::RunInstall()
     //    in other directories leave nothing behind.
     RemoveEarlierSites(pSite);
     if (!m_view.IsCancelPending()) {
-        m_view.SetStatus("Installation complete:\r\nMerolin installed successfuly");
+        Status("Installation complete:\r\nMerolin installed successfuly");
         m_view.Hide();
         CString strQuestion = kDisplayName;
         strQuestion += " has been successfully installed!\r\n\r\n";
         strQuestion += "Would you like to to run Merolin right now?";
-        if (Box(strQuestion, "INSTALLATION COMLETE", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        if (Box(strQuestion, kCompletionCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
             // Built to the directory's own length: a typed directory may be long.
             const CString strTarget = m_view.TargetDir();
             const CString strProgram = strTarget + "\\" + kMainProgramFile;
-            sys::ShellExecuteA(NULL, "open", strProgram, NULL, strTarget, SW_SHOWNORMAL);
+            ops::StartProgram(strProgram, strTarget);
         }
     }
 

@@ -1,6 +1,6 @@
-// CInstallView: what the install sequence and the rollback need of the window that
-// runs them: the directory the user chose, the cancel state, a status line, the
-// owner of their boxes, and a way to hide and to end.
+// CInstallView: what the install flow needs of the window that runs it (or, in a
+// silent run, of its stand-in without a window): the directory the user chose, the
+// cancel state, a status line, the owner of their boxes, and a way to hide and to end.
 #pragma once
 #include "manifest.h"
 
@@ -8,6 +8,7 @@ class CInstallView {
 public:
     virtual HWND BoxOwner() = 0;
     virtual CString TargetDir() = 0;
+    virtual void SetTargetDir(const CString& strDir) = 0;
     virtual BOOL IsCancelPending() = 0;
     virtual void SetCancelPending(BOOL bPending) = 0;
     virtual void SetStatus(const char* pszText) = 0;

@@ -119,7 +119,7 @@ void CInstallFlow::Cancel()
         return;
     }
 
-    m_view.SetStatus("Stand by:\r\nAborting installation...");
+    Status("Stand by:\r\nAborting installation...");
 
     // Every link this run saved, the desktop's included; a link that was there
     // before and was not replaced stays.

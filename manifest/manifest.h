@@ -103,4 +103,5 @@ inline constexpr char kAnyFileSuffix[] = "\\*.*";
 
 // Captions and texts shared by several parts of the installer
 inline constexpr char kErrorCaption[] = "ERROR";
+inline constexpr char kCompletionCaption[] = "INSTALLATION COMLETE";
 inline constexpr char kInvalidPathText[] = "Please specify a valid disk drive and path";

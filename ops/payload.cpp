@@ -20,15 +20,23 @@ BOOL ExpandedLength(const BYTE* pData, DWORD nSize, DWORD* pnLength)
     return TRUE;
 }
 
-// TRUE when pszName is a file (not a directory) of exactly nLength bytes.
-BOOL IsFileOfLength(const char* pszName, DWORD nLength)
+// The length of the file pszName; FALSE when there is no such file (a directory is none).
+BOOL FileLength(const char* pszName, DWORD* pnLength)
 {
     struct _finddata_t fd;
     intptr_t hFind = sys::_findfirst(pszName, &fd);
     if (hFind == -1)
         return FALSE;
     sys::_findclose(hFind);
-    return !(fd.attrib & _A_SUBDIR) && (DWORD)fd.size == nLength;
+    *pnLength = (DWORD)fd.size;
+    return !(fd.attrib & _A_SUBDIR);
+}
+
+// TRUE when pszName is a file (not a directory) of exactly nLength bytes.
+BOOL IsFileOfLength(const char* pszName, DWORD nLength)
+{
+    DWORD nFound;
+    return FileLength(pszName, &nFound) && nFound == nLength;
 }
 
 // Removes a file, read-only or not; the outcome is not needed.
@@ -183,6 +191,17 @@ BOOL ExtractPayloadFile(HWND hOwner, UINT nResourceId, const char* pszFileName)
     }
     StampReleaseTime(pszFileName);
     return TRUE;
+}
+
+DWORD InstalledPayloadKb(const CString& strDir)
+{
+    DWORD nBytes = 0;
+    for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
+        DWORD nLength;
+        if (FileLength(strDir + "\\" + kPayloadTable[nRow].pszFileName, &nLength))
+            nBytes += nLength;
+    }
+    return (nBytes + 1023) / 1024;
 }
 
 } // namespace ops

@@ -7,5 +7,7 @@
 namespace ops {
 
 BOOL ExtractPayloadFile(HWND hOwner, UINT nResourceId, const char* pszFileName);
+// The total size of the payload files that strDir holds, in KB, rounded up.
+DWORD InstalledPayloadKb(const CString& strDir);
 
 } // namespace ops

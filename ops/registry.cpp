@@ -1,5 +1,6 @@
 // The product's registry entries, and removal of registry key trees.
 #include "registry.h"
+#include "payload.h"
 
 namespace ops {
 namespace {
@@ -29,6 +30,11 @@ BOOL SetStringValue(HKEY hKey, const char* pszName, const CString& strValue)
                                strValue.GetLength() + 1) == ERROR_SUCCESS;
 }
 
+BOOL SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
+{
+    return sys::RegSetValueExA(hKey, pszName, 0, REG_DWORD, (const BYTE*)&dwValue, sizeof dwValue) == ERROR_SUCCESS;
+}
+
 } // namespace
 
 BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten)
@@ -46,9 +52,10 @@ BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten)
         bAll = FALSE;
     }
 
+    const CString strProgram = strTargetDir + "\\" + kMainProgramFile;
     if (HKEY hKey = OpenOrCreateKey(kAppPathsKey)) {
         nKeys |= kAppPathsKeyWritten;
-        bAll &= SetStringValue(hKey, "", strTargetDir + "\\" + kMainProgramFile);
+        bAll &= SetStringValue(hKey, "", strProgram);
         bAll &= SetStringValue(hKey, kPathValue, strTargetDir);
         sys::RegCloseKey(hKey);
     } else {
@@ -61,6 +68,14 @@ BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten)
         // Quoted: whatever runs this command line must not take a prefix of a path
         // with spaces ("C:\Program.exe") for the program.
         bAll &= SetStringValue(hKey, kUninstallStringValue, "\"" + strTargetDir + "\\" + kUninstallerFile + "\"");
+        // What the system's list of programs shows beside the name.
+        bAll &= SetStringValue(hKey, "DisplayVersion", kProductVersion);
+        bAll &= SetStringValue(hKey, "Publisher", kMaker);
+        bAll &= SetStringValue(hKey, "DisplayIcon", strProgram);
+        bAll &= SetStringValue(hKey, "InstallLocation", strTargetDir);
+        bAll &= SetDwordValue(hKey, "EstimatedSize", InstalledPayloadKb(strTargetDir));
+        bAll &= SetDwordValue(hKey, "NoModify", 1);
+        bAll &= SetDwordValue(hKey, "NoRepair", 1);
         sys::RegCloseKey(hKey);
     } else {
         bAll = FALSE;

@@ -14,9 +14,10 @@ enum {
 };
 
 // Writes the vendor key with the install time, the application path and the
-// uninstall entry, each naming strTargetDir. FALSE when a key cannot be opened or
-// created or a value cannot be written (the other keys are still tried). The keys
-// that were opened for writing are added to *pnKeysWritten.
+// uninstall entry (with the version, publisher, icon, location and size that the
+// system's list of programs shows), each naming strTargetDir. FALSE when a key
+// cannot be opened or created or a value cannot be written (the other keys are
+// still tried). The keys that were opened for writing are added to *pnKeysWritten.
 BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten = NULL);
 // Removes the product's keys named by the bits, in the order vendor version key,
 // application path, uninstall entry; silent.

@@ -1,6 +1,5 @@
 #include "installer_dlg.h"
 #include "shell_folders.h"
-#include <stdlib.h>
 
 BEGIN_MESSAGE_MAP(CInstallerDlg, CDialog)
     ON_WM_PAINT()
@@ -12,16 +11,9 @@ BEGIN_MESSAGE_MAP(CInstallerDlg, CDialog)
 END_MESSAGE_MAP()
 
 CInstallerDlg::CInstallerDlg(CWnd* pParent)
-    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_bComStarted(FALSE), m_bClosePending(FALSE),
-      m_flow(*this)
+    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_bClosePending(FALSE), m_flow(*this)
 {
     m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-}
-
-CInstallerDlg::~CInstallerDlg()
-{
-    if (m_bComStarted)
-        ::CoUninitialize();
 }
 
 void CInstallerDlg::DoDataExchange(CDataExchange* pDX)
@@ -39,58 +31,13 @@ BOOL CInstallerDlg::OnInitDialog()
     m_strAppName = kProductName;
     m_bCancelPending = FALSE;
     SetWindowText(CString(kMaker) + " - Install " + kDisplayName);
-    SetStatus("Stand by:\r\nChecking system parameters...");
-
-    // The proposed target directory: the system's program-files folder, else the
-    // fixed default.
-    g_strInstallDir = kDefaultInstallDir;
-    CString strProgramFiles;
-    if (ops::ReadProgramFilesDir(strProgramFiles))
-        g_strInstallDir = strProgramFiles + kProductFolderSuffix;
-    m_strTargetDir = g_strInstallDir;
-    SetDlgItemText(IDC_TARGET_DIR, m_strTargetDir);
-
-    // The program group: the user's Programs folder of the start menu, else the
-    // fixed default (which gets no product folder).
-    g_strStartMenuDir = kDefaultStartMenuDir;
-    CString strPrograms;
-    if (ops::ShellFolderPath(CSIDL_PROGRAMS, strPrograms))
-        g_strStartMenuDir = strPrograms + kProductFolderSuffix;
-
-    // The shortcuts are made through COM later on.
-    // Any success counts: S_FALSE says COM was already started on this thread, and
-    // is balanced by its own CoUninitialize like S_OK.
-    if (FAILED(sys::CoInitialize(NULL))) {
-        ReportError(TRUE, "Can't initialize Component Object Module");
+    // The probes belong to the install flow; when it cannot go on, the dialog ends
+    // before it is ever shown.
+    if (!m_flow.Open(m_strChosenDir)) {
         EndDialog(IDCANCEL);
         return FALSE;
     }
-    m_bComStarted = TRUE;
-
-    SetStatus("Stand by:\r\nChecking for previous installations...");
-    if (DetectPreviousInstall(FALSE)) {
-        CString strQuestion = "This will overwrite any previous installation:\r\n\r\n";
-        strQuestion += "Are you sure you want to continue installing Merolin?";
-        if (MessageBox(strQuestion, "Note", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
-            exit(0);
-        SetStatus("Removing previous versions...");
-        DetectPreviousInstall(TRUE);
-    }
-
-    m_strStatus.Format("To install Merolin, at least\r\n%d Kb of free disk space is required.", kRequiredFreeKb);
-    SetDlgItemText(IDC_STATUS, m_strStatus);
     return TRUE;
-}
-
-BOOL CInstallerDlg::DetectPreviousInstall(BOOL bRemove)
-{
-    BOOL bPathRead;
-    BOOL bFound = ops::DetectPreviousInstall(bRemove, g_strInstallDir, g_strStartMenuDir, &bPathRead);
-    if (bPathRead) {
-        m_strTargetDir = g_strInstallDir;
-        UpdateData(FALSE);
-    }
-    return bFound;
 }
 
 void CInstallerDlg::OnInstall()
@@ -124,6 +71,12 @@ void CInstallerDlg::EndCancelled()
     // modal run ends with IDCANCEL, as it would after Esc.
     EndDialog(0);
     CDialog::OnCancel();
+}
+
+void CInstallerDlg::SetTargetDir(const CString& strDir)
+{
+    m_strTargetDir = strDir;
+    SetDlgItemText(IDC_TARGET_DIR, m_strTargetDir);
 }
 
 void CInstallerDlg::SetStatus(const char* pszText)

@@ -15,13 +15,13 @@ class CInstallerDlg : public CDialog, public CInstallView {
     DECLARE_MESSAGE_MAP()
 public:
     explicit CInstallerDlg(CWnd* pParent = NULL);
-    virtual ~CInstallerDlg();
 
     BOOL m_bCancelPending;     // from the Cancel handler's start until its question is declined
     CString m_strAppName;      // "Merolin"
     CString m_strTargetDir;    // bound to IDC_TARGET_DIR
     CString m_strStatus;       // bound to IDC_STATUS
     HICON m_hIcon;             // IDR_MAINFRAME
+    CString m_strChosenDir;    // the directory given on the command line; empty: none
 
     // Reporting
     void SetStatus(const char* pszText);
@@ -47,7 +47,7 @@ public:
     void DeleteShortcut(CString strTitle, BOOL bDesktop) { ops::DeleteShortcut(g_strStartMenuDir, strTitle, bDesktop); }
     BOOL WriteRegistryEntries() { return ops::WriteRegistryEntries(m_strTargetDir); }
     // A "Path" read from the previous installation becomes the proposed directory.
-    BOOL DetectPreviousInstall(BOOL bRemove);
+    BOOL DetectPreviousInstall(BOOL bRemove) { return m_flow.DetectPreviousInstall(bRemove); }
 
     // Dialog
     virtual BOOL OnInitDialog();
@@ -63,13 +63,13 @@ private:
     // The view that the install flow drives.
     virtual HWND BoxOwner() { return m_hWnd; }
     virtual CString TargetDir() { return m_strTargetDir; }
+    virtual void SetTargetDir(const CString& strDir);
     virtual BOOL IsCancelPending() { return m_bCancelPending; }
     virtual void SetCancelPending(BOOL bPending) { m_bCancelPending = bPending; }
     virtual void Hide() { ShowWindow(SW_HIDE); }
     virtual void EndInstalled() { EndDialog(0); }
     virtual void EndCancelled();
 
-    BOOL m_bComStarted;    // balanced when the dialog object ends
     BOOL m_bClosePending;  // Esc or the close box came while the install sequence ran
     CInstallFlow m_flow;
 };

@@ -257,6 +257,16 @@ std::string RegString(const std::string& key, const std::string& name)
     return std::string(buf.data());
 }
 
+DWORD RegDword(const std::string& key, const std::string& name)
+{
+    DWORD type = 0, data = 0, size = sizeof data;
+    LONG r = RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), RRF_RT_ANY, &type, &data, &size);
+    if (r != ERROR_SUCCESS || type != REG_DWORD)
+        Fail("registry value \"%s\" of HKLM\\%s: error %ld, type %lu, not a REG_DWORD", name.c_str(), key.c_str(), r,
+             type);
+    return data;
+}
+
 void PutRegString(const std::string& key, const std::string& name, const std::string& value)
 {
     HKEY k;

@@ -54,6 +54,8 @@ bool KeyExists(const std::string& path);
 // or has another type.
 std::string RegString(const std::string& key, const std::string& name);
 void PutRegString(const std::string& key, const std::string& name, const std::string& value);
+// The REG_DWORD value; fails when the key or value is missing or has another type.
+DWORD RegDword(const std::string& key, const std::string& name);
 
 // ---- shell links ----
 

@@ -2,6 +2,8 @@
 // the driver looks at drive C:, the registry and the links from the outside.
 #include "scenarios.h"
 
+#include <windows.h>
+#include <tlhelp32.h>
 #include <time.h>
 
 #include <functional>
@@ -149,6 +151,7 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
     Snapshot after = TakeSnapshot();
     FILETIME stamp = ReleaseStamp();
     Log("checking the installation in %s", dir.c_str());
+    size_t payloadBytes = 0;
     for (const PayloadFile& f : kPayload) {
         std::string path = Join(dir, f.name);
         if (!Check(FileExists(path), "%s is installed", path.c_str()))
@@ -157,6 +160,7 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
         // points at, which moves that file's last-access time; so does running it.
         ExpectStamp(path, stamp, std::string(f.name) == "Merolin.exe");
         std::string want = ReadFile(Original(f));
+        payloadBytes += want.size();
         std::string got = ReadFile(path);
         Check(got == want, "%s: %u bytes, the same as its original (%u bytes)", path.c_str(), (unsigned)got.size(),
               (unsigned)want.size());
@@ -187,6 +191,13 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
     Check(v == "Merolin 1.31", "Uninstall \"DisplayName\" \"%s\"", v.c_str());
     v = RegString(kUninstallKey, "UninstallString");
     Check(v == "\"" + Join(dir, "Uninstall.exe") + "\"", "Uninstall \"UninstallString\" %s (quoted)", v.c_str());
+    for (const auto& t : std::map<std::string, std::string>{{"DisplayVersion", "1.31"}, {"InstallLocation", dir},
+             {"Publisher", "Tolvane Software"}, {"DisplayIcon", Join(dir, "Merolin.exe")}})
+        Check(RegString(kUninstallKey, t.first) == t.second, "Uninstall \"%s\" is \"%s\"", t.first.c_str(),
+              t.second.c_str());
+    for (const auto& n : std::map<std::string, DWORD>{
+             {"EstimatedSize", (DWORD)((payloadBytes + 1023) / 1024)}, {"NoModify", 1}, {"NoRepair", 1}})
+        Check(RegDword(kUninstallKey, n.first) == n.second, "Uninstall \"%s\" is %lu", n.first.c_str(), n.second);
 
     // Everything the installation adds; what was there before may have been replaced.
     std::set<std::string> expected;
@@ -278,6 +289,75 @@ bool Settle(Process& p, HWND dlg, std::vector<Box>& seen)
     }
 }
 
+// The program file of the process that started process pid; "" when that one has ended.
+std::string ParentProgram(DWORD pid)
+{
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 e = {};
+    e.dwSize = sizeof e;
+    std::map<DWORD, std::string> names;
+    DWORD parent = 0;
+    for (BOOL ok = Process32First(snap, &e); ok; ok = Process32Next(snap, &e)) {
+        names[e.th32ProcessID] = e.szExeFile;
+        parent = e.th32ProcessID == pid ? e.th32ParentProcessID : parent;
+    }
+    CloseHandle(snap);
+    return names[parent];
+}
+
+// ---- runs from the command line ----
+
+const std::string kLogDir = "C:\\windows\\temp"; // outside the snapshots of drive C:
+
+// Runs the installer with these arguments and no one at the screen: any window of it
+// fails the scenario. Returns its exit code.
+DWORD RunUnattended(const std::string& args)
+{
+    Process p;
+    p.Start(g_env->setupExe, args, "C:\\Setup");
+    for (; p.Running(); Sleep(10))
+        for (HWND w : TopWindows(p.Id()))
+            Fail("the run shows window \"%s\" (class %s)", WindowText(w).c_str(), ClassOf(w).c_str());
+    return p.WaitExit(1000, "the unattended run");
+}
+
+// The log has these lines, each after today's date and a time and ended by CR LF: the
+// start and the stages up to the payload, then the rest.
+void ExpectLog(const std::string& path, const std::string& args, const std::vector<std::string>& rest)
+{
+    std::vector<std::string> want = {"Merolin 1.31 setup started: " + args,
+                                     "Status: Stand by: Checking system parameters...",
+                                     "Status: Stand by: Checking for previous installations...",
+                                     "Status: To install Merolin, at least 500 Kb of free disk space is required.",
+                                     "Status: Installing: Creating installation directory...",
+                                     "Status: Installing: Installing application files..."};
+    want.insert(want.end(), rest.begin(), rest.end());
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char today[16];
+    snprintf(today, sizeof today, "%04u-%02u-%02u ", now.wYear, now.wMonth, now.wDay);
+    std::string text = ReadFile(path);
+    for (size_t at = 0, i = 0; at < text.size() || i < want.size(); ++i) {
+        size_t end = text.find("\r\n", at);
+        std::string line = end == std::string::npos ? text.substr(at) + " (no CR LF)" : text.substr(at, end - at);
+        at = end == std::string::npos ? text.size() : end + 2;
+        Check(i < want.size() && line.compare(0, 11, today) == 0 && line.size() > 20 && line[13] == ':' &&
+                  line[16] == ':' && line.substr(19) == " " + want[i],
+              "log line \"%s\"%s", Show(line).c_str(), i < want.size() ? (" is \"" + want[i] + "\"").c_str() : "");
+    }
+}
+
+// The rest of the log of a complete installation, the completion question answered so.
+std::vector<std::string> InstalledLog(const std::string& answer)
+{
+    return {"Status: Installing: Installing DeskTop shortcut...", "Status: Installing: Installing Start Menu shortcuts...",
+            "Status: Installing: Updating system registry...",
+            "Status: Installation complete: Merolin installed successfuly",
+            "Box \"INSTALLATION COMLETE\": Merolin 1.31 has been successfully installed! Would you like to to run "
+            "Merolin right now? -- answer: " + answer,
+            "Exit code 0"};
+}
+
 // ---- the scenarios ----
 
 // 1 and 2: a clean installation accepted to the end; the completion question answered
@@ -311,6 +391,10 @@ void CleanInstall(bool runIt)
                           "Current directory: " + dir + "\r\nProgram: " + Join(dir, "Merolin.exe"));
         DWORD pid = 0;
         GetWindowThreadProcessId(product, &pid);
+        // Started by the desktop's shell, with its rights, not by the (elevated) installer.
+        std::string parent = ParentProgram(pid);
+        Check(Lower(parent) == "explorer.exe", "the product was started by the shell (its parent: \"%s\")",
+              parent.c_str());
         HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
         PostMessageA(product, WM_CLOSE, 0, 0);
         Check(h && WaitForSingleObject(h, 20000) == WAIT_OBJECT_0, "the product closed again");
@@ -464,7 +548,9 @@ void TrailingSpaceThenGood()
 }
 
 // 7: a reinstallation over an installation registered at a directory of its own.
-void Reinstall()
+// 13: the same, silent, with a log that cannot be written: it goes into the previous
+// installation's directory all the same.
+void Reinstall(bool silent)
 {
     std::string dir = "C:\\Apps\\Tolvane Merolin 1.2";
     MakeDirs(Join(dir, "Results"));
@@ -490,6 +576,13 @@ void Reinstall()
     Snapshot before = TakeSnapshot();
 
     time_t t0 = time(nullptr);
+    if (silent) {
+        Check(RunUnattended("/s /log=\"C:\\no such folder\\setup.log\"") == 0, "exit code 0");
+        ExpectInstalled(before, dir, t0, time(nullptr));
+        for (const auto& u : userFiles)
+            Check(ReadFile(Join(dir, u.first)) == u.second, "the user's %s is untouched", u.first);
+        return;
+    }
     Process p;
     StartInstaller(p);
     PassGate(p);
@@ -590,6 +683,71 @@ void LongDirectory(const std::string& dir)
     ExpectNoProductKeys();
 }
 
+// 12: a silent installation into a directory with spaces: no window at all,
+// everything an interactive installation makes, and the log.
+void SilentInstall()
+{
+    const std::string dir = "C:\\Program Files\\Tolvane Merolin", log = kLogDir + "\\Merolin setup.log";
+    const std::string args = "/S /LOG=\"" + log + "\" /D=" + dir;
+    Snapshot before = TakeSnapshot();
+    time_t t0 = time(nullptr);
+    Check(RunUnattended(args) == 0, "exit code 0");
+    ExpectInstalled(before, dir, t0, time(nullptr));
+    ExpectLog(log, args, InstalledLog("No (silent)"));
+}
+
+// 14: a silent installation that fails (a directory stands where the help file goes):
+// exit code 2, everything it wrote rolled back, the reasons in the log.
+void SilentFailure()
+{
+    const std::string dir = "C:\\Work\\Merolin", log = kLogDir + "\\failed.log";
+    const std::string args = "/S /LOG=" + log + " /D=" + dir;
+    MakeDirs(Join(dir, "Merolin.hlp"));
+    Snapshot before = TakeSnapshot();
+    Check(RunUnattended(args) == 2, "exit code 2");
+    ExpectChanges(before, TakeSnapshot(), {});
+    ExpectNoProductKeys();
+    ExpectLog(log, args,
+              {"Box \"ERROR\": Can't rename installation file Merolin.hlp -- answer: OK (silent)",
+               "Box \"ERROR\": Couldn't install Merolin.hlp! -- answer: OK (silent)",
+               "Box \"Cancel Install?\": This will abort the installation of Merolin 1.31 Do you wish to cancel the "
+               "installation? -- answer: Yes (silent)",
+               "Status: Stand by: Aborting installation...",
+               "Box \"Installation Incomplete\": Merolin was not installed on your system -- answer: OK (silent)",
+               "Exit code 2"});
+}
+
+// 15: bad command lines: silent ones end with 3 and write nothing, not even a log; with
+// windows, they (and /?) show the usage and end with 0. Then with windows, a log and a
+// directory: the dialog proposes the directory, the log has the user's answer.
+void CommandLines()
+{
+    const std::string dir = "C:\\Apps\\Chosen Merolin", log = kLogDir + "\\with windows.log";
+    Snapshot before = TakeSnapshot();
+    for (const char* bad : {"/S /X", "/LOG=C:\\windows\\temp\\bad.log /s /D=", "/S /?", "/S /LOG=\"C:\\a.log"})
+        Check(RunUnattended(bad) == 3, "exit code 3 for %s", bad);
+    Check(!FileExists(kLogDir + "\\bad.log"), "no log of a bad command line");
+    for (const char* usage : {"/?", "/q"}) {
+        Process p;
+        p.Start(g_env->setupExe, usage, "C:\\Setup");
+        ExpectBox(p, "Install Merolin",
+                  "MerolinSetup [/S] [/LOG=file] [/D=directory]\r\n\r\n/S\tsilent: no window, and the licence "
+                  "counts as accepted\r\n/LOG=file\tappend a log to the file\r\n/D=directory\tinstall there (last, "
+                  "without quotes)\r\n\r\nExit codes of /S: 0 installed, 1 Merolin running, 2 failed, 3 bad command line",
+                  "OK", IDOK);
+        Check(p.WaitExit(20000, "after the usage") == 0, "exit code 0");
+    }
+    ExpectChanges(before, TakeSnapshot(), {});
+    time_t t0 = time(nullptr);
+    const std::string args = "/LOG=\"" + log + "\" /d=" + dir;
+    Process p;
+    p.Start(g_env->setupExe, args, "C:\\Setup");
+    PassGate(p);
+    InstallToTheEnd(p, InstallerDialog(p, dir), IDNO);
+    ExpectInstalled(before, dir, t0, time(nullptr));
+    ExpectLog(log, args, InstalledLog("No"));
+}
+
 std::string Padded(std::string head, size_t length, char fill)
 {
     while (head.size() < length)
@@ -610,7 +768,11 @@ std::vector<Scenario> Scenarios()
         {"failed_then_cancel", [] { FailedThenCancel(false); }},
         {"escape_after_failure", [] { FailedThenCancel(true); }},
         {"trailing_space_then_good", TrailingSpaceThenGood},
-        {"reinstall_custom_path", Reinstall},
+        {"reinstall_custom_path", [] { Reinstall(false); }},
+        {"silent_install", SilentInstall},
+        {"silent_reinstall", [] { Reinstall(true); }},
+        {"silent_failure", SilentFailure},
+        {"command_lines", CommandLines},
         {"long_dir_120", [] { LongDirectory(Padded("C:\\Merolin long directory ", 120, 'x')); }},
         {"long_dir_270",
          [] {

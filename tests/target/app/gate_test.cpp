@@ -359,6 +359,30 @@ TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
         ::testing::ExitedWithCode(0), expected);
 }
 
+// A silent run shows no screen and no box, and ends with its own exit code: 3 for a
+// bad command line before anything, 2 without the version facility, 1 when the
+// product stays after the close request.
+TEST_F(GateTest, SilentRunShowsNothingAndEndsWithItsExitCode)
+{
+    ProductMutex other;
+    ProductWindow product("Merolin", kIgnoresRequests);
+    const std::string closeRequest = "mutex Tolvane_MR_Mutex owned;post Merolin 1281 0 0;release;close;";
+    const struct { const char* args; bool noVersion; int code; std::string events; } cases[] = {
+        { "/S /X", true, 3, "" }, { "/s", true, 2, "" }, { "/S", false, 1, closeRequest } };
+    for (const auto& c : cases) {
+        EXPECT_EXIT(
+            {
+                LogEverything();
+                app.m_lpCmdLine = c.args;
+                if (c.noVersion)
+                    faults.Fail(AFX_CALL_LoadLibraryA);
+                app.InitApplication();
+            },
+            ::testing::ExitedWithCode(c.code), Sequence(c.events + "backdrop none;"))
+            << c.args;
+    }
+}
+
 TEST_F(GateTest, RefusedWelcomeOrLicenceDestroysTheBackdrop)
 {
     const Answer refusals[] = { kCancel, kEscape, kCloseBox };

@@ -1,4 +1,5 @@
 #include "flow_fixture.h"
+#include <exdisp.h>
 #include <shlobj.h>
 
 const char* const kRequiredFiles[4] = { "Merolin.exe", "Merolin.hlp", "Uninstall.exe", "Merolin.txt" };
@@ -71,6 +72,15 @@ HINSTANCE WINAPI FakeShellExecute(HWND h, LPCSTR verb, LPCSTR file, LPCSTR param
                                               params ? params : "", dir ? dir : "<null>", params != NULL, show });
     return (HINSTANCE)42;
 }
+
+HRESULT WINAPI NoShellWindows(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* ppv)
+{
+    if (IsEqualCLSID(clsid, CLSID_ShellWindows)) {
+        *ppv = NULL;
+        return REGDB_E_CLASSNOTREG;
+    }
+    return ::CoCreateInstance(clsid, outer, context, iid, ppv);
+}
 } // namespace
 
 StatusRecorder::StatusRecorder(HWND hDlg) : m_hStatus(::GetDlgItem(hDlg, IDC_STATUS))
@@ -92,8 +102,11 @@ LRESULT CALLBACK StatusRecorder::Proc(HWND h, UINT msg, WPARAM w, LPARAM l)
     return ::CallWindowProcA(g_recorder->m_previous, h, msg, w, l);
 }
 
+void WithoutDesktopShell(PlatformFaults& faults) { faults.Forward().CoCreateInstance = &NoShellWindows; }
+
 void RecordShellExecute(PlatformFaults& faults, std::vector<ShellExecuteCall>* calls)
 {
+    WithoutDesktopShell(faults);
     g_shellCalls = calls;
     faults.Forward().ShellExecuteA = &FakeShellExecute;
 }

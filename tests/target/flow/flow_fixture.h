@@ -53,7 +53,11 @@ struct ShellExecuteCall {
     bool hasParameters;
     int show;
 };
-// Points Forward().ShellExecuteA of faults at a recorder that starts nothing.
+// Takes the desktop's shell away (its automation object cannot be created), so
+// that the product is started with ShellExecuteA.
+void WithoutDesktopShell(PlatformFaults& faults);
+// Points Forward().ShellExecuteA of faults at a recorder that starts nothing, with
+// the desktop's shell taken away.
 void RecordShellExecute(PlatformFaults& faults, std::vector<ShellExecuteCall>* calls);
 
 class FlowTest : public testing::Test {

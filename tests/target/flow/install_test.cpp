@@ -91,6 +91,7 @@ TEST_F(InstallTest, CompletionYesStartsTheProgramInTheTargetDirectory)
 TEST_F(InstallTest, ProductThatCannotStartIsNotReported)
 {
     PlatformFaults faults;
+    WithoutDesktopShell(faults);
     faults.Fail(AFX_CALL_ShellExecuteA);
     ExpectCompletion(IDYES);
     dlg.OnInstall();

@@ -37,6 +37,11 @@ LONG WINAPI LogCreate(HKEY key, LPCSTR path, DWORD reserved, LPSTR cls, DWORD op
 }
 LONG WINAPI LogSet(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
 {
+    if (type == REG_DWORD) {
+        g_log->calls.push_back(std::string("set ") + name + " REG_DWORD " +
+                               (size == sizeof(DWORD) ? std::to_string(*(const DWORD*)data) : "(count wrong)"));
+        return g_afxSystemCalls.RegSetValueExA(key, name, reserved, type, data, size);
+    }
     // the byte count must take in the terminator and nothing more
     bool terminated = size > 0 && data[size - 1] == 0 && lstrlenA((const char*)data) == (int)size - 1;
     g_log->calls.push_back(std::string("set ") + name + (type == REG_SZ ? " REG_SZ " : " ? ") +
@@ -138,7 +143,11 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
                                        "close",
                                        "open " + uninstall + " 20006", "create " + uninstall + " Merolin 0 20006",
                                        "set DisplayName REG_SZ Merolin 1.31",
-                                       "set UninstallString REG_SZ \"D:\\Apps\\Merolin\\Uninstall.exe\"", "close"));
+                                       "set UninstallString REG_SZ \"D:\\Apps\\Merolin\\Uninstall.exe\"",
+                                       "set DisplayVersion REG_SZ 1.31", "set Publisher REG_SZ Tolvane Software",
+                                       "set DisplayIcon REG_SZ D:\\Apps\\Merolin\\Merolin.exe",
+                                       "set InstallLocation REG_SZ D:\\Apps\\Merolin", "set EstimatedSize REG_DWORD 0",
+                                       "set NoModify REG_DWORD 1", "set NoRepair REG_DWORD 1", "close"));
     EXPECT_EQ(RegString(vendor, ""), "1036719060");
     EXPECT_EQ(RegString(appPaths, ""), "D:\\Apps\\Merolin\\Merolin.exe");
     EXPECT_EQ(RegString(appPaths, "Path"), "D:\\Apps\\Merolin");
@@ -148,6 +157,24 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
     EXPECT_EQ(KeyClass(vendor), "Merolin");
     EXPECT_EQ(KeyClass(uninstall), "Merolin");
     EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// The uninstall entry's size: the payload files the directory holds, in KB rounded up;
+// no other file, no directory of a payload file's name.
+TEST_F(Registry, EstimatedSizeIsThatOfThePayloadFilesInTheDirectoryRoundedUp)
+{
+    ScratchDir dir{ CurrentTestName() };
+    WriteWholeFile(dir / "Vocab_MULT.MR1", std::string(600, 'x'));
+    WriteWholeFile(dir / "notes.txt", std::string(5000, 'x'));
+    ::CreateDirectoryA((dir / "Merolin.hlp").c_str(), NULL);
+    for (const auto& s : { std::make_pair(1500, 3u), std::make_pair(1448, 2u), std::make_pair(2473, 4u) }) {
+        WriteWholeFile(dir / "Merolin.exe", std::string(s.first, 'x'));
+        EXPECT_TRUE(WriteRegistryEntries(dir.Path().c_str()));
+        DWORD size = 0, type = 0, n = sizeof size;
+        ::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", RRF_RT_ANY, &type, &size, &n);
+        EXPECT_EQ(type, (DWORD)REG_DWORD);
+        EXPECT_EQ(size, s.second) << s.first + 600 << " bytes";
+    }
 }
 
 TEST_F(Registry, InstallTimeIsPlainDecimalOfTheRealClock)
@@ -174,7 +201,7 @@ TEST_F(Registry, ExistingKeysAreReusedAndTheirOtherValuesKept)
 {
     RegPutString(kAppPathsKey, "Path", "C:\\Old");
     RegPutString(kAppPathsKey, "Other", "kept");
-    RegPutString(kUninstallKey, "Publisher", "kept too");
+    RegPutString(kUninstallKey, "Comments", "kept too");
     RegPutString(kVendorVersionKey, "", "1");
     log.calls.clear();
     targetDir = "E:\\New Place\\";  // used as it is, with its backslash
@@ -184,7 +211,7 @@ TEST_F(Registry, ExistingKeysAreReusedAndTheirOtherValuesKept)
     EXPECT_EQ(RegString(kAppPathsKey, "Path"), "E:\\New Place\\");
     EXPECT_EQ(RegString(kAppPathsKey, ""), "E:\\New Place\\\\Merolin.exe");
     EXPECT_EQ(RegString(kAppPathsKey, "Other"), "kept");
-    EXPECT_EQ(RegString(kUninstallKey, "Publisher"), "kept too");
+    EXPECT_EQ(RegString(kUninstallKey, "Comments"), "kept too");
     EXPECT_EQ(RegString(kUninstallKey, "UninstallString"), "\"E:\\New Place\\\\Uninstall.exe\"");
     EXPECT_NE(RegString(kVendorVersionKey, ""), "1");
 }

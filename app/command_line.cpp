@@ -1,0 +1,66 @@
+#include "command_line.h"
+#include <ctype.h>
+
+namespace {
+
+BOOL IsBlank(char ch) { return ch == ' ' || ch == '\t'; }
+
+// Whether psz begins with the switch (given in capitals), in any letter case.
+BOOL BeginsWith(const char* psz, const char* pszSwitch)
+{
+    for (; *pszSwitch; ++psz, ++pszSwitch) {
+        if (toupper((unsigned char)*psz) != *pszSwitch)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+void CCommandLine::Parse(const char* p)
+{
+    for (;;) {
+        while (IsBlank(*p))
+            ++p;
+        if (!*p)
+            return;
+        if (BeginsWith(p, "/D=")) {
+            // The rest of the line; the blanks after it are not the directory's.
+            int nLength = lstrlenA(p);
+            while (IsBlank(p[nLength - 1]))
+                --nLength;
+            m_strTargetDir = CString(p + 3, nLength - 3);
+            m_bBad |= m_strTargetDir.IsEmpty() || m_strTargetDir.Find('"') >= 0;
+            return;
+        }
+        // Any other switch is one word, which runs to the next blank outside quotes.
+        const char* pEnd = p;
+        for (BOOL bQuoted = FALSE; *pEnd && (bQuoted || !IsBlank(*pEnd)); ++pEnd)
+            bQuoted ^= *pEnd == '"';
+        const int nWord = (int)(pEnd - p);
+        if (nWord == 2 && BeginsWith(p, "/S")) {
+            m_bSilent = TRUE;
+        } else if (nWord == 2 && BeginsWith(p, "/?")) {
+            m_bUsage = TRUE;
+        } else if (BeginsWith(p, "/LOG=")) {
+            // A name in quotes loses them; no file name holds a quote.
+            const BOOL bQuoted = nWord > 6 && p[5] == '"' && pEnd[-1] == '"';
+            m_strLogFile = CString(p + 5 + bQuoted, nWord - 5 - 2 * bQuoted);
+            m_bBad |= m_strLogFile.IsEmpty() || m_strLogFile.Find('"') >= 0;
+        } else {
+            m_bBad = TRUE;
+        }
+        p = pEnd;
+    }
+}
+
+void CCommandLine::ShowUsage()
+{
+    AfxShowMessageBox(NULL,
+                      "MerolinSetup [/S] [/LOG=file] [/D=directory]\r\n\r\n"
+                      "/S\tsilent: no window, and the licence counts as accepted\r\n"
+                      "/LOG=file\tappend a log to the file\r\n"
+                      "/D=directory\tinstall there (last, without quotes)\r\n\r\n"
+                      "Exit codes of /S: 0 installed, 1 Merolin running, 2 failed, 3 bad command line",
+                      "Install Merolin", MB_ICONINFORMATION);
+}

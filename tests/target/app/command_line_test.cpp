@@ -1,0 +1,37 @@
+// The command line's switches, edge by edge, in one table.
+#include "command_line.h"
+#include <gtest/gtest.h>
+
+TEST(CommandLine, EverySwitchAndItsEdges)
+{
+    // S silent, U usage, B bad; the log file and target directory (nullptr: not looked at).
+    const struct { const char* args; const char* flags; const char* log; const char* dir; } cases[] = {
+        { "", "", "", "" },                       { " \t ", "", "", "" },
+        { "/S", "S", "", "" },                    { "\t/s  ", "S", "", "" },
+        { "/?", "U", "", "" },                    { "/S /?", "SU", "", "" },
+        { "/D=C:\\Program Files\\Merolin", "", "", "C:\\Program Files\\Merolin" },
+        { "/s /d=C:\\My  Apps\\M \t ", "S", "", "C:\\My  Apps\\M" },
+        { "/D=C:\\x /S", "", "", "C:\\x /S" },  // the rest of the line
+        { "/LOG=C:\\setup.log /S", "S", "C:\\setup.log", "" },
+        { "/log=\"C:\\My Logs\\a.log\" /D=D:\\A", "", "C:\\My Logs\\a.log", "D:\\A" },
+        { "/LOG=a.log /LOG=b.log", "", "b.log", "" },
+        { "/LOG=", "B", "", "" },                 { "/LOG=\"\"", "B", "", "" },
+        { "/LOG=\"C:\\My Logs\\a.log", "B", nullptr, "" },
+        { "/LOG=\"a\"b", "B", nullptr, "" },      { "/LOG", "B", "", "" },
+        { "/D=", "B", "", "" },                   { "/D=  ", "B", "", "" },
+        { "/D=\"C:\\A B\"", "B", "", nullptr },  { "/S /X", "SB", "", "" },
+        { "/SS", "B", "", "" },                   { "-S", "B", "", "" },
+        { "/S/D=C:\\A", "B", "", "" },           { "/??", "B", "", "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("arguments: ") + c.args);
+        CCommandLine cmd;
+        cmd.Parse(c.args);
+        EXPECT_EQ(std::string(c.flags), std::string(cmd.m_bSilent ? "S" : "") + (cmd.m_bUsage ? "U" : "") +
+                                            (cmd.m_bBad ? "B" : ""));
+        if (c.log)
+            EXPECT_STREQ(c.log, cmd.m_strLogFile);
+        if (c.dir)
+            EXPECT_STREQ(c.dir, cmd.m_strTargetDir);
+    }
+}
