@@ -3,6 +3,7 @@
 # which gives E2E_SCENARIOS and the e2e_driver target (built for i686 here).
 #
 #   e2e32.tree        makes or finds the cached Debian tree with 32-bit Wine (fixture)
+#   e2e32.harness     checks the way's probe, the tree and the guest's initramfs
 #   direct way: e2e32.<scenario> for every scenario, each in a chroot of the tree
 #   guest way:  e2e32.guest boots the tree under qemu and runs MEROLIN_E2E32_GUEST_SCENARIOS;
 #               e2e32.<scenario> then reports each one's result
@@ -39,6 +40,10 @@ if(_way STREQUAL "guest")
 endif()
 add_test(NAME e2e32.tree COMMAND ${_e2e32} tree ${_guest_opt})
 set_tests_properties(e2e32.tree PROPERTIES FIXTURES_SETUP e2e32_tree TIMEOUT 1800 LABELS "e2e32")
+
+# The probe that chose the way, the tree's 32-bit Wine, the guest's initramfs.
+add_test(NAME e2e32.harness COMMAND ${CMAKE_SOURCE_DIR}/tests/harness/check-e2e32.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(e2e32.harness PROPERTIES FIXTURES_REQUIRED e2e32_tree TIMEOUT 120 LABELS "e2e32")
 
 if(_way STREQUAL "direct")
   foreach(s ${E2E_SCENARIOS})
