@@ -35,8 +35,8 @@ void CCommandLine::Parse(const char* p)
         }
         // Any other switch is one word, which runs to the next blank outside quotes.
         const char* pEnd = p;
-        for (BOOL bQuoted = FALSE; *pEnd && (bQuoted || !IsBlank(*pEnd)); ++pEnd)
-            bQuoted ^= *pEnd == '"';
+        for (BOOL bInQuotes = FALSE; *pEnd && (bInQuotes || !IsBlank(*pEnd)); ++pEnd)
+            bInQuotes ^= *pEnd == '"';
         const int nWord = (int)(pEnd - p);
         if (nWord == 2 && BeginsWith(p, "/S")) {
             m_bSilent = TRUE;
