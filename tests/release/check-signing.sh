@@ -69,7 +69,7 @@ unsigned="$work/reference.exe"
 b="$work/second.exe"
 cp "$unsigned" "$b"
 sleep 1  # a second after the first: a signing time taken from the clock would differ
-SOURCE_DATE_EPOCH=$when "$src/cmake/sign-exe" "$b" "$work/cert/signer.p12" "$work/cert/password.txt" "$src" \
+SOURCE_DATE_EPOCH=$when "$src/cmake/sign-exe" "$b" "$src" --pkcs12 "$work/cert/signer.p12" --password-file "$work/cert/password.txt" \
   >>"$work/sign.log" 2>&1 || { echo "FAIL: cmake/sign-exe failed:"; cat "$work/sign.log"; exit 1; }
 cmp -s "$a" "$b" || fail "the two signed builds differ: $(cmp "$a" "$b")"
 
