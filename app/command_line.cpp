@@ -1,5 +1,5 @@
 #include "command_line.h"
-#include "manifest.h"
+#include "install_flow.h"
 
 namespace {
 
@@ -29,8 +29,11 @@ void CCommandLine::Parse(const char* p)
             int nLength = lstrlenA(p);
             while (IsBlank(p[nLength - 1]))
                 --nLength;
+            // A directory the installer would refuse is refused here, before anything
+            // is removed for it: a relative or network path, a name the system would
+            // change, or a switch that slipped in behind it.
             m_strTargetDir = CString(p + 3, nLength - 3);
-            m_bBad |= m_strTargetDir.IsEmpty() || m_strTargetDir.Find('"') >= 0;
+            m_bBad |= !CInstallFlow::IsAcceptableTarget(m_strTargetDir);
             return;
         }
         // Any other switch is one word, which runs to the next blank outside quotes.

@@ -4,7 +4,8 @@
 //   /S             silent: no window of any kind
 //   /LOG=file      append a log to the file (the name may stand in double quotes)
 //   /D=directory   the target directory: the last argument, taking the rest of the
-//                  line, spaces included, without quotes
+//                  line, spaces included, without quotes; an absolute path on a
+//                  drive that the installer would take if it were typed
 //   /?             the usage
 // Anything else makes the command line bad.
 #pragma once

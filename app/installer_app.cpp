@@ -78,6 +78,11 @@ const BYTE kSilentExitCodes[] = { 0, 1, 2, 2, 3 };
 // of it changes.
 BOOL CInstallerApp::InitApplication()
 {
+    // Nobody may be there to answer the system's own boxes ("There is no disk in the
+    // drive"): a drive that cannot be read fails the call, and the installer's own
+    // "Can't access drive" box says so.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+
     // A bad command line, or a question for the usage, does nothing but show the
     // usage; a silent run shows nothing, not even in a log.
     m_cmdLine.Parse(m_lpCmdLine);

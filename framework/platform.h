@@ -48,6 +48,7 @@
     X(HANDLE, WINAPI, CreateFileA,                                                                 \
       (LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g),           \
       (a, b, c, d, e, f, g), INVALID_HANDLE_VALUE)                                                 \
+    X(BOOL, WINAPI, GetFileInformationByHandle, (HANDLE a, LPBY_HANDLE_FILE_INFORMATION b), (a, b), FALSE) \
     X(BOOL, WINAPI, SetFileTime,                                                                   \
       (HANDLE a, const FILETIME* b, const FILETIME* c, const FILETIME* d), (a, b, c, d), FALSE)    \
     X(BOOL, WINAPI, SystemTimeToFileTime, (const SYSTEMTIME* a, LPFILETIME b), (a, b), FALSE)      \

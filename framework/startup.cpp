@@ -4,6 +4,7 @@
 // what is left here is to run the static constructors and, through exit(), the
 // destructors registered with atexit.
 #include <windows.h>
+#include "winapp.h"
 #include <stdlib.h>
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int);
@@ -31,23 +32,12 @@ extern "C" int __cdecl atexit(void (__cdecl* pfn)(void))
     return _onexit((_onexit_t)pfn) ? 0 : -1;
 }
 
-// The arguments of the command line: what follows the program's name (which may
-// stand in quotes) and the blanks after it.
-static LPSTR CommandLineArguments()
-{
-    LPSTR p = ::GetCommandLineA();
-    const BOOL bQuoted = *p == '"';
-    for (p += bQuoted; *p && (bQuoted ? *p != '"' : *p != ' ' && *p != '\t'); ++p) {
-    }
-    if (bQuoted && *p == '"')
-        ++p;
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    return p;
-}
-
 extern "C" void WinMainStartup()
 {
     RunStaticConstructors();
-    exit(WinMain(::GetModuleHandleA(NULL), NULL, CommandLineArguments(), SW_SHOWDEFAULT));
+    char szModule[MAX_PATH];
+    const DWORD nModule = ::GetModuleFileNameA(NULL, szModule, MAX_PATH);
+    szModule[nModule < MAX_PATH ? nModule : 0] = '\0';
+    exit(WinMain(::GetModuleHandleA(NULL), NULL, AfxCommandLineArguments(::GetCommandLineA(), szModule),
+                 SW_SHOWDEFAULT));
 }

@@ -1,5 +1,6 @@
 #include "winapp.h"
 #include "msgbox.h"
+#include "text.h"
 #include "wnd.h"
 #include <string.h>
 
@@ -74,6 +75,24 @@ int AfxMessageBox(const char* pszText, UINT nType, UINT, AfxBoxKind nKind)
     CWnd* pMain = AfxGetMainWnd();
     const char* pszCaption = g_pApp ? (const char*)g_pApp->m_strAppName : "";
     return AfxShowMessageBox(CWnd::GetSafeHwnd(pMain), pszText, pszCaption, nType, nKind);
+}
+
+char* AfxCommandLineArguments(char* p, const char* pszModulePath)
+{
+    const int nModule = ::lstrlenA(pszModulePath);
+    const BOOL bQuoted = *p == '"';
+    if (!bQuoted && nModule > 0 && ::lstrlenA(p) >= nModule && AfxSameTextNoCase(p, pszModulePath, nModule) &&
+        (p[nModule] == '\0' || p[nModule] == ' ' || p[nModule] == '\t')) {
+        p += nModule;
+    } else {
+        for (p += bQuoted; *p && (bQuoted ? *p != '"' : *p != ' ' && *p != '\t'); ++p) {
+        }
+        if (bQuoted && *p == '"')
+            ++p;
+    }
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    return p;
 }
 
 int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine)

@@ -38,6 +38,11 @@ CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetResourceHandle();
 // A box owned by the main window (if any), captioned with the application title.
 int AfxMessageBox(const char* pszText, UINT nType = MB_OK, UINT nIDHelp = 0, AfxBoxKind nKind = kBoxNotice);
+// The arguments of a command line: what follows the program's name (which may stand
+// in quotes) and the blanks after it. A name given unquoted that is the program's own
+// full path (pszModulePath) is taken whole, blanks included: a launcher that leaves
+// the quotes off "C:\My Downloads\Setup.exe" has passed no argument.
+char* AfxCommandLineArguments(char* pszCommandLine, const char* pszModulePath);
 // The entry point's body: runs the application object with the command line's
 // arguments; returns the exit code.
 int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine);

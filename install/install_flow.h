@@ -27,6 +27,10 @@ public:
     void Install();
     // Asks, undoes what the flags record, says so and ends the view.
     void Cancel();
+    // Whether the install sequence would take pszDir as the target directory as far
+    // as its words go: an absolute path on a drive ("X:\\..."), whose files would
+    // land where it says. The drive itself is checked when the sequence enters it.
+    static BOOL IsAcceptableTarget(const char* pszDir);
     // Between the Install button and the end of its sequence (its boxes included).
     BOOL IsInstalling() const { return m_bInstalling; }
     // Installed once the sequence completed; failed when the opening could not go on;
@@ -42,6 +46,9 @@ private:
     // Looks for a previous installation (bRemove: and removes it); a "Path" that it
     // reads becomes the proposed directory.
     BOOL DetectPreviousInstall(BOOL bRemove);
+    // The directory's words, its drive and the drive's free space, checked as the
+    // directory stage will check them; FALSE after saying why.
+    BOOL CheckTargetFirst(const CString& strDir);
     // The stages of the install sequence; each says FALSE after a failure that stops it.
     void RunInstall();
     CInstallSites::Site* EnterTargetDirectory();

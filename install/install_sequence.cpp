@@ -3,6 +3,7 @@
 // finished stage sets its progress flag so that Cancel knows what to undo.
 #include "install_flow.h"
 #include "install_log.h"
+#include "file_probe.h"
 #include "payload.h"
 #include "report.h"
 #include "registry.h"
@@ -36,6 +37,13 @@ int LongestPayloadName()
 }
 
 } // namespace
+
+BOOL CInstallFlow::IsAcceptableTarget(const char* pszDir)
+{
+    const char chDrive = AfxFoldAscii(pszDir[0]);
+    return chDrive >= 'A' && chDrive <= 'Z' && pszDir[1] == ':' && pszDir[2] == '\\' &&
+           ops::IsUsableTargetPath(pszDir, LongestPayloadName());
+}
 
 void CInstallFlow::Install()
 {
@@ -85,22 +93,25 @@ CInstallSites::Site* CInstallFlow::EnterTargetDirectory()
 }
 
 // The payload files, in table order, into the directory just entered. A sample
-// file that fails is shown and the next one follows.
+// file that fails is shown and the next one follows. The record names the files
+// this run brought into being; one that was there before is replaced, not recorded.
 BOOL CInstallFlow::InstallPayload(CInstallSites::Site* pSite)
 {
     Status(kStatusInstallingFiles);
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         const PayloadFile& file = kPayloadTable[nRow];
+        struct _finddata_t fd;
+        const BOOL bExisted = ops::ProbePath(file.pszFileName, &fd);
         if (!ops::ExtractPayloadFile(m_view.BoxOwner(), file.nResourceId, file.pszFileName)) {
             ShowError(file.pszFailure, file.bRequired ? kBoxFatal : kBoxError);
             if (file.bRequired)
                 return FALSE;
             continue;
         }
-        if (file.pbProgressFlag) {
+        if (!bExisted)
             pSite->MarkInstalled(nRow);
+        if (file.pbProgressFlag)
             *file.pbProgressFlag = 1;
-        }
     }
     return TRUE;
 }
@@ -137,7 +148,7 @@ BOOL CInstallFlow::CreateShortcuts()
 BOOL CInstallFlow::WriteRegistry()
 {
     Status(kStatusRegistry);
-    if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_sites.m_nRegistryKeys)) {
+    if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_sites.m_createdKeys)) {
         ShowError(kNoRegistryText, kBoxFatal);
         return FALSE;
     }

@@ -3,20 +3,9 @@
 
 namespace {
 
-// Compares the first n bytes of pszA with pszB: a single-byte letter a-z matches its
-// capital, the two bytes of a double-byte character match only themselves.
-BOOL SameBytes(const char* pszA, const char* pszB, int n)
+BOOL SameDirectory(const ops::DirIdentity& a, const ops::DirIdentity& b)
 {
-    for (int i = 0; i < n; ++i) {
-        if (AfxNextChar(pszA + i) - (pszA + i) == 2) {
-            if (pszA[i] != pszB[i] || (i + 1 < n && pszA[i + 1] != pszB[i + 1]))
-                return FALSE;
-            ++i;
-        } else if (AfxFoldAscii(pszA[i]) != AfxFoldAscii(pszB[i])) {
-            return FALSE;
-        }
-    }
-    return TRUE;
+    return a.dwVolume == b.dwVolume && a.nIndexHigh == b.nIndexHigh && a.nIndexLow == b.nIndexLow;
 }
 
 } // namespace
@@ -33,28 +22,37 @@ CInstallSites::~CInstallSites()
 BOOL CInstallSites::SamePath(const char* pszA, const char* pszB)
 {
     const int n = ::lstrlenA(pszA);
-    return n == ::lstrlenA(pszB) && SameBytes(pszA, pszB, n);
+    return n == ::lstrlenA(pszB) && AfxSameTextNoCase(pszA, pszB, n);
 }
 
 BOOL CInstallSites::Contains(const char* pszDir, const char* pszPath)
 {
     const int n = ::lstrlenA(pszDir);
-    if (n > ::lstrlenA(pszPath) || !SameBytes(pszDir, pszPath, n))
+    if (n > ::lstrlenA(pszPath) || !AfxSameTextNoCase(pszDir, pszPath, n))
         return FALSE;
     return pszPath[n] == '\0' || pszPath[n] == '\\' || ops::EndsWithSeparator(pszDir);
 }
 
 CInstallSites::Site* CInstallSites::Enter(const CString& strDir)
 {
+    ops::DirIdentity id = {};
+    const BOOL bIdentified = ops::DirectoryIdentity(strDir, &id);
     Site** ppLink = &m_pFirst;
-    for (; *ppLink; ppLink = &(*ppLink)->pNext) {
-        if (SamePath((*ppLink)->strDir, strDir))
-            return *ppLink;
+    for (Site* pSite; (pSite = *ppLink) != NULL; ppLink = &pSite->pNext) {
+        if (bIdentified && pSite->bIdentified ? SameDirectory(id, pSite->id) : SamePath(pSite->strDir, strDir))
+            return pSite;
     }
     Site* pSite = new Site;
     pSite->strDir = strDir;
     pSite->nInstalledRows = 0;
+    pSite->bIdentified = bIdentified;
+    pSite->id = id;
     pSite->pNext = NULL;
     *ppLink = pSite;
     return pSite;
+}
+
+BOOL CInstallSites::KnownApart(const Site& a, const Site& b)
+{
+    return a.bIdentified && b.bIdentified && !SameDirectory(a.id, b.id);
 }

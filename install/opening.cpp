@@ -4,6 +4,9 @@
 #include "install_flow.h"
 #include "previous_install.h"
 #include "registry.h"
+#include "report.h"
+#include "run_mode.h"
+#include "target_dir.h"
 #include "shell_folders.h"
 
 BOOL CInstallFlow::Open(const CString& strChosenDir)
@@ -39,6 +42,12 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
     if (DetectPreviousInstall(FALSE)) {
         if (Box(kOverwriteQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
             return FALSE;  // the user ended the run
+        // Nobody can choose another directory in a silent run: one that cannot take
+        // the new installation must be known before the previous one goes.
+        if (IsSilentRun() && !CheckTargetFirst(strChosenDir.IsEmpty() ? g_strInstallDir : strChosenDir)) {
+            m_outcome = kOutcomeFailed;
+            return FALSE;
+        }
         Status(kStatusRemovingPrevious);
         DetectPreviousInstall(TRUE);
     }
@@ -60,6 +69,15 @@ CInstallFlow::~CInstallFlow()
 {
     if (m_bComStarted)
         ::CoUninitialize();
+}
+
+BOOL CInstallFlow::CheckTargetFirst(const CString& strDir)
+{
+    if (!IsAcceptableTarget(strDir)) {
+        ops::ReportError(m_view.BoxOwner(), kInvalidPathText);
+        return FALSE;
+    }
+    return ops::CheckTargetDrive(m_view.BoxOwner(), strDir);
 }
 
 BOOL CInstallFlow::DetectPreviousInstall(BOOL bRemove)

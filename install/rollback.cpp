@@ -53,8 +53,8 @@ void CInstallFlow::RemoveCreatedDirectories(const char* pszKeep, BOOL bReport)
 void CInstallFlow::RemoveEarlierSites(const CInstallSites::Site* pCompleted)
 {
     for (CInstallSites::Site* pSite = m_sites.First(); pSite; pSite = pSite->pNext) {
-        if (pSite == pCompleted)
-            continue;
+        if (!CInstallSites::KnownApart(*pSite, *pCompleted))
+            continue;  // perhaps the completed directory under another name: its files stay
         for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
             if (pSite->IsInstalled(nRow))
                 sys::remove(pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);
@@ -85,11 +85,9 @@ void CInstallFlow::Cancel()
             ops::DeleteShortcut(g_strStartMenuDir, kShortcutTable[i].pszTitle, kShortcutTable[i].bDesktop);
     }
 
-    // Program files, in the order of the payload table's rollback column.
-    for (int nOrder = 1, nRow; (nRow = RollbackRow(nOrder)) >= 0; ++nOrder) {
-        if (*kPayloadTable[nRow].pbProgressFlag)
-            DeleteInstalledFile(nRow);
-    }
+    // The files this run created, in the order of the payload table's rollback column.
+    for (int nOrder = 1, nRow; (nRow = RollbackRow(nOrder)) >= 0; ++nOrder)
+        DeleteInstalledFile(nRow);
 
     // A payload file that failed half-way may have left the extraction's temporary
     // files behind; they are the installer's own.
@@ -102,9 +100,9 @@ void CInstallFlow::Cancel()
     // deepest first; a directory that was there before is the user's and stays.
     RemoveCreatedDirectories(NULL, TRUE);
 
-    // Registry: the keys this run wrote (vendor version key, application path,
-    // uninstall entry), also when the registry stage failed part-way.
-    ops::DeleteProductKeys(m_sites.m_nRegistryKeys);
+    // Registry: the keys this run created (the product's keys and the vendor's keys
+    // above them that were not there), also when the registry stage failed part-way.
+    ops::DeleteCreatedKeys(m_sites.m_createdKeys);
 
     Box(kNotInstalledText, kIncompleteCaption, MB_ICONINFORMATION, kBoxNotice);
     m_view.EndCancelled();

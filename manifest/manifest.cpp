@@ -31,9 +31,9 @@ const PayloadFile kPayloadTable[kPayloadFileCount] = {
     { IDR_MSZ_HELP, MEROLIN_NAME ".hlp", &g_bHelpInstalled, TRUE, 2, "Couldn't install Merolin.hlp!" },
     { IDR_MSZ_UNINSTALLER, kUninstallerFile, &g_bUninstallerInstalled, TRUE, 4, "Couldn't install Uninstall.exe!" },
     { IDR_MSZ_README, MEROLIN_NAME ".txt", &g_bReadmeInstalled, TRUE, 3, "Couldn't install Merolin.txt!" },
-    { IDR_MSZ_SAMPLE1, "US-Caps_FITB.MR1", NULL, FALSE, 0, "Couldn't install first sample test file!" },
-    { IDR_MSZ_SAMPLE2, "US-Caps_MULT.MR1", NULL, FALSE, 0, "Couldn't install second sample test file!" },
-    { IDR_MSZ_SAMPLE3, "Vocab_MULT.MR1", NULL, FALSE, 0, "Couldn't install third sample test file!" },
+    { IDR_MSZ_SAMPLE1, "US-Caps_FITB.MR1", NULL, FALSE, 5, "Couldn't install first sample test file!" },
+    { IDR_MSZ_SAMPLE2, "US-Caps_MULT.MR1", NULL, FALSE, 6, "Couldn't install second sample test file!" },
+    { IDR_MSZ_SAMPLE3, "Vocab_MULT.MR1", NULL, FALSE, 7, "Couldn't install third sample test file!" },
 };
 
 const ShortcutSpec kShortcutTable[kShortcutCount] = {

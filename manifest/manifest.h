@@ -50,7 +50,7 @@ struct PayloadFile {
     const char* pszFileName;
     int* pbProgressFlag;      // set after success; NULL for the sample files
     BOOL bRequired;           // a failure stops the install; otherwise the next row follows
-    int nRollbackOrder;       // when Cancel deletes it among the program files (1 first); 0: never
+    int nRollbackOrder;       // when Cancel deletes it, if this run created it (1 first)
     const char* pszFailure;   // shown in an "ERROR" box when the file cannot be installed
 };
 const int kPayloadFileCount = 7;

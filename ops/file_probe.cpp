@@ -26,4 +26,24 @@ BOOL FileLength(const char* pszPath, DWORD* pnLength)
     return TRUE;
 }
 
+BOOL DirectoryIdentity(const char* pszDir, DirIdentity* pId)
+{
+    // Opening a directory needs the backup-semantics flag; no access right is asked.
+    HANDLE hDir = sys::CreateFileA(pszDir, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (hDir == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BY_HANDLE_FILE_INFORMATION info;
+    const BOOL bKnown = sys::GetFileInformationByHandle(hDir, &info) &&
+                        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                        (info.nFileIndexHigh | info.nFileIndexLow) != 0;
+    sys::CloseHandle(hDir);
+    if (bKnown) {
+        pId->dwVolume = info.dwVolumeSerialNumber;
+        pId->nIndexHigh = info.nFileIndexHigh;
+        pId->nIndexLow = info.nFileIndexLow;
+    }
+    return bKnown;
+}
+
 } // namespace ops

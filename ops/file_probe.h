@@ -12,4 +12,15 @@ BOOL IsDirectory(const char* pszPath);
 // The length of the file pszPath; FALSE when there is no such file (a directory is none).
 BOOL FileLength(const char* pszPath, DWORD* pnLength);
 
+// Which directory a path reaches, whatever name, case, short name, link or mapped
+// drive led there: its volume and its index on that volume.
+struct DirIdentity {
+    DWORD dwVolume;
+    DWORD nIndexHigh;
+    DWORD nIndexLow;
+};
+// FALSE when the system cannot tell (a system without the query, a volume that
+// gives no index): the caller must then not take two paths for different places.
+BOOL DirectoryIdentity(const char* pszDir, DirIdentity* pId);
+
 } // namespace ops

@@ -7,18 +7,46 @@ namespace {
 
 const DWORD kSubkeyNameSize = 1024;
 
+// The length of the key path's parent ("A\\B" of "A\\B\\C"); 0 for a key at the top.
+int ParentLength(const char* pszPath)
+{
+    int nParent = 0;
+    for (const char* p = pszPath; *p; p = AfxNextChar(p)) {
+        if (*p == '\\')
+            nParent = (int)(p - pszPath);
+    }
+    return nParent;
+}
+
 // Opens a key below HKEY_LOCAL_MACHINE for writing, creating it (and any missing
-// key above it) when it cannot be opened. NULL when neither works.
-HKEY OpenOrCreateKey(const char* pszPath)
+// key above it) when it cannot be opened; the keys it created go to *pCreated,
+// parents first. NULL when neither works.
+HKEY OpenOrCreateKey(const char* pszPath, CStringArray* pCreated)
 {
     HKEY hKey = NULL;
     if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, KEY_WRITE, &hKey) == ERROR_SUCCESS)
         return hKey;
+    // The keys above it that are missing too, up to the first one that is there.
+    const CString strPath = pszPath;
+    int nMissing = strPath.GetLength();
+    for (int nParent; (nParent = ParentLength(strPath.Left(nMissing))) > 0; nMissing = nParent) {
+        HKEY hParent;
+        if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, strPath.Left(nParent), 0, KEY_READ, &hParent) == ERROR_SUCCESS) {
+            sys::RegCloseKey(hParent);
+            break;
+        }
+    }
     hKey = NULL;
     DWORD dwDisposition;
     if (sys::RegCreateKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, (LPSTR)kProductName, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                              NULL, &hKey, &dwDisposition) != ERROR_SUCCESS)
         return NULL;
+    if (pCreated && dwDisposition == REG_CREATED_NEW_KEY) {
+        for (int nEnd = nMissing; nEnd <= strPath.GetLength(); ++nEnd) {
+            if (nEnd == strPath.GetLength() || strPath.GetAt(nEnd) == '\\')
+                pCreated->Add(strPath.Left(nEnd));
+        }
+    }
     return hKey;
 }
 
@@ -37,13 +65,11 @@ BOOL SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
 
 } // namespace
 
-BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten)
+BOOL WriteRegistryEntries(const CString& strTargetDir, CStringArray* pCreatedKeys)
 {
-    UINT nKeys = 0;
     BOOL bAll = TRUE;  // every key opened and every value written; each key is tried anyway
 
-    if (HKEY hKey = OpenOrCreateKey(kVendorVersionKey)) {
-        nKeys |= kVendorVersionKeyWritten;
+    if (HKEY hKey = OpenOrCreateKey(kVendorVersionKey, pCreatedKeys)) {
         CString strTime;
         strTime.Format("%u", (unsigned)sys::time(NULL));
         bAll &= SetStringValue(hKey, "", strTime);
@@ -53,8 +79,7 @@ BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten)
     }
 
     const CString strProgram = strTargetDir + "\\" + kMainProgramFile;
-    if (HKEY hKey = OpenOrCreateKey(kAppPathsKey)) {
-        nKeys |= kAppPathsKeyWritten;
+    if (HKEY hKey = OpenOrCreateKey(kAppPathsKey, pCreatedKeys)) {
         bAll &= SetStringValue(hKey, "", strProgram);
         bAll &= SetStringValue(hKey, kPathValue, strTargetDir);
         sys::RegCloseKey(hKey);
@@ -62,8 +87,7 @@ BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten)
         bAll = FALSE;
     }
 
-    if (HKEY hKey = OpenOrCreateKey(kUninstallKey)) {
-        nKeys |= kUninstallKeyWritten;
+    if (HKEY hKey = OpenOrCreateKey(kUninstallKey, pCreatedKeys)) {
         bAll &= SetStringValue(hKey, kDisplayNameValue, kDisplayName);
         // Quoted: whatever runs this command line must not take a prefix of a path
         // with spaces ("C:\Program.exe") for the program.
@@ -81,19 +105,13 @@ BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten)
         bAll = FALSE;
     }
 
-    if (pnKeysWritten)
-        *pnKeysWritten |= nKeys;
     return bAll;
 }
 
-void DeleteProductKeys(UINT nKeys)
+void DeleteCreatedKeys(const CStringArray& keys)
 {
-    if (nKeys & kVendorVersionKeyWritten)
-        DeleteRegistrySubkey(kVendorKey, kProductVersion);
-    if (nKeys & kAppPathsKeyWritten)
-        DeleteRegistrySubkey(kAppPathsParentKey, kMainProgramFile);
-    if (nKeys & kUninstallKeyWritten)
-        DeleteRegistrySubkey(kUninstallParentKey, kProductName);
+    for (int i = keys.GetSize() - 1; i >= 0; --i)
+        sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, keys.GetAt(i));
 }
 
 void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName)

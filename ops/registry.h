@@ -5,23 +5,16 @@
 
 namespace ops {
 
-// The product's keys, as bits: which ones a write opened, which ones to remove.
-enum {
-    kVendorVersionKeyWritten = 1,
-    kAppPathsKeyWritten = 2,
-    kUninstallKeyWritten = 4,
-    kAllProductKeys = 7,
-};
-
 // Writes the vendor key with the install time, the application path and the
 // uninstall entry (with the version, publisher, icon, location and size that the
 // system's list of programs shows), each naming strTargetDir. FALSE when a key
 // cannot be opened or created or a value cannot be written (the other keys are
-// still tried). The keys that were opened for writing are added to *pnKeysWritten.
-BOOL WriteRegistryEntries(const CString& strTargetDir, UINT* pnKeysWritten = NULL);
-// Removes the product's keys named by the bits, in the order vendor version key,
-// application path, uninstall entry; silent.
-void DeleteProductKeys(UINT nKeys);
+// still tried). Every key that the write created, the missing keys above a product
+// key included, is added to *pCreatedKeys (when given), parents first.
+BOOL WriteRegistryEntries(const CString& strTargetDir, CStringArray* pCreatedKeys = NULL);
+// Removes the keys of such a list, last first, each only once nothing is left below
+// it (a key that something else has put a key into stays); silent.
+void DeleteCreatedKeys(const CStringArray& keys);
 // Removes the child key with everything below it when the parent can be opened
 // for writing; silent.
 void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName);

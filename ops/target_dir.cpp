@@ -57,11 +57,9 @@ BOOL QueryFreeBytes(const char* pszDrive, ULONGLONG* pnFree)
     return bKnown;
 }
 
-// The drive of a path "X:\...": it must be there and hold the free space the
-// payload needs (a space the system cannot tell is the user's to accept); the
-// process is left at its root. Reports its failures; FALSE when the install cannot
-// go on there.
-BOOL CheckDrive(HWND hOwner, const CString& strPath)
+} // namespace
+
+BOOL CheckTargetDrive(HWND hOwner, const CString& strPath)
 {
     if (strPath.GetLength() < 2 || strPath.GetAt(1) != ':') {
         ReportError(hOwner, kInvalidPathText);
@@ -95,8 +93,6 @@ BOOL CheckDrive(HWND hOwner, const CString& strPath)
     strQuestion.Format(kUnknownSpaceQuestion, (const char*)strDrive);
     return AfxShowMessageBox(hOwner, strQuestion, kWarningCaption, MB_YESNO | MB_ICONQUESTION, kBoxQuestion) != IDNO;
 }
-
-} // namespace
 
 BOOL IsUsableTargetPath(const char* pszPath, int nLongestName)
 {
@@ -133,7 +129,7 @@ BOOL EndsWithSeparator(const char* psz)
 
 BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated)
 {
-    if (!CheckDrive(hOwner, strPath))
+    if (!CheckTargetDrive(hOwner, strPath))
         return FALSE;
 
     // The directory chain, one component at a time, relative to the current directory.

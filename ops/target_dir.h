@@ -10,6 +10,12 @@ namespace ops {
 // full path, in the order made.
 BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated = NULL);
 
+// The drive of a path "X:\\...": it must be there and hold the free space the
+// payload needs (a space the system cannot tell is the user's to accept); the
+// process is left at its root. Reports its failures in boxes owned by hOwner;
+// FALSE when the install cannot go on there.
+BOOL CheckTargetDrive(HWND hOwner, const CString& strPath);
+
 // FALSE for a path whose files would not land where it says: a component that ends
 // in a space or a dot (so "." and ".." too), a ":" after the drive, a character that
 // file names cannot hold (<>"|?*/, control characters), or a path too long for a

@@ -4,6 +4,7 @@
 #include "faults.h"
 #include "framework_test_ids.h"
 #include <gtest/gtest.h>
+#include <string>
 
 TEST(MessageBoxSeam, EveryKindOfBoxGoesThroughTheHandler)
 {
@@ -132,4 +133,20 @@ TEST(PlatformCalls, SystemLibrariesComeFromTheSystemDirectory)
     EXPECT_EQ(loaded, std::string(sys32) + "\\version.dll");
     faults.Fail(AFX_CALL_LoadLibraryA);
     EXPECT_EQ(AfxLoadSystemLibrary("version.dll"), nullptr);
+}
+
+TEST(CommandLine, ArgumentsFollowTheProgramsNameQuotedOrNot)
+{
+    const char* const kModule = "C:\\My Downloads\\MerolinSetup.exe";
+    const struct { const char* line; const char* args; } cases[] = {
+        { "\"C:\\My Downloads\\MerolinSetup.exe\"  /S /D=C:\\x", "/S /D=C:\\x" },
+        { "C:\\My Downloads\\MerolinSetup.exe", "" },  // no quotes: the whole path is the name
+        { "c:\\my downloads\\MEROLINSETUP.EXE /S", "/S" },
+        { "C:\\My Downloads\\MerolinSetup.exe.bak /S", "Downloads\\MerolinSetup.exe.bak /S" },
+        { "MerolinSetup.exe\t/S", "/S" },
+    };
+    for (const auto& c : cases) {
+        std::string line = c.line;
+        EXPECT_STREQ(AfxCommandLineArguments(&line[0], kModule), c.args) << c.line;
+    }
 }
