@@ -154,29 +154,14 @@ if(MEROLIN_PAYLOAD_TARGET)
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/sign.cmake)
 
+# The tests, each kind in a folder of its own: checks of the built executable (run
+# natively), component tests and end-to-end scenarios (tests/README.md).
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/release/CMakeLists.txt)
+  add_subdirectory(tests/release)
+endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/target/CMakeLists.txt)
   add_subdirectory(tests/target)
 endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
-endif()
-
-# Checks of the built executable, run natively.
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-  set(_pe_format pei-i386)
-else()
-  set(_pe_format pei-x86-64)
-endif()
-add_test(NAME release.imports
-  COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:MerolinSetup> ${_pe_format})
-add_test(NAME release.resources
-  COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-resources.sh $<TARGET_FILE:MerolinSetup>)
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-  add_test(NAME release.size
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-size.sh $<TARGET_FILE:MerolinSetup>
-            ${CMAKE_BINARY_DIR}/payload-msz 49152)
-  add_test(NAME release.reproducible
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-reproducible.sh
-            ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/repro ${CMAKE_TOOLCHAIN_FILE})
-  set_tests_properties(release.reproducible PROPERTIES TIMEOUT 900)
 endif()
