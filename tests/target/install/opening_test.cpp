@@ -86,7 +86,7 @@ TEST_F(InstallerDlgTest, ProgramGroupDefaultHasNoProductFolder)
         EXPECT_STREQ(g_strStartMenuDir, "C:\\Windows\\Start Menu\\Programs") << g_afxCallNames[call];
     }
     ProposedDirectory();
-    EXPECT_EQ(std::string(g_strStartMenuDir), ProgramsFolder() + "\\Merolin");
+    EXPECT_EQ(std::string(g_strStartMenuDir), common::ProgramsDir() + "\\Merolin");
 }
 
 TEST_F(InstallerDlgTest, ComFailureIsReportedAndEndsTheDialogUnseen)

@@ -21,13 +21,6 @@ inline void DeleteProgramFilesDir()
     }
 }
 
-// The start menu's Programs folder of the current user ("<none>" when there is none).
-inline std::string ProgramsFolder()
-{
-    char buf[MAX_PATH];
-    return ::SHGetSpecialFolderPathA(NULL, buf, CSIDL_PROGRAMS, FALSE) ? buf : "<none>";
-}
-
 // Every test opens the dialog with the platform calls counted, COM set up by the
 // dialog itself (and taken down again afterwards), the system's "ProgramFilesDir"
 // value restored and the product's keys absent.

@@ -33,7 +33,7 @@ TEST_F(InstallerDlgTest, OpensWithTitleIconsDirectoryAndStatusAndEscEndsWithoutA
     EXPECT_EQ(hSmall, dlg.m_hIcon);
     EXPECT_EQ(LastCoInitializeResult(), S_OK);
     EXPECT_EQ(faults.Count(AFX_CALL_CoInitialize), 1);
-    EXPECT_EQ(std::string(g_strStartMenuDir), ProgramsFolder() + "\\Merolin");
+    EXPECT_EQ(std::string(g_strStartMenuDir), common::ProgramsDir() + "\\Merolin");
 }
 
 namespace {
