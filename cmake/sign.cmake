@@ -111,12 +111,3 @@ if(_sign_args)
     VERBATIM)
   message(STATUS "signing: MerolinSetup.exe is signed with ${_signer}")
 endif()
-
-# The signing path with a throw-away certificate: two signed builds, verification,
-# a changed byte detected, resources intact (tests/release/check-signing.sh).
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-  add_test(NAME release.signing
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/release/check-signing.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/signing
-            ${CMAKE_TOOLCHAIN_FILE} $<TARGET_FILE:MerolinSetup> ${SZDD_COMMAND})
-  set_tests_properties(release.signing PROPERTIES TIMEOUT 900 LABELS release)
-endif()

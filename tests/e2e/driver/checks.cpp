@@ -155,46 +155,6 @@ void MakeDirs(const std::string& path)
     }
 }
 
-std::vector<std::string> ListDir(const std::string& dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string n = fd.cFileName;
-        if (n != "." && n != "..")
-            names.push_back(n);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return names;
-}
-
-FILETIME ReleaseStamp()
-{
-    SYSTEMTIME local = {};
-    local.wYear = 2002;
-    local.wMonth = 11;
-    local.wDay = 8;
-    local.wHour = 1;
-    local.wMinute = 31;
-    FILETIME asIfUtc;
-    SystemTimeToFileTime(&local, &asIfUtc);
-    // UTC = local time + bias, with the bias in force now.
-    TIME_ZONE_INFORMATION tz;
-    DWORD id = GetTimeZoneInformation(&tz);
-    LONG bias = tz.Bias + (id == TIME_ZONE_ID_DAYLIGHT ? tz.DaylightBias : id == TIME_ZONE_ID_STANDARD ? tz.StandardBias : 0);
-    ULARGE_INTEGER v;
-    v.LowPart = asIfUtc.dwLowDateTime;
-    v.HighPart = asIfUtc.dwHighDateTime;
-    v.QuadPart += (LONGLONG)bias * 60 * 10000000LL;
-    FILETIME r;
-    r.dwLowDateTime = v.LowPart;
-    r.dwHighDateTime = v.HighPart;
-    return r;
-}
-
 std::string ShowTime(const FILETIME& ft)
 {
     SYSTEMTIME st;
@@ -391,10 +351,10 @@ Link ReadLink(const std::string& path)
 namespace {
 std::string Folder(int csidl)
 {
-    char buf[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(NULL, csidl, NULL, 0, buf)))
+    std::string path = common::ShellFolder(csidl);
+    if (path.empty())
         Fail("the shell names no folder %d", csidl);
-    return buf;
+    return path;
 }
 } // namespace
 

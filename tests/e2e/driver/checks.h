@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "test_helpers.h"
+
 #include <map>
 #include <set>
 #include <string>
@@ -36,11 +38,11 @@ bool DirExists(const std::string& path);
 std::string ReadFile(const std::string& path); // whole file; fails when it cannot be read
 void WriteFile(const std::string& path, const std::string& data);
 void MakeDirs(const std::string& path);
-std::vector<std::string> ListDir(const std::string& dir); // names, without "." and ".."
+using common::ListDir; // names, without "." and ".."
 
 // The release time stamp every installed file carries: 8 November 2002 01:31:00 local
 // time, turned into UTC with the offset from UTC in force now.
-FILETIME ReleaseStamp();
+using common::ReleaseStamp;
 std::string ShowTime(const FILETIME& ft);
 // The file's creation, last-access and last-write times all equal the stamp (the last
 // access not, for a program that has been run since). Reading a file's contents moves
@@ -72,6 +74,7 @@ Link ReadLink(const std::string& path);
 
 // ---- shell folders of the prefix's user ----
 
+// As tests/common/test_helpers.h finds them; fails when the shell names none.
 std::string DesktopDir();
 std::string ProgramsDir(); // the start menu's Programs folder
 

@@ -21,25 +21,12 @@ std::string ResourceBytes(UINT id, const char* type)
     return std::string(p, ::SizeofResource(module, res));
 }
 
-DWORD HeaderLength(const std::string& msz)
-{
-    const unsigned char* p = (const unsigned char*)msz.data();
-    return p[10] | (p[11] << 8) | (p[12] << 16) | ((DWORD)p[13] << 24);
-}
+DWORD HeaderLength(const std::string& msz) { return common::SzddExpandedLength(msz.data(), msz.size()); }
 
 ULONGLONG Ticks(const FILETIME& ft) { return ((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime; }
 
 // 8 Nov 2002 01:31:00 local time in UTC, by the zone's offset in force now.
-ULONGLONG ExpectedReleaseTicks()
-{
-    SYSTEMTIME st = { 2002, 11, 0, 8, 1, 31, 0, 0 };
-    FILETIME asUtc;
-    ::SystemTimeToFileTime(&st, &asUtc);
-    TIME_ZONE_INFORMATION tz;
-    DWORD mode = ::GetTimeZoneInformation(&tz);
-    LONG bias = tz.Bias + (mode == TIME_ZONE_ID_DAYLIGHT ? tz.DaylightBias : mode == TIME_ZONE_ID_STANDARD ? tz.StandardBias : 0);
-    return Ticks(asUtc) + (LONGLONG)bias * 60 * 10000000;
-}
+ULONGLONG ExpectedReleaseTicks() { return Ticks(common::ReleaseStamp()); }
 
 struct Times { ULONGLONG created, accessed, written; };
 Times FileTimes(const std::string& path)

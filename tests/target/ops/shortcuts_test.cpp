@@ -140,13 +140,6 @@ UINT WINAPI FakeWindowsDirectory(LPSTR buf, UINT size)
     return (UINT)g_windowsDir.size();
 }
 
-std::string ShellDesktopDir()
-{
-    char buf[MAX_PATH] = "";
-    ::SHGetSpecialFolderPathA(NULL, buf, CSIDL_DESKTOPDIRECTORY, FALSE);
-    return buf;
-}
-
 } // namespace
 
 class Shortcuts : public OpsTest {
@@ -221,7 +214,7 @@ TEST_F(Shortcuts, ProgramGroupLinkCreatesTheFolderWithItsParents)
 
 TEST_F(Shortcuts, DesktopLinkGoesToTheShellsDesktop)
 {
-    std::string desktop = ShellDesktopDir();
+    std::string desktop = common::DesktopDir();
     ASSERT_FALSE(desktop.empty());
     std::string file = desktop + "\\Merolin Test Link.lnk";
     ::DeleteFileA(file.c_str());

@@ -110,22 +110,6 @@ void WriteWholeFile(const std::string& path, const std::string& data)
     ::CloseHandle(h);
 }
 
-std::vector<std::string> ListDir(const std::string& dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string n = fd.cFileName;
-        if (n != "." && n != "..")
-            names.push_back(n);
-    } while (::FindNextFileA(h, &fd));
-    ::FindClose(h);
-    return names;
-}
-
 void RemoveTree(const std::string& path)
 {
     DWORD a = ::GetFileAttributesA(path.c_str());

@@ -2,6 +2,7 @@
 // modal dialogs from inside their own message loop.
 #pragma once
 #include <windows.h>
+#include "test_helpers.h"
 #include <functional>
 #include <string>
 #include <vector>
@@ -41,7 +42,7 @@ bool DirExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& data);
 void RemoveTree(const std::string& path);
-std::vector<std::string> ListDir(const std::string& dir);  // names, without "." and ".."
+using common::ListDir;  // names, without "." and ".."
 std::string CurrentDir();
 // The Unix path held by an environment variable, as a Windows path on drive Z: ("" when unset).
 std::string HostPathFromEnv(const char* variable);

@@ -25,8 +25,8 @@ extern const char kIncompleteText[];
 
 void ResetProgressFlags();
 std::vector<int> ProgressFlags();  // the seven, in the order they are set
-// The folder the desktop link goes to (as the shortcut operation finds it).
-std::string DesktopDir();
+// The folder the desktop link goes to.
+using common::DesktopDir;
 // The expanded length that a payload resource of this program announces.
 DWORD PayloadLength(UINT nResourceId);
 // Every file below dir, as paths relative to it (directories end in "\").

@@ -1,6 +1,7 @@
-// DetectPreviousInstall and DeleteMatchingFiles: each of the five probes alone,
-// the previous directory becoming the proposal, what remove mode deletes and what
-// it leaves, long paths, and the overwrite question of the dialog's opening.
+// DetectPreviousInstall as the opening runs it: each of the five probes alone, the
+// previous directory becoming the proposal, what remove mode deletes and what it
+// leaves, long paths, and the overwrite question of the dialog's opening.
+// (DeleteMatchingFiles alone: tests/target/ops/previous_install_test.cpp.)
 #include "flow_fixture.h"
 #include "msgbox.h"
 #include "previous_install.h"
@@ -206,18 +207,6 @@ TEST_F(PreviousInstallTest, VeryLongDirectoriesFindNothing)
     g_strStartMenuDir = ("C:\\scratch\\" + std::string(400, 'g')).c_str();
     EXPECT_FALSE(Detect(FALSE));
     EXPECT_FALSE(Detect(TRUE));
-    ops::DeleteMatchingFiles(("C:\\scratch\\" + std::string(1000, 'm')).c_str(), "Merolin.*");
-}
-
-TEST_F(PreviousInstallTest, DeleteMatchingFilesSkipsDirectoriesAndOtherNames)
-{
-    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\Merolin.cfg").c_str(), NULL));
-    for (const char* name : { "Merolin.a", "Merolin.b", "Merolin_old.c", "xMerolin.c" })
-        WriteWholeFile(old + "\\" + name, "x");
-    ops::DeleteMatchingFiles(old.c_str(), "Merolin.*");
-    EXPECT_THAT(ListDir(old), UnorderedElementsAre("Merolin.cfg", "xMerolin.c", "Merolin_old.c"));
-    ops::DeleteMatchingFiles((old + "\\missing").c_str(), "*.*");
-    EXPECT_EQ(3u, ListDir(old).size());
 }
 
 // The dialog's opening: No at the overwrite question ends the run (the user ended

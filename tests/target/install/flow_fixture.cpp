@@ -27,25 +27,13 @@ std::vector<int> ProgressFlags()
     return flags;
 }
 
-std::string DesktopDir()
-{
-    char path[MAX_PATH] = "";
-    PIDLIST_ABSOLUTE pidl = NULL;
-    if (::SHGetSpecialFolderLocation(NULL, CSIDL_DESKTOP, &pidl) == S_OK) {
-        ::SHGetPathFromIDListA(pidl, path);
-        ::CoTaskMemFree(pidl);
-    }
-    return path;
-}
-
 DWORD PayloadLength(UINT nResourceId)
 {
     HMODULE h = ::GetModuleHandleA(NULL);
     HRSRC r = ::FindResourceA(h, MAKEINTRESOURCEA(nResourceId), "MSZ");
-    if (!r || ::SizeofResource(h, r) < 14)
+    if (!r)
         return 0;
-    const BYTE* p = (const BYTE*)::LockResource(::LoadResource(h, r));
-    return p[10] | p[11] << 8 | p[12] << 16 | (DWORD)p[13] << 24;
+    return common::SzddExpandedLength(::LockResource(::LoadResource(h, r)), ::SizeofResource(h, r));
 }
 
 std::vector<std::string> ListTree(const std::string& dir)

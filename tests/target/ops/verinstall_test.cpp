@@ -100,7 +100,7 @@ TEST(SzddConformance, OurDecoderAgreesWithTheSystemOnThePayload)
         std::vector<uint8_t> ours;
         ASSERT_EQ(szdd::Expand(z.data(), z.size(), ours), szdd::Status::Ok) << id;
         std::string system = ExpandWithSystem(dir, z);
-        uint32_t headerLength = z[10] | z[11] << 8 | z[12] << 16 | (uint32_t)z[13] << 24;
+        uint32_t headerLength = common::SzddExpandedLength(z.data(), z.size());
         EXPECT_EQ(ours.size(), headerLength) << id;
         EXPECT_TRUE(system == std::string(ours.begin(), ours.end())) << "resource " << id;
     }

@@ -1,0 +1,220 @@
+// The opening of an installation (CInstallFlow::Open, run by the installer dialog's
+// initialisation): the proposed target directory, the program group, COM, a
+// previous installation and the overwrite question, the order of the steps and the
+// status line while each one runs.
+#include "installer_dlg_fixture.h"
+#include <vector>
+
+namespace {
+
+void PutRawValue(DWORD type, const void* data, DWORD size)
+{
+    HKEY h;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersion, 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
+    ::RegSetValueExA(h, "ProgramFilesDir", 0, type, (const BYTE*)data, size);
+    ::RegCloseKey(h);
+}
+
+} // namespace
+
+TEST_F(InstallerDlgTest, ProposedDirectoryFromProgramFilesDir)
+{
+    RegPutString(kCurrentVersion, "ProgramFilesDir", "D:\\Apps");
+    EXPECT_EQ(ProposedDirectory(), "D:\\Apps\\Merolin");
+
+    DeleteProgramFilesDir();
+    EXPECT_EQ(ProposedDirectory(), "C:\\Program Files\\Merolin");
+
+    RegPutString(kCurrentVersion, "ProgramFilesDir", "D:\\Apps");
+    faults.Fail(AFX_CALL_RegOpenKeyExA);
+    EXPECT_EQ(ProposedDirectory(), "C:\\Program Files\\Merolin");
+    faults.Fail(AFX_CALL_RegQueryValueExA);
+    EXPECT_EQ(ProposedDirectory(), "C:\\Program Files\\Merolin");
+
+    // a value that is not a string is not taken for a folder
+    DWORD dw = 0x3A44;  // "D:" as bytes
+    PutRawValue(REG_DWORD, &dw, sizeof dw);
+    EXPECT_EQ(ProposedDirectory(), "C:\\Program Files\\Merolin");
+    PutRawValue(REG_BINARY, "D:\\Bin", 6);
+    EXPECT_EQ(ProposedDirectory(), "C:\\Program Files\\Merolin");
+}
+
+namespace {
+std::string g_rawValue;
+DWORD g_passedSize;
+char g_filler;
+// A registry that hands back a string without its terminating NUL, the rest of the
+// caller's buffer filled with something else.
+LONG WINAPI UnterminatedValue(HKEY, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
+{
+    if (lstrcmpA(name, "ProgramFilesDir") != 0)
+        return ERROR_FILE_NOT_FOUND;
+    g_passedSize = *size;
+    if (g_rawValue.size() > *size)
+        return ERROR_MORE_DATA;
+    memset(data, g_filler, *size);
+    memcpy(data, g_rawValue.data(), g_rawValue.size());
+    *size = (DWORD)g_rawValue.size();
+    *type = REG_SZ;
+    return ERROR_SUCCESS;
+}
+} // namespace
+
+TEST_F(InstallerDlgTest, AStringWithoutItsNulIsReadNoFurtherThanItsSize)
+{
+    faults.Forward().RegQueryValueExA = UnterminatedValue;
+    g_filler = 'Z';
+    g_rawValue = "D:\\Apps";
+    EXPECT_EQ(ProposedDirectory(), "D:\\Apps\\Merolin");
+    EXPECT_EQ(g_passedSize, 260u);
+
+    // a full buffer and nothing after it
+    g_rawValue = std::string(260, 'x');
+    EXPECT_EQ(ProposedDirectory(), std::string(260, 'x') + "\\Merolin");
+
+    // an embedded NUL ends the string
+    g_filler = '\0';
+    g_rawValue = std::string("E:\\Apps\0junk", 12);
+    EXPECT_EQ(ProposedDirectory(), "E:\\Apps\\Merolin");
+}
+
+TEST_F(InstallerDlgTest, ProgramGroupDefaultHasNoProductFolder)
+{
+    for (AfxCallId call : { AFX_CALL_SHGetSpecialFolderLocation, AFX_CALL_SHGetPathFromIDListA }) {
+        faults.Fail(call);
+        ProposedDirectory();
+        EXPECT_STREQ(g_strStartMenuDir, "C:\\Windows\\Start Menu\\Programs") << g_afxCallNames[call];
+    }
+    ProposedDirectory();
+    EXPECT_EQ(std::string(g_strStartMenuDir), common::ProgramsDir() + "\\Merolin");
+}
+
+TEST_F(InstallerDlgTest, ComFailureIsReportedAndEndsTheDialogUnseen)
+{
+    ScriptedBoxes boxes;
+    boxes.Expect("ERROR", "Can't initialize Component Object Module - aborting installation", MB_ICONEXCLAMATION,
+                 IDOK);
+    faults.Fail(AFX_CALL_CoInitialize);
+    CInstallerDlg dlg;
+    bool shown = false;
+    RunModal(dlg, [&](HWND) { shown = true; }, 5);
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_NE(boxes.Seen()[0].hOwner, nullptr);
+    // nothing after COM ran: no search for a previous installation, no space statement
+    EXPECT_STREQ(dlg.m_strStatus, "Stand by:\r\nChecking system parameters...");
+    EXPECT_STREQ(dlg.m_strTargetDir, "C:\\Program Files\\Merolin");
+}
+
+// ---- a previous installation and the overwrite question
+
+namespace {
+const char kOverwrite[] =
+    "This will overwrite any previous installation:\r\n\r\nAre you sure you want to continue installing Merolin?";
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe";
+
+void LogKeyAtExit() { Log(RegKeyExists(kAppPaths) ? "key kept" : "key removed"); }
+} // namespace
+
+TEST_F(InstallerDlgTest, PreviousInstallationRemovedAfterYes)
+{
+    ScratchDir previous(CurrentTestName());
+    RegPutString(kAppPaths, "Path", previous.Path());
+    ScriptedBoxes boxes;
+    boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
+    CInstallerDlg dlg;
+    std::string dir, status;
+    INT_PTR r = RunModal(dlg, [&](HWND h) {
+        dir = CWnd::FromHandle(h)->GetDlgItemText(IDC_TARGET_DIR);
+        status = CWnd::FromHandle(h)->GetDlgItemText(IDC_STATUS);
+        PressEscape(h);
+    });
+    EXPECT_EQ(r, IDCANCEL);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_NE(boxes.Seen()[0].hOwner, nullptr);
+    EXPECT_EQ(dir, previous.Path());  // the previous installation's folder is proposed
+    EXPECT_EQ(status, "To install Merolin, at least\r\n500 Kb of free disk space is required.");
+    EXPECT_FALSE(RegKeyExists(kAppPaths));  // the check ran again, in remove mode
+    RemoveProductKeys();
+}
+
+TEST_F(InstallerDlgTest, PreviousInstallationKeptAndProcessEndedAfterNo)
+{
+    ScratchDir previous(CurrentTestName());
+    RegPutString(kAppPaths, "Path", previous.Path());
+    EXPECT_EXIT(
+        {
+            StartLog("RUN");
+            LogBoxes({}, IDNO);
+            atexit(LogKeyAtExit);
+            CInstallerDlg dlg;
+            dlg.DoModal();
+            exit(dlg.Outcome() == kOutcomeUserEnded ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0),
+        RegexEscaped("RUN{box Note 52 owned " + Flat(kOverwrite) + ";key kept;}"));
+    RemoveProductKeys();
+}
+
+// ---- the order of the opening steps, and the status line while each one runs
+
+namespace {
+CInstallerDlg* g_pOpening;
+std::vector<std::string> g_steps;
+void Step(const std::string& s)
+{
+    if (g_steps.empty() || g_steps.back() != s)
+        g_steps.push_back(s);
+}
+std::string StatusNow()
+{
+    return g_pOpening && g_pOpening->m_hWnd ? Flat(std::string(g_pOpening->GetDlgItemText(IDC_STATUS))) : "<none>";
+}
+LONG WINAPI StepRegOpen(HKEY h, LPCSTR sub, DWORD opt, REGSAM sam, PHKEY out)
+{
+    if (lstrcmpiA(sub, kCurrentVersion) == 0)
+        Step(std::string("program files ") + (h == HKEY_LOCAL_MACHINE ? "HKLM " : "? ") +
+             (sam == KEY_READ ? "KEY_READ " : "other access ") + StatusNow());
+    else
+        Step("probe " + StatusNow());
+    return ::RegOpenKeyExA(h, sub, opt, sam, out);
+}
+HRESULT WINAPI StepFolder(HWND owner, int csidl, PIDLIST_ABSOLUTE* ppidl)
+{
+    Step(std::string("programs folder ") + std::to_string(csidl) + (owner ? " owned" : "") + " " + StatusNow());
+    return ::SHGetSpecialFolderLocation(owner, csidl, ppidl);
+}
+HRESULT WINAPI StepCoInitialize(LPVOID p)
+{
+    Step("COM " + StatusNow());
+    return RecordingCoInitialize(p);
+}
+} // namespace
+
+TEST_F(InstallerDlgTest, OpeningStepsRunInOrderEachUnderItsStatus)
+{
+    ScratchDir previous(CurrentTestName());
+    RegPutString(kAppPaths, "Path", previous.Path());
+    faults.Forward().RegOpenKeyExA = StepRegOpen;
+    faults.Forward().SHGetSpecialFolderLocation = StepFolder;
+    faults.Forward().CoInitialize = StepCoInitialize;
+    g_steps.clear();
+    ScriptedBoxes boxes;
+    boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
+    CInstallerDlg dlg;
+    g_pOpening = &dlg;
+    ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
+    Step("opened " + StatusNow());
+    g_pOpening = NULL;
+    dlg.DestroyWindow();
+    RemoveProductKeys();
+    const std::string checking = "Stand by:<CR><LF>Checking system parameters...";
+    EXPECT_EQ(g_steps, (std::vector<std::string>{
+                           "program files HKLM KEY_READ " + checking,
+                           "programs folder 2 " + checking,
+                           "COM " + checking,
+                           "probe Stand by:<CR><LF>Checking for previous installations...",
+                           "probe Removing previous versions...",
+                           "opened To install Merolin, at least<CR><LF>500 Kb of free disk space is required.",
+                       }));
+}
