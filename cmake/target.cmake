@@ -82,6 +82,7 @@ if(MEROLIN_PAYLOAD_TARGET)
     VERBATIM)
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/sign.cmake)
+include(${CMAKE_SOURCE_DIR}/cmake/winget.cmake)  # after signing: the hash of the signed exe
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/target/CMakeLists.txt)
   add_subdirectory(tests/target)

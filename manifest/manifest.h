@@ -32,6 +32,11 @@ constexpr DWORD VersionNumber(const char* psz, int nDots)
 }
 inline constexpr DWORD kVersionMajor = VersionNumber(MEROLIN_VERSION, 0);
 inline constexpr DWORD kVersionMinor = VersionNumber(MEROLIN_VERSION, 1);
+// What a package catalogue says of the product: read by the build for the winget
+// manifests beside the exe (cmake/write-winget.cmake), not by the installer.
+#define MEROLIN_PACKAGE_ID "Tolvane.Merolin"
+#define MEROLIN_SUMMARY "Test-management program"
+#define MEROLIN_LICENSE "Proprietary"
 
 // Titles of a running product's top-level window, in search order; "" ends the list.
 extern const char* const kProductWindowTitles[11];
