@@ -1,5 +1,5 @@
 #include "command_line.h"
-#include <ctype.h>
+#include "manifest.h"
 
 namespace {
 
@@ -9,7 +9,7 @@ BOOL IsBlank(char ch) { return ch == ' ' || ch == '\t'; }
 BOOL BeginsWith(const char* psz, const char* pszSwitch)
 {
     for (; *pszSwitch; ++psz, ++pszSwitch) {
-        if (toupper((unsigned char)*psz) != *pszSwitch)
+        if (AfxFoldAscii(*psz) != *pszSwitch)
             return FALSE;
     }
     return TRUE;
@@ -56,11 +56,5 @@ void CCommandLine::Parse(const char* p)
 
 void CCommandLine::ShowUsage()
 {
-    AfxShowMessageBox(NULL,
-                      "MerolinSetup [/S] [/LOG=file] [/D=directory]\r\n\r\n"
-                      "/S\tsilent: no window, and the licence counts as accepted\r\n"
-                      "/LOG=file\tappend a log to the file\r\n"
-                      "/D=directory\tinstall there (last, without quotes)\r\n\r\n"
-                      "Exit codes of /S: 0 installed, 1 Merolin running, 2 failed, 3 bad command line",
-                      "Install Merolin", MB_ICONINFORMATION);
+    AfxShowMessageBox(NULL, kUsageText, kInstallCaption, MB_ICONINFORMATION, kBoxNotice);
 }

@@ -7,13 +7,12 @@
 #include "run_mode.h"
 #include "silent_view.h"
 #include "welcome_dlg.h"
-#include <stdlib.h>
 
 BEGIN_MESSAGE_MAP(CInstallerApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
-CInstallerApp::CInstallerApp() : m_pBackdrop(NULL) {}
+CInstallerApp::CInstallerApp() : m_pBackdrop(NULL), m_outcome(kOutcomeUserEnded) {}
 
 // Nothing to release: the backdrop is never deleted (it lasts until the process ends).
 CInstallerApp::~CInstallerApp() {}
@@ -69,72 +68,75 @@ void ReleaseGateMutex(HANDLE hMutex)
     sys::CloseHandle(hMutex);
 }
 
+// The exit codes of the outcomes, in the order of RunOutcome. A run with windows
+// ends with 0 on every path; a silent run tells deployment tools what happened.
+const BYTE kSilentExitCodes[] = { 0, 1, 2, 2, 3 };
+
 } // namespace
 
-// The start-up gate: every refusal ends the process here, with exit code 0 unless
-// the run is silent. Without arguments nothing of it changes.
+// The start-up gate: every refusal ends the run here. Without arguments nothing
+// of it changes.
 BOOL CInstallerApp::InitApplication()
 {
     // A bad command line, or a question for the usage, does nothing but show the
     // usage; a silent run shows nothing, not even in a log.
     m_cmdLine.Parse(m_lpCmdLine);
     if (m_cmdLine.m_bBad || m_cmdLine.m_bUsage) {
-        if (m_cmdLine.m_bSilent)
-            exit(kExitBadCommandLine);
-        CCommandLine::ShowUsage();
-        exit(0);
+        if (!m_cmdLine.m_bSilent)
+            CCommandLine::ShowUsage();
+        m_outcome = kOutcomeBadCommandLine;
+        return FALSE;
     }
     if (m_cmdLine.m_bSilent || !m_cmdLine.m_strLogFile.IsEmpty())
         BeginRun(m_cmdLine.m_bSilent, m_cmdLine.m_strLogFile, m_lpCmdLine);
 
     if (!VersionFacilityAvailable()) {
-        CString strText = "Cannot install Merolin!\r\n\r\n";
-        strText += "VERSION.DLL is not available on your system.\r\n";
-        strText += "See your system administrator to enable version control.";
-        AfxMessageBox(strText, MB_ICONSTOP, 0);
-        EndRun(kExitFailed);
+        AfxMessageBox(kNoVersionLibraryText, MB_ICONSTOP, 0, kBoxFatal);
+        m_outcome = kOutcomeFailed;
+        return FALSE;
     }
 
     // A silent run shows no screen; running it so accepts the licence.
-    if (!m_cmdLine.m_bSilent)
-        PassScreens();
-
-    // A running copy of the product holds the mutex; only then are its windows
-    // looked for.
-    HANDLE hMutex = sys::CreateMutexA(NULL, TRUE, kMutexName);
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        HWND hProduct = NULL;
-        int nFound = FindProductWindow(0, &hProduct);
-        if (nFound >= 0) {
-            CString strNotice = "A version of Merolin is currently running\r\n";
-            strNotice += "and must be closed before installation can continue.\r\n\r\n";
-            strNotice += "This installation program will attempt to close it,\r\n";
-            strNotice += "but it may be necessary to close Merolin manually before continuing.";
-            if (AfxShowMessageBox(NULL, strNotice, "NOTICE", MB_OKCANCEL | MB_ICONEXCLAMATION) == IDCANCEL) {
-                ReleaseGateMutex(hMutex);
-                exit(0);
-            }
-            sys::PostMessageA(hProduct, WM_CLOSE_PRODUCT, 0, 0);
-
-            // The product closes in its own time; it has closed only once its window
-            // is gone. Then only the titles after the one found are looked at again.
-            HWND hOther = NULL;
-            if (!WaitForWindowToGo(hProduct, kProductCloseWaitMs) || FindProductWindow(nFound + 1, &hOther) >= 0) {
-                CString strRunning = "An instance of Merolin is currently running:\r\n";
-                strRunning += "Please close Merolin before attempting this installation.";
-                AfxShowMessageBox(NULL, strRunning, "Install Merolin", MB_ICONINFORMATION);
-                ReleaseGateMutex(hMutex);
-                EndRun(kExitProductRunning);
-            }
-            AfxShowMessageBox(NULL, "Merolin has been closed, installation can continue", "OK", MB_OK);
-        }
-    }
-    ReleaseGateMutex(hMutex);
+    if (!m_cmdLine.m_bSilent && !PassScreens())
+        return FALSE;
+    if (!CloseRunningProduct())
+        return FALSE;
     return CWinApp::InitApplication();
 }
 
-// The backdrop, the welcome and the licence; a screen not accepted ends the process.
-void CInstallerApp::PassScreens()
+BOOL CInstallerApp::CloseRunningProduct()
+{
+    // A running copy of the product holds the mutex; only then are its windows
+    // looked for.
+    HANDLE hMutex = sys::CreateMutexA(NULL, TRUE, kMutexName);
+    BOOL bClosed = TRUE;
+    HWND hProduct = NULL;
+    int nFound;
+    if (::GetLastError() == ERROR_ALREADY_EXISTS && (nFound = FindProductWindow(0, &hProduct)) >= 0) {
+        if (AfxShowMessageBox(NULL, kProductRunningNotice, kRunningCaption, MB_OKCANCEL | MB_ICONEXCLAMATION,
+                              kBoxQuestion) == IDCANCEL) {
+            ReleaseGateMutex(hMutex);
+            return FALSE;  // the user ended the run
+        }
+        sys::PostMessageA(hProduct, WM_CLOSE_PRODUCT, 0, 0);
+
+        // The product closes in its own time; it has closed only once its window
+        // is gone. Then only the titles after the one found are looked at again.
+        HWND hOther = NULL;
+        if (!WaitForWindowToGo(hProduct, kProductCloseWaitMs) || FindProductWindow(nFound + 1, &hOther) >= 0) {
+            AfxShowMessageBox(NULL, kStillRunningText, kInstallCaption, MB_ICONINFORMATION, kBoxNotice);
+            m_outcome = kOutcomeProductRunning;
+            bClosed = FALSE;
+        } else {
+            AfxShowMessageBox(NULL, kClosedText, kClosedCaption, MB_OK, kBoxNotice);
+        }
+    }
+    ReleaseGateMutex(hMutex);
+    return bClosed;
+}
+
+// The backdrop, the welcome and the licence.
+BOOL CInstallerApp::PassScreens()
 {
     // The backdrop stays behind every later window until the process ends.
     m_pBackdrop = new CBackdropDlg(NULL);
@@ -143,7 +145,7 @@ void CInstallerApp::PassScreens()
     CWelcomeDlg dlgWelcome(NULL);
     if (dlgWelcome.DoModal() != IDOK) {
         m_pBackdrop->DestroyWindow();
-        exit(0);
+        return FALSE;
     }
 
     // The licence dialog lives only around its own run: its scope ends before the
@@ -155,20 +157,30 @@ void CInstallerApp::PassScreens()
     }
     if (nLicense != IDOK) {
         m_pBackdrop->DestroyWindow();
-        exit(0);
+        return FALSE;
     }
+    return TRUE;
 }
 
 BOOL CInstallerApp::InitInstance()
 {
     if (IsSilentRun()) {
         CSilentView view;
-        EndRun(view.Run(m_cmdLine.m_strTargetDir));
+        m_outcome = view.Run(m_cmdLine.m_strTargetDir);
+        return FALSE;
     }
     Enable3dControlsStatic();
     CInstallerDlg dlg(NULL);
     dlg.m_strChosenDir = m_cmdLine.m_strTargetDir;
     m_pMainWnd = &dlg;
     dlg.DoModal();
+    m_outcome = dlg.Outcome();
     return FALSE;
+}
+
+int CInstallerApp::ExitInstance()
+{
+    const int nExitCode = m_cmdLine.m_bSilent ? kSilentExitCodes[m_outcome] : 0;
+    LogExitCode(nExitCode);
+    return nExitCode;
 }

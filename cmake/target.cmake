@@ -43,6 +43,8 @@ target_link_libraries(afx PRIVATE merolin_options
 merolin_layer(merolin_manifest manifest afx)
 target_include_directories(merolin_manifest PUBLIC ${CMAKE_SOURCE_DIR}/res)
 merolin_layer(merolin_ops ops merolin_manifest)
+# The payload's compressed header is read by the one reader the codec uses too.
+target_include_directories(merolin_ops PRIVATE ${CMAKE_SOURCE_DIR}/tools/szdd/header)
 merolin_layer(merolin_install install merolin_ops)
 merolin_layer(merolin_ui ui merolin_install)
 # app/theapp.cpp holds the one application object and belongs to the executable only.

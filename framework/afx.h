@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 #include "cstring.h"
+#include "string_array.h"
+#include "text.h"
 #include "msgbox.h"
 #include "msgmap.h"
 #include "gdi.h"

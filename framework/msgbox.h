@@ -4,8 +4,19 @@
 #pragma once
 #include <windows.h>
 
-typedef int (*AfxMessageBoxHandler)(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType);
+// What a box is for, chosen where it is raised. A run that nobody watches answers
+// a box and judges its own outcome by this, never by the box's words.
+enum AfxBoxKind {
+    kBoxNotice,    // tells something; OK is the only way on
+    kBoxQuestion,  // asks whether to go on (Yes or OK goes on)
+    kBoxOffer,     // offers something beyond the task (No declines)
+    kBoxError,     // a failure after which the attempt goes on
+    kBoxFatal,     // a failure that stops the attempt
+};
 
-int AfxShowMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType);
+typedef int (*AfxMessageBoxHandler)(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType,
+                                    AfxBoxKind nKind);
+
+int AfxShowMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind);
 // Installs pfn (NULL: the system's MessageBoxA again); returns the previous handler.
 AfxMessageBoxHandler AfxSetMessageBoxHandler(AfxMessageBoxHandler pfn);

@@ -69,11 +69,11 @@ HINSTANCE AfxGetResourceHandle()
     return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleA(NULL);
 }
 
-int AfxMessageBox(const char* pszText, UINT nType, UINT)
+int AfxMessageBox(const char* pszText, UINT nType, UINT, AfxBoxKind nKind)
 {
     CWnd* pMain = AfxGetMainWnd();
     const char* pszCaption = g_pApp ? (const char*)g_pApp->m_strAppName : "";
-    return AfxShowMessageBox(CWnd::GetSafeHwnd(pMain), pszText, pszCaption, nType);
+    return AfxShowMessageBox(CWnd::GetSafeHwnd(pMain), pszText, pszCaption, nType, nKind);
 }
 
 int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine)

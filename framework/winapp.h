@@ -1,6 +1,7 @@
 // CWinApp: the one application object of the program, and the process-wide
 // helpers that reach it.
 #pragma once
+#include "msgbox.h"
 #include "msgmap.h"
 #include "cstring.h"
 
@@ -36,7 +37,7 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetResourceHandle();
 // A box owned by the main window (if any), captioned with the application title.
-int AfxMessageBox(const char* pszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+int AfxMessageBox(const char* pszText, UINT nType = MB_OK, UINT nIDHelp = 0, AfxBoxKind nKind = kBoxNotice);
 // The entry point's body: runs the application object with the command line's
 // arguments; returns the exit code.
 int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine);

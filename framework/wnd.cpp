@@ -128,9 +128,9 @@ CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, n
 
 int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
 
-int CWnd::MessageBox(const char* pszText, const char* pszCaption, UINT nType)
+int CWnd::MessageBox(const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind)
 {
-    return AfxShowMessageBox(m_hWnd, pszText, pszCaption ? pszCaption : "Error", nType);
+    return AfxShowMessageBox(m_hWnd, pszText, pszCaption ? pszCaption : "Error", nType, nKind);
 }
 
 BOOL CWnd::ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }

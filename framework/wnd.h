@@ -4,6 +4,7 @@
 #pragma once
 #include "cstring.h"
 #include "gdi.h"
+#include "msgbox.h"
 #include "msgmap.h"
 
 class CDataExchange;
@@ -32,7 +33,8 @@ public:
     CString GetDlgItemText(int nID) const;
     CWnd* GetDlgItem(int nID) const;
     int GetDlgCtrlID() const;
-    int MessageBox(const char* pszText, const char* pszCaption = NULL, UINT nType = MB_OK);
+    int MessageBox(const char* pszText, const char* pszCaption = NULL, UINT nType = MB_OK,
+                   AfxBoxKind nKind = kBoxNotice);
     BOOL ShowWindow(int nCmdShow);
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
     BOOL IsIconic() const;

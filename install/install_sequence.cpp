@@ -10,14 +10,14 @@
 #include "shortcuts.h"
 #include "target_dir.h"
 
-int CInstallFlow::Box(const char* pszText, const char* pszCaption, UINT nType)
+int CInstallFlow::Box(const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind)
 {
-    return AfxShowMessageBox(m_view.BoxOwner(), pszText, pszCaption, nType);
+    return AfxShowMessageBox(m_view.BoxOwner(), pszText, pszCaption, nType, nKind);
 }
 
 void CInstallFlow::Status(const char* pszText)
 {
-    g_installLog.Write(CString("Status: ") + pszText);
+    g_installLog.Write(CString(kLogStatus) + pszText);
     m_view.SetStatus(pszText);
 }
 
@@ -46,53 +46,71 @@ void CInstallFlow::Install()
 
 void CInstallFlow::RunInstall()
 {
-    const HWND hOwner = m_view.BoxOwner();
+    CInstallSites::Site* pSite = EnterTargetDirectory();
+    if (!pSite || !InstallPayload(pSite))
+        return;
 
-    // 1. Directory. The path is taken once: the payload goes where the directory
-    //    stage went, and the rollback later cleans that directory. A path whose files
-    //    would land elsewhere is refused before anything is made, as a bad drive is.
-    Status("Installing:\r\nCreating installation directory...");
+    // The Windows directory must be there; the path itself is not needed.
+    char szWindowsDir[MAX_PATH];
+    if (sys::GetWindowsDirectoryA(szWindowsDir, MAX_PATH) == 0) {
+        ShowError(kNoWindowsDirText, kBoxFatal);
+        return;
+    }
+    if (CreateShortcuts() && WriteRegistry())
+        Complete(pSite);
+}
+
+// The path is taken once: the payload goes where the directory stage went, and the
+// rollback later cleans that directory. A path whose files would land elsewhere is
+// refused before anything is made, as a bad drive is.
+CInstallSites::Site* CInstallFlow::EnterTargetDirectory()
+{
+    const HWND hOwner = m_view.BoxOwner();
+    Status(kStatusCreatingDir);
     const CString strDir = m_view.TargetDir();
     if (!ops::IsUsableTargetPath(strDir, LongestPayloadName())) {
         ops::ReportError(hOwner, kInvalidPathText);
-        ShowFatalError("Couldn't create installation directory!");
-        return;
+        ShowError(kNoDirectoryText, kBoxFatal);
+        return NULL;
     }
-    if (!ops::CreateTargetDirectory(hOwner, strDir, &m_sites.m_strCreatedDirs)) {
-        ShowFatalError("Couldn't create installation directory!");
-        return;
+    if (!ops::CreateTargetDirectory(hOwner, strDir, &m_sites.m_createdDirs)) {
+        ShowError(kNoDirectoryText, kBoxFatal);
+        return NULL;
     }
     // The site is the directory actually entered, however the path spelt it.
     char szEntered[MAX_PATH];
     CInstallSites::Site* pSite = m_sites.Enter(sys::_getcwd(szEntered, MAX_PATH) ? CString(szEntered) : strDir);
     g_bDirCreated = 1;
+    return pSite;
+}
 
-    // 2. Payload files, in table order, into the directory just entered.
-    Status("Installing:\r\nInstalling application files...");
+// The payload files, in table order, into the directory just entered. A sample
+// file that fails is shown and the next one follows.
+BOOL CInstallFlow::InstallPayload(CInstallSites::Site* pSite)
+{
+    Status(kStatusInstallingFiles);
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         const PayloadFile& file = kPayloadTable[nRow];
-        if (!ops::ExtractPayloadFile(hOwner, file.nResourceId, file.pszFileName)) {
-            ShowFatalError(file.pszFailure);
+        if (!ops::ExtractPayloadFile(m_view.BoxOwner(), file.nResourceId, file.pszFileName)) {
+            ShowError(file.pszFailure, file.bRequired ? kBoxFatal : kBoxError);
             if (file.bRequired)
-                return;
-            continue;  // a sample file: shown, then the next one
+                return FALSE;
+            continue;
         }
         if (file.pbProgressFlag) {
             pSite->MarkInstalled(nRow);
             *file.pbProgressFlag = 1;
         }
     }
+    return TRUE;
+}
 
-    // 3. Windows directory check; the path itself is not needed.
-    char szWindowsDir[MAX_PATH];
-    if (sys::GetWindowsDirectoryA(szWindowsDir, MAX_PATH) == 0) {
-        ShowFatalError("Can't access Windows directory!");
-        return;
-    }
-
-    // 4. Desktop shortcut: the operation reports its own failure, the install goes on.
-    //    The links name the directory as the field shows it now.
-    Status("Installing:\r\nInstalling DeskTop shortcut...");
+// The desktop link reports its own failure and the install goes on; each program-group
+// link is required. The links name the directory as the field shows it now.
+BOOL CInstallFlow::CreateShortcuts()
+{
+    const HWND hOwner = m_view.BoxOwner();
+    Status(kStatusDesktopLink);
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
         if (link.bDesktop && ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
@@ -100,46 +118,47 @@ void CInstallFlow::RunInstall()
             m_sites.m_nLinks |= 1u << i;
     }
 
-    // 5. Program-group shortcuts; each one is required.
-    Status("Installing:\r\nInstalling Start Menu shortcuts...");
+    Status(kStatusGroupLinks);
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
         if (link.bDesktop)
             continue;
         if (!ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
-                                 link.pszExtension, link.pszTitle, FALSE, &m_sites.m_strCreatedDirs)) {
-            ShowFatalError(link.pszFailure);
-            return;
+                                 link.pszExtension, link.pszTitle, FALSE, &m_sites.m_createdDirs)) {
+            ShowError(link.pszFailure, kBoxFatal);
+            return FALSE;
         }
         m_sites.m_nLinks |= 1u << i;
     }
     g_bShortcutsCreated = 1;
+    return TRUE;
+}
 
-    // 6. Registry.
-    Status("Installing:\r\nUpdating system registry...");
+BOOL CInstallFlow::WriteRegistry()
+{
+    Status(kStatusRegistry);
     if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_sites.m_nRegistryKeys)) {
-        ShowFatalError("Couldn't update system registry!");
-        return;
+        ShowError(kNoRegistryText, kBoxFatal);
+        return FALSE;
     }
     g_bRegistryWritten = 1;
+    return TRUE;
+}
 
-    // 7. Completion, unless a cancel is under way. Earlier failed attempts of this run
-    //    in other directories leave nothing behind.
+// Earlier failed attempts of this run in other directories leave nothing behind;
+// then the completion, unless a cancel is under way, and the view ends.
+void CInstallFlow::Complete(const CInstallSites::Site* pSite)
+{
     RemoveEarlierSites(pSite);
     if (!m_view.IsCancelPending()) {
-        Status("Installation complete:\r\nMerolin installed successfuly");
+        m_outcome = kOutcomeInstalled;
+        Status(kStatusComplete);
         m_view.Hide();
-        CString strQuestion = kDisplayName;
-        strQuestion += " has been successfully installed!\r\n\r\n";
-        strQuestion += "Would you like to to run Merolin right now?";
-        if (Box(strQuestion, kCompletionCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        if (Box(kCompletionOffer, kCompletionCaption, MB_YESNO | MB_ICONQUESTION, kBoxOffer) == IDYES) {
             // Built to the directory's own length: a typed directory may be long.
             const CString strTarget = m_view.TargetDir();
-            const CString strProgram = strTarget + "\\" + kMainProgramFile;
-            ops::StartProgram(strProgram, strTarget);
+            ops::StartProgram(strTarget + "\\" + kMainProgramFile, strTarget);
         }
     }
-
-    // 8.
     m_view.EndInstalled();
 }

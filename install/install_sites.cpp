@@ -1,15 +1,20 @@
 #include "install_sites.h"
+#include "target_dir.h"
 
 namespace {
 
-char FoldAscii(char ch) { return ch >= 'a' && ch <= 'z' ? (char)(ch - 'a' + 'A') : ch; }
-
-// Compares the first n bytes, ignoring the case of ASCII letters only.
+// Compares the first n bytes of pszA with pszB: a single-byte letter a-z matches its
+// capital, the two bytes of a double-byte character match only themselves.
 BOOL SameBytes(const char* pszA, const char* pszB, int n)
 {
     for (int i = 0; i < n; ++i) {
-        if (FoldAscii(pszA[i]) != FoldAscii(pszB[i]))
+        if (AfxNextChar(pszA + i) - (pszA + i) == 2) {
+            if (pszA[i] != pszB[i] || (i + 1 < n && pszA[i + 1] != pszB[i + 1]))
+                return FALSE;
+            ++i;
+        } else if (AfxFoldAscii(pszA[i]) != AfxFoldAscii(pszB[i])) {
             return FALSE;
+        }
     }
     return TRUE;
 }
@@ -36,7 +41,7 @@ BOOL CInstallSites::Contains(const char* pszDir, const char* pszPath)
     const int n = ::lstrlenA(pszDir);
     if (n > ::lstrlenA(pszPath) || !SameBytes(pszDir, pszPath, n))
         return FALSE;
-    return pszPath[n] == '\0' || pszPath[n] == '\\' || (n > 0 && pszDir[n - 1] == '\\');
+    return pszPath[n] == '\0' || pszPath[n] == '\\' || ops::EndsWithSeparator(pszDir);
 }
 
 CInstallSites::Site* CInstallSites::Enter(const CString& strDir)

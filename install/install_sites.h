@@ -20,14 +20,14 @@ public:
     CInstallSites() : m_nLinks(0), m_nRegistryKeys(0), m_pFirst(NULL) {}
     ~CInstallSites();
     // The site of that directory, added when new. Two names are the same site when
-    // they differ only in the case of ASCII letters: the comparison is ordinal and
-    // does not depend on the user's locale.
+    // they differ only in the case of single-byte letters a-z: the comparison is
+    // ordinal, does not depend on the user's locale, and never folds a byte of a
+    // double-byte character.
     Site* Enter(const CString& strDir);
     Site* First() const { return m_pFirst; }
 
-    // Every directory this run made, full paths each followed by "\n" (a byte that
-    // no path holds, not even inside a double-byte character), in the order made.
-    CString m_strCreatedDirs;
+    // Every directory this run made, full paths in the order made.
+    CStringArray m_createdDirs;
     UINT m_nLinks;          // bit (1 << row) per shortcut-table row whose link this run saved
     UINT m_nRegistryKeys;   // the product keys this run opened for writing (ops/registry.h)
 

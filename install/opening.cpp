@@ -5,11 +5,10 @@
 #include "previous_install.h"
 #include "registry.h"
 #include "shell_folders.h"
-#include <stdlib.h>
 
 BOOL CInstallFlow::Open(const CString& strChosenDir)
 {
-    Status("Stand by:\r\nChecking system parameters...");
+    Status(kStatusCheckingSystem);
 
     // The proposed target directory: the system's program-files folder, else the
     // fixed default.
@@ -30,18 +29,17 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
     // COM was already started on this thread, and is balanced by its own
     // CoUninitialize like S_OK.
     if (FAILED(sys::CoInitialize(NULL))) {
-        Box("Can't initialize Component Object Module - aborting installation", kErrorCaption, MB_ICONEXCLAMATION);
+        Box(kNoComText, kErrorCaption, MB_ICONEXCLAMATION, kBoxFatal);
+        m_outcome = kOutcomeFailed;
         return FALSE;
     }
     m_bComStarted = TRUE;
 
-    Status("Stand by:\r\nChecking for previous installations...");
+    Status(kStatusCheckingPrevious);
     if (DetectPreviousInstall(FALSE)) {
-        CString strQuestion = "This will overwrite any previous installation:\r\n\r\n";
-        strQuestion += "Are you sure you want to continue installing Merolin?";
-        if (Box(strQuestion, "Note", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
-            exit(0);
-        Status("Removing previous versions...");
+        if (Box(kOverwriteQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
+            return FALSE;  // the user ended the run
+        Status(kStatusRemovingPrevious);
         DetectPreviousInstall(TRUE);
     }
 
@@ -53,7 +51,7 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
     }
 
     CString strSpace;
-    strSpace.Format("To install Merolin, at least\r\n%d Kb of free disk space is required.", kRequiredFreeKb);
+    strSpace.Format(kStatusFreeSpace, kRequiredFreeKb);
     Status(strSpace);
     return TRUE;
 }

@@ -6,20 +6,11 @@
 // after a failed Install the user may have typed another directory, and
 // product-named files there are not ours.
 #include "install_flow.h"
+#include "file_probe.h"
 #include "registry.h"
 #include "shortcuts.h"
 
 namespace {
-
-// The payload row of a file name, or -1.
-int PayloadRowOf(const char* pszName)
-{
-    for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
-        if (::lstrcmpiA(kPayloadTable[nRow].pszFileName, pszName) == 0)
-            return nRow;
-    }
-    return -1;
-}
 
 // The payload row that the rollback deletes at that position (1 first), or -1.
 int RollbackRow(int nOrder)
@@ -31,48 +22,30 @@ int RollbackRow(int nOrder)
     return -1;
 }
 
-// Whether the directory is there (a directory made twice by this run is gone after
-// its first removal).
-BOOL DirectoryExists(const CString& strDir)
-{
-    struct _finddata_t fd;
-    intptr_t hFind = sys::_findfirst(strDir, &fd);
-    if (hFind == -1)
-        return FALSE;
-    sys::_findclose(hFind);
-    return (fd.attrib & _A_SUBDIR) != 0;
-}
-
 } // namespace
 
-void CInstallFlow::DeleteInstalledFile(const char* pszName)
+void CInstallFlow::DeleteInstalledFile(int nRow)
 {
-    const int nRow = PayloadRowOf(pszName);
-    if (nRow < 0)
-        return;
     for (CInstallSites::Site* pSite = m_sites.First(); pSite; pSite = pSite->pNext) {
         if (pSite->IsInstalled(nRow))
-            sys::remove(pSite->strDir + "\\" + pszName);
+            sys::remove(pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);
     }
 }
 
 void CInstallFlow::RemoveCreatedDirectories(const char* pszKeep, BOOL bReport)
 {
-    const CString strList = m_sites.m_strCreatedDirs;
-    CString strStayed = "\n";  // the last directory that stayed: the ones above it stay too
-    for (int nEnd = strList.GetLength() - 1; nEnd > 0;) {
-        int nStart = nEnd - 1;
-        while (nStart >= 0 && strList.GetAt(nStart) != '\n')
-            --nStart;
-        const CString strDir = strList.Left(nEnd).Right(nEnd - nStart - 1);
-        nEnd = nStart;
-        if ((pszKeep && CInstallSites::Contains(strDir, pszKeep)) || CInstallSites::Contains(strDir, strStayed))
+    const CStringArray& dirs = m_sites.m_createdDirs;
+    CString strStayed;  // the last directory that stayed: the ones above it stay too
+    for (int i = dirs.GetSize() - 1; i >= 0; --i) {
+        const CString& strDir = dirs.GetAt(i);
+        if ((pszKeep && CInstallSites::Contains(strDir, pszKeep)) ||
+            (!strStayed.IsEmpty() && CInstallSites::Contains(strDir, strStayed)))
             continue;
         sys::_chdir("\\");  // the directory may be the current one
-        if (sys::_rmdir(strDir) != 0 && DirectoryExists(strDir)) {
+        if (sys::_rmdir(strDir) != 0 && ops::IsDirectory(strDir)) {
             strStayed = strDir;
             if (bReport)
-                Box("Unable to remove directory " + strDir, "NOTE", MB_ICONINFORMATION);
+                Box(kDirectoryStaysText + strDir, kNoteCaption, MB_ICONINFORMATION, kBoxNotice);
         }
     }
 }
@@ -94,32 +67,16 @@ void CInstallFlow::RemoveEarlierSites(const CInstallSites::Site* pCompleted)
     RemoveCreatedDirectories(pCompleted->strDir, FALSE);
 }
 
-void CInstallFlow::RemoveInstallDirectory(const CString& strPath)
-{
-    // The directory may be the current one: the directory stage leaves it there.
-    sys::_chdir("\\");
-    if (sys::_rmdir(strPath) != 0)
-        Box("Unable to remove directory " + strPath, "NOTE", MB_ICONINFORMATION);
-}
-
 void CInstallFlow::Cancel()
 {
     m_view.SetCancelPending(TRUE);
-
-    CString strQuestion;
-    if (AnyProgressFlagSet()) {
-        strQuestion = "This will abort the installation of ";
-        strQuestion += kDisplayName;
-    } else {
-        strQuestion = "Merolin will not be installed on your system";
-    }
-    strQuestion += "\r\nDo you wish to cancel the installation?";
-    if (Box(strQuestion, "Cancel Install?", MB_YESNO | MB_ICONQUESTION) == IDNO) {
+    const char* pszQuestion = AnyProgressFlagSet() ? kCancelAbortQuestion : kCancelNothingQuestion;
+    if (Box(pszQuestion, kCancelCaption, MB_YESNO | MB_ICONQUESTION, kBoxQuestion) == IDNO) {
         m_view.SetCancelPending(FALSE);
         return;
     }
-
-    Status("Stand by:\r\nAborting installation...");
+    m_outcome = kOutcomeUserEnded;
+    Status(kStatusAborting);
 
     // Every link this run saved, the desktop's included; a link that was there
     // before and was not replaced stays.
@@ -131,7 +88,7 @@ void CInstallFlow::Cancel()
     // Program files, in the order of the payload table's rollback column.
     for (int nOrder = 1, nRow; (nRow = RollbackRow(nOrder)) >= 0; ++nOrder) {
         if (*kPayloadTable[nRow].pbProgressFlag)
-            DeleteInstalledFile(kPayloadTable[nRow].pszFileName);
+            DeleteInstalledFile(nRow);
     }
 
     // A payload file that failed half-way may have left the extraction's temporary
@@ -149,6 +106,6 @@ void CInstallFlow::Cancel()
     // uninstall entry), also when the registry stage failed part-way.
     ops::DeleteProductKeys(m_sites.m_nRegistryKeys);
 
-    Box("Merolin was not installed on your system", "Installation Incomplete", MB_ICONINFORMATION);
+    Box(kNotInstalledText, kIncompleteCaption, MB_ICONINFORMATION, kBoxNotice);
     m_view.EndCancelled();
 }

@@ -3,13 +3,13 @@
 
 BOOL CSilentView::IsCancelPending() { return m_bCancelPending || SilentRunFailed(); }
 
-int CSilentView::Run(const CString& strChosenDir)
+RunOutcome CSilentView::Run(const CString& strChosenDir)
 {
     if (m_flow.Open(strChosenDir)) {
         m_flow.Install();
         if (m_bInstalled && !SilentRunFailed())
-            return kExitInstalled;
+            return kOutcomeInstalled;
     }
     m_flow.Cancel();
-    return kExitFailed;
+    return kOutcomeFailed;
 }

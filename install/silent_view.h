@@ -10,8 +10,8 @@ public:
     CSilentView() : m_bCancelPending(FALSE), m_bInstalled(FALSE), m_flow(*this) {}
 
     // Opens as the installer dialog does, installs into strChosenDir (empty: the
-    // proposed directory), rolls back after any failure; returns the exit code.
-    int Run(const CString& strChosenDir);
+    // proposed directory), rolls back after any failure; installed or failed.
+    RunOutcome Run(const CString& strChosenDir);
 
 private:
     virtual HWND BoxOwner() { return NULL; }

@@ -1,13 +1,21 @@
 // The manifest's tables and process-wide state; its single facts stand in manifest.h.
 #include "manifest.h"
 
-int g_bDirCreated;
-int g_bExeInstalled;
-int g_bHelpInstalled;
-int g_bUninstallerInstalled;
-int g_bReadmeInstalled;
-int g_bShortcutsCreated;
-int g_bRegistryWritten;
+#define MEROLIN_DEFINE_FLAG(name) int name;
+MEROLIN_PROGRESS_FLAGS(MEROLIN_DEFINE_FLAG)
+#undef MEROLIN_DEFINE_FLAG
+#define MEROLIN_FLAG_ADDRESS(name) &name,
+int* const kProgressFlags[kProgressFlagCount] = { MEROLIN_PROGRESS_FLAGS(MEROLIN_FLAG_ADDRESS) };
+#undef MEROLIN_FLAG_ADDRESS
+
+BOOL AnyProgressFlagSet()
+{
+    for (int i = 0; i < kProgressFlagCount; ++i) {
+        if (*kProgressFlags[i])
+            return TRUE;
+    }
+    return FALSE;
+}
 
 CString g_strInstallDir;
 CString g_strStartMenuDir;

@@ -45,18 +45,17 @@ const UINT WM_CLOSE_PRODUCT = WM_USER + 0x101;
 const DWORD kProductCloseWaitMs = 10000;
 
 // Progress flags: 0 at start, set to 1 only by the install sequence, never reset.
-extern int g_bDirCreated;
-extern int g_bExeInstalled;
-extern int g_bHelpInstalled;
-extern int g_bUninstallerInstalled;
-extern int g_bReadmeInstalled;
-extern int g_bShortcutsCreated;
-extern int g_bRegistryWritten;
-inline BOOL AnyProgressFlagSet()
-{
-    return g_bDirCreated || g_bExeInstalled || g_bHelpInstalled || g_bUninstallerInstalled || g_bReadmeInstalled ||
-           g_bShortcutsCreated || g_bRegistryWritten;
-}
+// The list, in the order the sequence sets them, is the one place that names them:
+// the declarations, the definitions and kProgressFlags all come from it.
+#define MEROLIN_PROGRESS_FLAGS(X)                                                                  \
+    X(g_bDirCreated) X(g_bExeInstalled) X(g_bHelpInstalled) X(g_bUninstallerInstalled)             \
+    X(g_bReadmeInstalled) X(g_bShortcutsCreated) X(g_bRegistryWritten)
+#define MEROLIN_DECLARE_FLAG(name) extern int name;
+MEROLIN_PROGRESS_FLAGS(MEROLIN_DECLARE_FLAG)
+#undef MEROLIN_DECLARE_FLAG
+const int kProgressFlagCount = 7;
+extern int* const kProgressFlags[kProgressFlagCount];
+BOOL AnyProgressFlagSet();
 
 // The proposed installation directory and the program-group folder.
 extern CString g_strInstallDir;
@@ -119,7 +118,96 @@ inline constexpr char kTempExpandedFile[] = "MR.XXX";
 inline constexpr char kProgramFilesPattern[] = MEROLIN_NAME ".*";
 inline constexpr char kAnyFileSuffix[] = "\\*.*";
 
-// Captions and texts shared by several parts of the installer
+// Every text the user or an administrator reads, by where it shows. Texts that
+// carry a value at run time end where the value follows, or hold a printf field.
+#define MEROLIN_BLANK_LINE "\r\n\r\n"
+
+// Captions
 inline constexpr char kErrorCaption[] = "ERROR";
 inline constexpr char kCompletionCaption[] = "INSTALLATION COMLETE";
+inline constexpr char kNoteCaption[] = "NOTE";
+inline constexpr char kOverwriteCaption[] = "Note";
+inline constexpr char kWarningCaption[] = "WARNING";
+inline constexpr char kCancelCaption[] = "Cancel Install?";
+inline constexpr char kIncompleteCaption[] = "Installation Incomplete";
+inline constexpr char kRunningCaption[] = "NOTICE";
+inline constexpr char kInstallCaption[] = "Install " MEROLIN_NAME;
+inline constexpr char kClosedCaption[] = "OK";
+
+// The start-up gate
+inline constexpr char kNoVersionLibraryText[] =
+    "Cannot install " MEROLIN_NAME "!" MEROLIN_BLANK_LINE "VERSION.DLL is not available on your system.\r\n"
+    "See your system administrator to enable version control.";
+inline constexpr char kProductRunningNotice[] =
+    "A version of " MEROLIN_NAME " is currently running\r\nand must be closed before installation can continue."
+    MEROLIN_BLANK_LINE "This installation program will attempt to close it,\r\n"
+    "but it may be necessary to close " MEROLIN_NAME " manually before continuing.";
+inline constexpr char kStillRunningText[] =
+    "An instance of " MEROLIN_NAME " is currently running:\r\nPlease close " MEROLIN_NAME
+    " before attempting this installation.";
+inline constexpr char kClosedText[] = MEROLIN_NAME " has been closed, installation can continue";
+inline constexpr char kUsageText[] =
+    MEROLIN_NAME "Setup [/S] [/LOG=file] [/D=directory]" MEROLIN_BLANK_LINE
+    "/S\tsilent: no window, and the licence counts as accepted\r\n"
+    "/LOG=file\tappend a log to the file\r\n"
+    "/D=directory\tinstall there (last, without quotes)" MEROLIN_BLANK_LINE
+    "Exit codes of /S: 0 installed, 1 " MEROLIN_NAME " running, 2 failed, 3 bad command line";
+
+// The dialogs
+inline constexpr char kWelcomeTitle[] = MEROLIN_NAME " " MEROLIN_VERSION " Installation";
+inline constexpr char kInstallerTitle[] = MEROLIN_MAKER " - Install " MEROLIN_NAME " " MEROLIN_VERSION;
+inline constexpr char kBrowseTitle[] = MEROLIN_NAME " Installation Folder";
+
+// Status lines of the installer dialog
+inline constexpr char kStatusCheckingSystem[] = "Stand by:\r\nChecking system parameters...";
+inline constexpr char kStatusCheckingPrevious[] = "Stand by:\r\nChecking for previous installations...";
+inline constexpr char kStatusRemovingPrevious[] = "Removing previous versions...";
+inline constexpr char kStatusFreeSpace[] = "To install " MEROLIN_NAME ", at least\r\n%d Kb of free disk space is required.";
+inline constexpr char kStatusCreatingDir[] = "Installing:\r\nCreating installation directory...";
+inline constexpr char kStatusInstallingFiles[] = "Installing:\r\nInstalling application files...";
+inline constexpr char kStatusDesktopLink[] = "Installing:\r\nInstalling DeskTop shortcut...";
+inline constexpr char kStatusGroupLinks[] = "Installing:\r\nInstalling Start Menu shortcuts...";
+inline constexpr char kStatusRegistry[] = "Installing:\r\nUpdating system registry...";
+inline constexpr char kStatusComplete[] = "Installation complete:\r\n" MEROLIN_NAME " installed successfuly";
+inline constexpr char kStatusAborting[] = "Stand by:\r\nAborting installation...";
+
+// Boxes of the opening, the install sequence and the rollback
+inline constexpr char kNoComText[] = "Can't initialize Component Object Module - aborting installation";
+inline constexpr char kOverwriteQuestion[] = "This will overwrite any previous installation:" MEROLIN_BLANK_LINE
+                                             "Are you sure you want to continue installing " MEROLIN_NAME "?";
+inline constexpr char kNoDirectoryText[] = "Couldn't create installation directory!";
+inline constexpr char kNoWindowsDirText[] = "Can't access Windows directory!";
+inline constexpr char kNoRegistryText[] = "Couldn't update system registry!";
+inline constexpr char kCompletionOffer[] = MEROLIN_NAME " " MEROLIN_VERSION " has been successfully installed!"
+                                           MEROLIN_BLANK_LINE "Would you like to to run " MEROLIN_NAME " right now?";
+inline constexpr char kCancelAbortQuestion[] = "This will abort the installation of " MEROLIN_NAME " " MEROLIN_VERSION
+                                         "\r\nDo you wish to cancel the installation?";
+inline constexpr char kCancelNothingQuestion[] = MEROLIN_NAME " will not be installed on your system"
+                                                  "\r\nDo you wish to cancel the installation?";
+inline constexpr char kNotInstalledText[] = MEROLIN_NAME " was not installed on your system";
+inline constexpr char kDirectoryStaysText[] = "Unable to remove directory ";
+
+// Boxes of the operations
 inline constexpr char kInvalidPathText[] = "Please specify a valid disk drive and path";
+inline constexpr char kNoDriveText[] = "Can't access drive ";
+inline constexpr char kNoSpaceText[] = "Insufficient disk space on drive ";
+inline constexpr char kUnknownSpaceQuestion[] = "Cannot determine the amount of free space on drive %s"
+                                                "\r\nDo you want to procede with the installation anyway?";
+inline constexpr char kDirectoryErrorText[] = "Error creating directory ";
+inline constexpr char kResourceMissingText[] = "Setup file appears to be corrupted!";
+inline constexpr char kResourceCorruptText[] = "Setup file is corrupted!";
+inline constexpr char kTempFileText[] = "Can't overwrite temporary file \"MR.MSZ\"";
+inline constexpr char kWriteErrorText[] = "Insufficient space, or disk error";
+inline constexpr char kNoCurrentDirText[] = "Can't retrieve current directory";
+inline constexpr char kExpandErrorText[] = "Can't expand installation file ";
+inline constexpr char kRenameErrorText[] = "Can't rename installation file ";
+inline constexpr char kNoLinkText[] = "Can't create Program Files link";
+inline constexpr char kNoLinkFileText[] = "Couldn't create file interface to program links";
+inline constexpr char kNoLinkSavedText[] = "Can't create Program Files icon group";
+
+// Lines of the log
+inline constexpr char kLogStarted[] = "%s setup started: %s";
+inline constexpr char kLogStatus[] = "Status: ";
+inline constexpr char kLogBox[] = "Box \"%s\": %s -- answer: %s%s";
+inline constexpr char kLogSilent[] = " (silent)";
+inline constexpr char kLogExitCode[] = "Exit code %d";

@@ -1,35 +1,22 @@
 // ExtractPayloadFile: resource, temporary compressed file, expansion, final name,
 // time stamp. Every name is relative to the current directory.
 #include "payload.h"
+#include "file_probe.h"
 #include "report.h"
+#include "szdd_header.h"
 #include <string.h>
 
 namespace ops {
 namespace {
 
-// The compressed file's header: signature, mode, last name character, expanded length.
-const BYTE kSzddSignature[8] = { 0x53, 0x5A, 0x44, 0x44, 0x88, 0xF0, 0x27, 0x33 };
-const DWORD kSzddHeaderSize = 14;
-
-// The expanded length that the header promises; FALSE when there is no header.
+// The expanded length that the compressed data's header promises; FALSE when it has none.
 BOOL ExpandedLength(const BYTE* pData, DWORD nSize, DWORD* pnLength)
 {
-    if (nSize < kSzddHeaderSize || memcmp(pData, kSzddSignature, sizeof kSzddSignature) != 0)
+    szdd::RawHeader header;
+    if (szdd::ReadHeader(pData, nSize, header) != szdd::HeaderRead::Read)
         return FALSE;
-    *pnLength = (DWORD)pData[10] | ((DWORD)pData[11] << 8) | ((DWORD)pData[12] << 16) | ((DWORD)pData[13] << 24);
+    *pnLength = header.expanded_length;
     return TRUE;
-}
-
-// The length of the file pszName; FALSE when there is no such file (a directory is none).
-BOOL FileLength(const char* pszName, DWORD* pnLength)
-{
-    struct _finddata_t fd;
-    intptr_t hFind = sys::_findfirst(pszName, &fd);
-    if (hFind == -1)
-        return FALSE;
-    sys::_findclose(hFind);
-    *pnLength = (DWORD)fd.size;
-    return !(fd.attrib & _A_SUBDIR);
 }
 
 // TRUE when pszName is a file (not a directory) of exactly nLength bytes.
@@ -48,35 +35,33 @@ void RemoveFile(const char* pszName)
 
 // The version library expands through a temporary file of its own ("ver*.tmp") in
 // the destination directory and may leave it behind when it fails. The names of
-// such files in the current directory, each between '|' characters.
+// such files in the current directory.
 const char kVersionTempPattern[] = "ver*.tmp";
 
-CString VersionTempFiles()
+void ListVersionTempFiles(CStringArray& names)
 {
-    CString strNames("|");
     struct _finddata_t fd;
     intptr_t hFind = sys::_findfirst(kVersionTempPattern, &fd);
     if (hFind == -1)
-        return strNames;
+        return;
     do {
         if (!(fd.attrib & _A_SUBDIR))
-            strNames += CString(fd.name) + "|";
+            names.Add(fd.name);
     } while (sys::_findnext(hFind, &fd) == 0);
     sys::_findclose(hFind);
-    return strNames;
 }
 
 // Removes the library's temporary files that were not there before the call.
-void RemoveNewVersionTempFiles(const CString& strBefore)
+void RemoveNewVersionTempFiles(const CStringArray& before)
 {
-    CString strAfter = VersionTempFiles();
-    for (int nStart = 1; nStart < strAfter.GetLength();) {
-        CString strRest = strAfter.Right(strAfter.GetLength() - nStart);
-        int nLength = strRest.Find('|');
-        CString strName = strRest.Left(nLength);
-        if (strBefore.Find("|" + strName + "|") < 0)
-            RemoveFile(strName);
-        nStart += nLength + 1;
+    CStringArray after;
+    ListVersionTempFiles(after);
+    for (int i = 0; i < after.GetSize(); ++i) {
+        BOOL bOld = FALSE;
+        for (int j = 0; j < before.GetSize() && !bOld; ++j)
+            bOld = after.GetAt(i) == before.GetAt(j);
+        if (!bOld)
+            RemoveFile(after.GetAt(i));
     }
 }
 
@@ -87,13 +72,13 @@ BOOL LoadPayload(HWND hOwner, UINT nResourceId, const BYTE** ppData, DWORD* pnSi
     HRSRC hResource = sys::FindResourceA(hModule, MAKEINTRESOURCEA(LOWORD(nResourceId)), kPayloadResourceType);
     HGLOBAL hLoaded = hResource ? sys::LoadResource(hModule, hResource) : NULL;
     if (!hLoaded) {
-        ReportError(hOwner, "Setup file appears to be corrupted!");
+        ReportError(hOwner, kResourceMissingText);
         return FALSE;
     }
     *pnSize = sys::SizeofResource(hModule, hResource);
     *ppData = (const BYTE*)sys::LockResource(hLoaded);
     if (!*ppData || *pnSize == 0) {
-        ReportError(hOwner, "Setup file is corrupted!");
+        ReportError(hOwner, kResourceCorruptText);
         return FALSE;
     }
     return TRUE;
@@ -104,13 +89,13 @@ BOOL WriteCompressedFile(HWND hOwner, const BYTE* pData, DWORD nSize)
 {
     FILE* pFile = sys::fopen(kTempCompressedFile, "wb");
     if (!pFile) {
-        ReportError(hOwner, "Can't overwrite temporary file \"MR.MSZ\"");
+        ReportError(hOwner, kTempFileText);
         return FALSE;
     }
     const BOOL bWritten = sys::fwrite(pData, 1, nSize, pFile) >= nSize;
     sys::fclose(pFile);
     if (!bWritten)
-        ReportError(hOwner, "Insufficient space, or disk error");
+        ReportError(hOwner, kWriteErrorText);
     return bWritten;
 }
 
@@ -123,10 +108,11 @@ BOOL ExpandCompressedFile(const char* pszDir, const BYTE* pData, DWORD nSize)
     char szTempName[MAX_PATH];
     memset(szTempName, 0, sizeof szTempName);
     UINT nTempName = MAX_PATH;
-    const CString strTempFilesBefore = VersionTempFiles();
+    CStringArray tempFilesBefore;
+    ListVersionTempFiles(tempFilesBefore);
     if (sys::VerInstallFileA(VIFF_FORCEINSTALL, kTempCompressedFile, kTempExpandedFile, pszDir, pszDir, pszDir,
                              szTempName, &nTempName) != 0) {
-        RemoveNewVersionTempFiles(strTempFilesBefore);
+        RemoveNewVersionTempFiles(tempFilesBefore);
         return FALSE;
     }
     DWORD nExpectedLength;
@@ -163,7 +149,7 @@ BOOL ExtractPayloadFile(HWND hOwner, UINT nResourceId, const char* pszFileName)
 {
     char szDir[MAX_PATH];
     if (!sys::_getcwd(szDir, MAX_PATH)) {
-        ReportError(hOwner, "Can't retrieve current directory");
+        ReportError(hOwner, kNoCurrentDirText);
         return FALSE;
     }
     const BYTE* pData;
@@ -173,19 +159,19 @@ BOOL ExtractPayloadFile(HWND hOwner, UINT nResourceId, const char* pszFileName)
 
     const BOOL bExpanded = ExpandCompressedFile(szDir, pData, nSize);
     if (!bExpanded) {
-        ReportError(hOwner, CString("Can't expand installation file ") + pszFileName);
+        ReportError(hOwner, CString(kExpandErrorText) + pszFileName);
         RemoveFile(kTempExpandedFile);
     }
     RemoveFile(kTempCompressedFile);
     if (!bExpanded) {
         // The old file stays: it gives way only to a freshly expanded one.
-        ReportError(hOwner, CString("Can't rename installation file ") + pszFileName);
+        ReportError(hOwner, CString(kRenameErrorText) + pszFileName);
         return FALSE;
     }
 
     RemoveFile(pszFileName);
     if (sys::rename(kTempExpandedFile, pszFileName) != 0) {
-        ReportError(hOwner, CString("Can't rename installation file ") + pszFileName);
+        ReportError(hOwner, CString(kRenameErrorText) + pszFileName);
         RemoveFile(kTempExpandedFile);  // nothing of a failed file stays behind
         return FALSE;
     }

@@ -5,6 +5,7 @@
 // Paths are built to their full length; a directory too long for the system's
 // directory search simply finds nothing.
 #include "previous_install.h"
+#include "file_probe.h"
 #include "registry.h"
 #include "shortcuts.h"
 
@@ -39,11 +40,7 @@ void DeleteKeyPath(const char* pszPath)
 BOOL DirectoryHasEntries(const CString& strDir)
 {
     struct _finddata_t fd;
-    intptr_t hSearch = sys::_findfirst(strDir + kAnyFileSuffix, &fd);
-    if (hSearch == -1)
-        return FALSE;
-    sys::_findclose(hSearch);
-    return TRUE;
+    return ProbePath(strDir + kAnyFileSuffix, &fd);
 }
 
 } // namespace

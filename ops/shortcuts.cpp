@@ -28,14 +28,14 @@ CString LinkPath(const CString& strFolder, const char* pszTitle)
 } // namespace
 
 BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& strGroupDir, const char* pszBaseName,
-                    const char* pszExtension, const char* pszTitle, BOOL bDesktop, CString* pstrCreatedDirs)
+                    const char* pszExtension, const char* pszTitle, BOOL bDesktop, CStringArray* pCreatedDirs)
 {
     const CString strTarget = strTargetDir + "\\" + pszBaseName + pszExtension;
     CString strFolder;
     if (bDesktop) {
         strFolder = DesktopFolder();
     } else {
-        CreateTargetDirectory(hOwner, strGroupDir, pstrCreatedDirs);  // the link is attempted whatever happens
+        CreateTargetDirectory(hOwner, strGroupDir, pCreatedDirs);  // the link is attempted whatever happens
         strFolder = strGroupDir;
     }
 
@@ -46,7 +46,7 @@ BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& str
     IShellLinkA* pLink = NULL;
     if (sys::CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&pLink) != S_OK ||
         !pLink) {
-        ReportError(hOwner, "Can't create Program Files link");
+        ReportError(hOwner, kNoLinkText);
         return FALSE;
     }
     pLink->SetDescription(pszTitle);
@@ -58,14 +58,14 @@ BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& str
     IPersistFile* pFile = NULL;
     if (pLink->QueryInterface(IID_IPersistFile, (void**)&pFile) != S_OK || !pFile) {
         pLink->Release();
-        ReportError(hOwner, "Couldn't create file interface to program links");
+        ReportError(hOwner, kNoLinkFileText);
         return FALSE;
     }
     BOOL bSaved = bFits && pFile->Save(wszLink, TRUE) == S_OK;
     pFile->Release();
     pLink->Release();
     if (!bSaved) {
-        ReportError(hOwner, "Can't create Program Files icon group");
+        ReportError(hOwner, kNoLinkSavedText);
         return FALSE;
     }
     return TRUE;

@@ -2,7 +2,6 @@
 // enters each directory of the path, leaving the last one current.
 #include "target_dir.h"
 #include "report.h"
-#include <ctype.h>
 #include <string.h>
 
 namespace ops {
@@ -11,15 +10,13 @@ namespace {
 
 typedef BOOL(WINAPI* PFN_GETDISKFREESPACEEXA)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
-// Index of the first "\" in psz, or -1. In a double-byte code page the second byte
-// of a character may have the value of "\"; it is stepped over with its lead byte.
+// Index of the first "\" in psz, or -1; a double-byte character's trail byte is
+// never taken for one.
 int FindSeparator(const char* psz)
 {
-    for (const char* p = psz; *p; ++p) {
+    for (const char* p = psz; *p; p = AfxNextChar(p)) {
         if (*p == '\\')
             return (int)(p - psz);
-        if (::IsDBCSLeadByte((BYTE)*p) && p[1])
-            ++p;
     }
     return -1;
 }
@@ -60,6 +57,45 @@ BOOL QueryFreeBytes(const char* pszDrive, ULONGLONG* pnFree)
     return bKnown;
 }
 
+// The drive of a path "X:\...": it must be there and hold the free space the
+// payload needs (a space the system cannot tell is the user's to accept); the
+// process is left at its root. Reports its failures; FALSE when the install cannot
+// go on there.
+BOOL CheckDrive(HWND hOwner, const CString& strPath)
+{
+    if (strPath.GetLength() < 2 || strPath.GetAt(1) != ':') {
+        ReportError(hOwner, kInvalidPathText);
+        return FALSE;
+    }
+    const CString strDrive = strPath.Left(2);
+    const int nDrive = AfxFoldAscii(strPath.GetAt(0)) - 64;
+    if (sys::_chdrive(nDrive) != 0) {
+        ReportError(hOwner, kNoDriveText + strDrive);
+        return FALSE;
+    }
+    if (strPath.GetLength() < 3 || strPath.GetAt(2) != '\\') {
+        ReportError(hOwner, kInvalidPathText);
+        return FALSE;
+    }
+    // The chain is built relative to the root: without it, directories would be
+    // made wherever the process happened to be.
+    if (sys::_chdir("\\") != 0) {
+        ReportError(hOwner, kNoDriveText + strDrive);
+        return FALSE;
+    }
+
+    ULONGLONG nFree = 0;
+    if (QueryFreeBytes(strDrive, &nFree)) {
+        if (nFree >= kRequiredFreeBytes)
+            return TRUE;
+        ReportError(hOwner, kNoSpaceText + strDrive);
+        return FALSE;
+    }
+    CString strQuestion;
+    strQuestion.Format(kUnknownSpaceQuestion, (const char*)strDrive);
+    return AfxShowMessageBox(hOwner, strQuestion, kWarningCaption, MB_YESNO | MB_ICONQUESTION, kBoxQuestion) != IDNO;
+}
+
 } // namespace
 
 BOOL IsUsableTargetPath(const char* pszPath, int nLongestName)
@@ -69,7 +105,7 @@ BOOL IsUsableTargetPath(const char* pszPath, int nLongestName)
     if (pszPath[0] == '\0' || pszPath[1] != ':')
         return TRUE;  // not a drive path: the directory stage refuses it with the same words
     char chLast = '\\';  // the last character of the component so far ("\\": none)
-    for (const char* p = pszPath + 2; ; ++p) {
+    for (const char* p = pszPath + 2; ; p = AfxNextChar(p)) {
         const unsigned char ch = (unsigned char)*p;
         if (ch == '\\' || ch == '\0') {
             if (chLast == ' ' || chLast == '.')
@@ -81,62 +117,24 @@ BOOL IsUsableTargetPath(const char* pszPath, int nLongestName)
         }
         if (ch < 0x20 || ::strchr(":<>\"|?*/", ch))
             return FALSE;
-        chLast = (char)ch;
-        if (::IsDBCSLeadByte(ch) && p[1]) {
-            ++p;  // the trail byte may look like "\\" or "|": it is part of this character
-            chLast = 'x';
-        }
+        // A double-byte character ends the component with neither a space nor a dot,
+        // whatever its trail byte looks like.
+        chLast = AfxNextChar(p) - p == 2 ? 'x' : (char)ch;
     }
 }
 
 BOOL EndsWithSeparator(const char* psz)
 {
     BOOL bSeparator = FALSE;
-    for (const char* p = psz; *p; ++p) {
+    for (const char* p = psz; *p; p = AfxNextChar(p))
         bSeparator = *p == '\\';
-        if (::IsDBCSLeadByte((BYTE)*p) && p[1])
-            ++p;
-    }
     return bSeparator;
 }
 
-BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CString* pstrCreated)
+BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated)
 {
-    if (strPath.GetLength() < 2 || strPath.GetAt(1) != ':') {
-        ReportError(hOwner, kInvalidPathText);
+    if (!CheckDrive(hOwner, strPath))
         return FALSE;
-    }
-    const CString strDrive = strPath.Left(2);
-    const int nDrive = toupper((unsigned char)strPath.GetAt(0)) - 64;
-    if (sys::_chdrive(nDrive) != 0) {
-        ReportError(hOwner, "Can't access drive " + strDrive);
-        return FALSE;
-    }
-    if (strPath.GetLength() < 3 || strPath.GetAt(2) != '\\') {
-        ReportError(hOwner, kInvalidPathText);
-        return FALSE;
-    }
-    // The chain is built relative to the root: without it, directories would be
-    // made wherever the process happened to be.
-    if (sys::_chdir("\\") != 0) {
-        ReportError(hOwner, "Can't access drive " + strDrive);
-        return FALSE;
-    }
-
-    // Free space on the drive, when the system can tell it.
-    ULONGLONG nFree = 0;
-    const BOOL bKnown = QueryFreeBytes(strDrive, &nFree);
-    if (bKnown) {
-        if (nFree < kRequiredFreeBytes) {
-            ReportError(hOwner, "Insufficient disk space on drive " + strDrive);
-            return FALSE;
-        }
-    } else {
-        CString strQuestion = "Cannot determine the amount of free space on drive " + strDrive +
-                              "\r\nDo you want to procede with the installation anyway?";
-        if (AfxShowMessageBox(hOwner, strQuestion, "WARNING", MB_YESNO | MB_ICONQUESTION) == IDNO)
-            return FALSE;
-    }
 
     // The directory chain, one component at a time, relative to the current directory.
     CString strRest = strPath.Right(strPath.GetLength() - 2) + "\\";
@@ -149,14 +147,14 @@ BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CString* pstrCre
         CString strComponent = strRest.Left(nSep);
         const BOOL bMade = sys::_mkdir(strComponent) == 0;  // else it was there already
         if (sys::_chdir(strComponent) != 0) {
-            ReportError(hOwner, "Error creating directory " + strPath);
+            ReportError(hOwner, kDirectoryErrorText + strPath);
             return FALSE;
         }
-        if (bMade && pstrCreated) {
+        if (bMade && pCreated) {
             // As the system names it once entered; else as the path spells it so far.
             char szMade[MAX_PATH];
             const int nSpelt = strPath.GetLength() + 1 - strRest.GetLength() + nSep;
-            *pstrCreated += (sys::_getcwd(szMade, MAX_PATH) ? CString(szMade) : strPath.Left(nSpelt)) + "\n";
+            pCreated->Add(sys::_getcwd(szMade, MAX_PATH) ? CString(szMade) : strPath.Left(nSpelt));
         }
         strRest = strRest.Right(strRest.GetLength() - nSep);
     }

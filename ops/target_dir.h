@@ -6,9 +6,9 @@
 
 namespace ops {
 
-// Each directory that the chain had to make is added to *pstrCreated (when given)
-// as its full path followed by "\n", in the order made.
-BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CString* pstrCreated = NULL);
+// Each directory that the chain had to make is added to *pCreated (when given),
+// full path, in the order made.
+BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated = NULL);
 
 // FALSE for a path whose files would not land where it says: a component that ends
 // in a space or a dot (so "." and ".." too), a ":" after the drive, a character that

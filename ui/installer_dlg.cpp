@@ -1,5 +1,6 @@
 #include "installer_dlg.h"
 #include "shell_folders.h"
+#include "target_dir.h"
 
 BEGIN_MESSAGE_MAP(CInstallerDlg, CDialog)
     ON_WM_PAINT()
@@ -30,7 +31,7 @@ BOOL CInstallerDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
     m_strAppName = kProductName;
     m_bCancelPending = FALSE;
-    SetWindowText(CString(kMaker) + " - Install " + kDisplayName);
+    SetWindowText(kInstallerTitle);
     // The probes belong to the install flow; when it cannot go on, the dialog ends
     // before it is ever shown.
     if (!m_flow.Open(m_strChosenDir)) {
@@ -85,14 +86,6 @@ void CInstallerDlg::SetStatus(const char* pszText)
     SetDlgItemText(IDC_STATUS, m_strStatus);
 }
 
-void CInstallerDlg::ReportError(BOOL bAbort, const CString& strText)
-{
-    if (bAbort)
-        MessageBox(strText + " - aborting installation", kErrorCaption, MB_ICONEXCLAMATION);
-    else
-        MessageBox(strText, kErrorCaption, MB_ICONINFORMATION);
-}
-
 void CInstallerDlg::OnChangeTargetDir() { UpdateData(TRUE); }
 
 void CInstallerDlg::OnBrowse()
@@ -103,7 +96,7 @@ void CInstallerDlg::OnBrowse()
     bi.hwndOwner = CWnd::GetSafeHwnd(AfxGetMainWnd());
     bi.pidlRoot = NULL;
     bi.pszDisplayName = szPath;
-    bi.lpszTitle = "Merolin Installation Folder";
+    bi.lpszTitle = kBrowseTitle;
     bi.ulFlags = BIF_RETURNONLYFSDIRS;
     bi.lpfn = NULL;
     bi.lParam = 0;

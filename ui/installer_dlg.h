@@ -1,15 +1,10 @@
-// CInstallerDlg: the installer's main dialog. It holds the target directory, shows
-// one status line, and offers Install and Cancel. The install sequence and the
-// rollback (install/) run for it as their view; the installation operations (ops/)
-// are named here by one-line members, so that each is found under its name.
+// CInstallerDlg: the installer's main dialog, a view of the install flow. It holds
+// the target directory field, shows one status line, and offers Browse, Install and
+// Cancel; the flow (install/) runs the opening, the sequence and the rollback for it
+// and raises their boxes over it. The dialog performs no operation of its own.
 #pragma once
 #include "afx.h"
 #include "install_flow.h"
-#include "payload.h"
-#include "previous_install.h"
-#include "registry.h"
-#include "shortcuts.h"
-#include "target_dir.h"
 
 class CInstallerDlg : public CDialog, public CInstallView {
     DECLARE_MESSAGE_MAP()
@@ -23,31 +18,15 @@ public:
     HICON m_hIcon;             // IDR_MAINFRAME
     CString m_strChosenDir;    // the directory given on the command line; empty: none
 
-    // Reporting
-    void SetStatus(const char* pszText);
-    void ReportError(BOOL bAbort, const CString& strText);
+    // How the run ended, once the dialog has.
+    RunOutcome Outcome() const { return m_flow.Outcome(); }
 
-    // Install sequence and rollback
+    // The status line
+    virtual void SetStatus(const char* pszText);
+
+    // The buttons
     void OnInstall();
     void OnCancelInstall() { m_flow.Cancel(); }
-    void DeleteInstalledFile(const char* pszName) { m_flow.DeleteInstalledFile(pszName); }
-    void RemoveInstallDirectory(CString strPath) { m_flow.RemoveInstallDirectory(strPath); }
-
-    // Installation operations; each reports its own failures in boxes of this dialog.
-    BOOL CreateTargetDirectory(CString strPath) { return ops::CreateTargetDirectory(m_hWnd, strPath); }
-    BOOL ExtractPayloadFile(UINT nResourceId, const char* pszFileName)
-    {
-        return ops::ExtractPayloadFile(m_hWnd, nResourceId, pszFileName);
-    }
-    BOOL CreateShortcut(CString strBaseName, CString strExtension, const char* pszTitle, BOOL bDesktop)
-    {
-        return ops::CreateShortcut(m_hWnd, m_strTargetDir, g_strStartMenuDir, strBaseName, strExtension, pszTitle,
-                                   bDesktop);
-    }
-    void DeleteShortcut(CString strTitle, BOOL bDesktop) { ops::DeleteShortcut(g_strStartMenuDir, strTitle, bDesktop); }
-    BOOL WriteRegistryEntries() { return ops::WriteRegistryEntries(m_strTargetDir); }
-    // A "Path" read from the previous installation becomes the proposed directory.
-    BOOL DetectPreviousInstall(BOOL bRemove) { return m_flow.DetectPreviousInstall(bRemove); }
 
     // Dialog
     virtual BOOL OnInitDialog();

@@ -35,7 +35,7 @@ BOOL CLicenseDlg::OnInitDialog()
     if (!pData || nSize == 0) {
         // The text is part of the installer itself: without it the file is damaged.
         // The installation goes on as if the user had agreed.
-        MessageBox("Setup file is corrupted!", kErrorCaption, MB_ICONSTOP);
+        MessageBox(kResourceCorruptText, kErrorCaption, MB_ICONSTOP, kBoxError);
         EndDialog(IDOK);
         return TRUE;
     }

@@ -18,7 +18,7 @@ void CWelcomeDlg::DoDataExchange(CDataExchange* pDX) { CDialog::DoDataExchange(p
 BOOL CWelcomeDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    SetWindowText(CString(kDisplayName) + " Installation");
+    SetWindowText(kWelcomeTitle);
     return TRUE;
 }
 

@@ -23,13 +23,15 @@ const char* StatusMessage(Status status) {
 }
 
 Status ParseHeader(const std::uint8_t* data, std::size_t size, Header& header) {
-    const std::size_t sig = size < sizeof kSignature ? size : sizeof kSignature;
-    if (size == 0 || std::memcmp(data, kSignature, sig) != 0) return Status::BadSignature;
-    if (size < kHeaderSize) return Status::TruncatedHeader;
-    header.mode = data[8];
-    header.name_char = data[9];
-    header.expanded_length = std::uint32_t(data[10]) | std::uint32_t(data[11]) << 8 |
-                             std::uint32_t(data[12]) << 16 | std::uint32_t(data[13]) << 24;
+    RawHeader raw;
+    switch (ReadHeader(data, size, raw)) {
+    case HeaderRead::NoSignature: return Status::BadSignature;
+    case HeaderRead::Truncated: return Status::TruncatedHeader;
+    case HeaderRead::Read: break;
+    }
+    header.mode = raw.mode;
+    header.name_char = raw.name_char;
+    header.expanded_length = raw.expanded_length;
     return header.mode == kModeA ? Status::Ok : Status::BadMode;
 }
 

@@ -3,12 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "header/szdd_header.h"
 
 namespace szdd {
-
-constexpr std::uint8_t kSignature[8] = {0x53, 0x5A, 0x44, 0x44, 0x88, 0xF0, 0x27, 0x33};
-constexpr std::uint8_t kModeA = 0x41;          // 'A', the only compression mode
-constexpr std::size_t kHeaderSize = 14;        // signature, mode, name character, 32-bit length
 
 // The dictionary: a ring of 4096 bytes, all spaces at the start, first written at 4080.
 constexpr unsigned kRingSize = 4096;

@@ -228,6 +228,12 @@ protected:
         LogBoxes(answers);
         atexit(ReportBackdropAtExit);
     }
+    // The gate ends the run; the process ends as the application ends it.
+    void EndAtTheGate()
+    {
+        if (!app.InitApplication())
+            exit(app.ExitInstance());
+    }
     void ExpectBackdropUp()
     {
         ASSERT_NE(app.m_pBackdrop, nullptr);
@@ -346,7 +352,7 @@ TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
         {
             LogEverything();
             faults.Fail(AFX_CALL_LoadLibraryA);
-            app.InitApplication();
+            EndAtTheGate();
         },
         ::testing::ExitedWithCode(0), expected);
     // the library without its installation function is no better
@@ -354,7 +360,7 @@ TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
         {
             LogEverything();
             faults.Fail(AFX_CALL_GetProcAddress);
-            app.InitApplication();
+            EndAtTheGate();
         },
         ::testing::ExitedWithCode(0), expected);
 }
@@ -376,7 +382,7 @@ TEST_F(GateTest, SilentRunShowsNothingAndEndsWithItsExitCode)
                 app.m_lpCmdLine = c.args;
                 if (c.noVersion)
                     faults.Fail(AFX_CALL_LoadLibraryA);
-                app.InitApplication();
+                EndAtTheGate();
             },
             ::testing::ExitedWithCode(c.code), Sequence(c.events + "backdrop none;"))
             << c.args;
@@ -391,7 +397,7 @@ TEST_F(GateTest, RefusedWelcomeOrLicenceDestroysTheBackdrop)
             {
                 LogEverything();
                 ScreenAnswers screens(refusal, kOk);
-                app.InitApplication();
+                EndAtTheGate();
             },
             ::testing::ExitedWithCode(0), Sequence("backdrop destroyed;"))
             << "welcome, refusal " << refusal;
@@ -401,7 +407,7 @@ TEST_F(GateTest, RefusedWelcomeOrLicenceDestroysTheBackdrop)
             {
                 LogEverything();
                 ScreenAnswers screens(kOk, refusal);
-                app.InitApplication();
+                EndAtTheGate();
             },
             ::testing::ExitedWithCode(0), Sequence("backdrop destroyed;"))
             << "licence, refusal " << refusal;
@@ -416,7 +422,7 @@ TEST_F(GateTest, NoticeAnsweredWithCancelReleasesTheMutexAndEnds)
         {
             LogEverything({ { "NOTICE", IDCANCEL } });
             ScreenAnswers screens(kOk, kOk);
-            app.InitApplication();
+            EndAtTheGate();
         },
         ::testing::ExitedWithCode(0),
         Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) + ";release;close;backdrop up;"));
@@ -435,7 +441,7 @@ TEST_F(GateTest, ALaterTitleStillRunningEndsAfterTheCloseRequest)
             {
                 LogEverything({ { "NOTICE", IDOK } });
                 ScreenAnswers screens(kOk, kOk);
-                app.InitApplication();
+                EndAtTheGate();
             },
             ::testing::ExitedWithCode(0),
             Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) +

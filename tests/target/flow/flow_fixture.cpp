@@ -15,14 +15,16 @@ const char kIncompleteText[] = "Merolin was not installed on your system";
 
 void ResetProgressFlags()
 {
-    g_bDirCreated = g_bExeInstalled = g_bHelpInstalled = g_bUninstallerInstalled = 0;
-    g_bReadmeInstalled = g_bShortcutsCreated = g_bRegistryWritten = 0;
+    for (int* pFlag : kProgressFlags)
+        *pFlag = 0;
 }
 
 std::vector<int> ProgressFlags()
 {
-    return { g_bDirCreated,       g_bExeInstalled,     g_bHelpInstalled,   g_bUninstallerInstalled,
-             g_bReadmeInstalled, g_bShortcutsCreated, g_bRegistryWritten };
+    std::vector<int> flags;
+    for (int* pFlag : kProgressFlags)
+        flags.push_back(*pFlag);
+    return flags;
 }
 
 std::string DesktopDir()

@@ -3,6 +3,7 @@
 // retry after a failure. The fatal stages, each followed by Cancel, are in
 // cancel_test.cpp.
 #include "flow_fixture.h"
+#include "run_mode.h"
 
 using testing::ElementsAre;
 using testing::ElementsAreArray;
@@ -301,4 +302,22 @@ TEST_F(InstallTest, ComStartedBeforeTheDialogCountsAsStarted)
     ExpectCompletion(IDNO);
     dlg.OnInstall();
     ExpectAllFiles();
+}
+
+// A silent run answers and judges each box by its kind, whatever its caption says:
+// it goes on at a question, declines an offer, and counts any error as a failure,
+// also one after which the attempt goes on.
+TEST(SilentRun, AnswersAndFailsByTheKindOfBoxNotItsWords)
+{
+    EXPECT_EXIT(
+        {
+            BeginRun(TRUE, "", "/S");
+            const bool bAnswers = AfxShowMessageBox(NULL, "?", kCompletionCaption, MB_YESNO, kBoxQuestion) == IDYES &&
+                                  AfxShowMessageBox(NULL, "?", "Note", MB_YESNO, kBoxOffer) == IDNO &&
+                                  AfxShowMessageBox(NULL, "!", kErrorCaption, MB_OKCANCEL, kBoxNotice) == IDOK;
+            const bool bStillFine = !SilentRunFailed();
+            AfxShowMessageBox(NULL, "sample", "Other", MB_OK, kBoxError);
+            exit(bAnswers && bStillFine && SilentRunFailed() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }

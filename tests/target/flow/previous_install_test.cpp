@@ -3,6 +3,7 @@
 // it leaves, long paths, and the overwrite question of the dialog's opening.
 #include "flow_fixture.h"
 #include "msgbox.h"
+#include "previous_install.h"
 #include <stdio.h>
 
 using testing::ElementsAre;
@@ -22,17 +23,25 @@ protected:
     // Closes the fixture's dialog, so that another dialog can open on the system as
     // the test has prepared it.
     void CloseFixtureDialog() { dlg.DestroyWindow(); }
+    // The probe as the opening runs it: on the proposed directory and the program group.
+    BOOL Detect(BOOL bRemove)
+    {
+        BOOL bPathRead = FALSE;
+        const BOOL bFound = ops::DetectPreviousInstall(bRemove, g_strInstallDir, g_strStartMenuDir, &bPathRead);
+        pathRead = bPathRead != FALSE;
+        return bFound;
+    }
     std::string EditText() const { return std::string(dlg.GetDlgItemText(IDC_TARGET_DIR)); }
     std::string old;  // a previous installation's directory
+    bool pathRead = false;
 };
 
 TEST_F(PreviousInstallTest, CleanSystemFindsNothingInEitherMode)
 {
-    EXPECT_FALSE(dlg.DetectPreviousInstall(FALSE));
-    EXPECT_FALSE(dlg.DetectPreviousInstall(TRUE));
-    EXPECT_EQ(target, std::string(dlg.m_strTargetDir));
+    EXPECT_FALSE(Detect(FALSE));
+    EXPECT_FALSE(Detect(TRUE));
     EXPECT_EQ(target, std::string(g_strInstallDir));
-    EXPECT_EQ(target, EditText());
+    EXPECT_FALSE(pathRead);
     EXPECT_FALSE(DirExists(target));
     EXPECT_FALSE(DirExists(group));
     EXPECT_FALSE(AnyProductKey());
@@ -61,14 +70,14 @@ TEST_P(KeyProbeTest, KeyAloneIsFoundAndRemoveModeDeletesIt)
     RegPutString(key.create, "Data", "1");
     RegPutString(key.sibling, "Data", "1");
 
-    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_TRUE(Detect(FALSE));
     EXPECT_TRUE(RegKeyExists(key.create)) << "detect mode only looks";
-    EXPECT_EQ(target, std::string(dlg.m_strTargetDir)) << "no Path, no new proposal";
+    EXPECT_EQ(target, std::string(g_strInstallDir)) << "no Path, no new proposal";
 
-    EXPECT_TRUE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_TRUE(Detect(TRUE));
     EXPECT_FALSE(RegKeyExists(key.probed));
     EXPECT_TRUE(RegKeyExists(key.sibling));
-    EXPECT_FALSE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_FALSE(Detect(FALSE));
     RegRemoveTree(key.sibling);
 }
 
@@ -79,16 +88,16 @@ INSTANTIATE_TEST_SUITE_P(Keys, KeyProbeTest, testing::ValuesIn(kKeyCases),
 TEST_F(PreviousInstallTest, EmptyInstallDirectoryAloneIsFound)
 {
     ASSERT_EQ(0, SHCreateDirectoryExA(NULL, target.c_str(), NULL));
-    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
-    EXPECT_TRUE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_TRUE(Detect(FALSE));
+    EXPECT_TRUE(Detect(TRUE));
     EXPECT_TRUE(DirExists(target)) << "the directory itself stays";
 }
 
 TEST_F(PreviousInstallTest, EmptyProgramGroupAloneIsFound)
 {
     ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
-    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
-    EXPECT_TRUE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_TRUE(Detect(FALSE));
+    EXPECT_TRUE(Detect(TRUE));
     EXPECT_TRUE(DirExists(group));
 }
 
@@ -102,15 +111,14 @@ TEST_F(PreviousInstallTest, RecordedPathBecomesTheProposal)
     }
     RegPutString(kAppPathsKey, "Path", old);
 
-    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_TRUE(Detect(FALSE));
     EXPECT_EQ(old, std::string(g_strInstallDir));
-    EXPECT_EQ(old, std::string(dlg.m_strTargetDir));
-    EXPECT_EQ(old, EditText());
+    EXPECT_TRUE(pathRead);
     EXPECT_TRUE(FileExists(old + "\\Merolin.exe"));
 
-    TypeTarget(target);  // the user's edit is replaced again by the remove pass
-    EXPECT_TRUE(dlg.DetectPreviousInstall(TRUE));
-    EXPECT_EQ(old, std::string(dlg.m_strTargetDir));
+    g_strInstallDir = target.c_str();  // the directory is read again by the remove pass
+    EXPECT_TRUE(Detect(TRUE));
+    EXPECT_EQ(old, std::string(g_strInstallDir));
     EXPECT_FALSE(FileExists(old + "\\Merolin.exe"));
     EXPECT_TRUE(FileExists(target + "\\Merolin.exe"));
 }
@@ -135,11 +143,11 @@ TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
     RegPutString("SOFTWARE\\Tolvane Software\\Other", "", "x");
     const std::vector<std::string> before = ListTree(old);
 
-    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
+    EXPECT_TRUE(Detect(FALSE));
     EXPECT_EQ(before, ListTree(old)) << "detect mode deletes nothing";
     EXPECT_EQ(4u, GroupFiles().size());
 
-    EXPECT_TRUE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_TRUE(Detect(TRUE));
     EXPECT_THAT(ListTree(old), UnorderedElementsAre("Merolin.d\\", "Merolin.d\\Merolin.exe", "sub\\",
                                                     "sub\\Uninstall.exe", "US-Caps_FITB.MR1", "readme.txt",
                                                     "MerolinData.txt", "Uninstall.exe.bak", "Merolin.txt"))
@@ -149,7 +157,7 @@ TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
     EXPECT_FALSE(RegKeyExists(kUninstallKey));
     EXPECT_FALSE(RegKeyExists(kVendorKey));
     EXPECT_TRUE(RegKeyExists("SOFTWARE\\Tolvane Software\\Other"));
-    EXPECT_EQ(old, std::string(dlg.m_strTargetDir));
+    EXPECT_EQ(old, std::string(g_strInstallDir));
     EXPECT_TRUE(boxes.Seen().empty()) << "nothing is reported";
     ::SetFileAttributesA((old + "\\Merolin.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -158,8 +166,8 @@ TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
 TEST_F(PreviousInstallTest, PathTooLongForTheBufferIsNotRead)
 {
     RegPutString(kAppPathsKey, "Path", "C:\\" + std::string(300, 'p'));
-    EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
-    EXPECT_EQ(target, std::string(dlg.m_strTargetDir));
+    EXPECT_TRUE(Detect(FALSE));
+    EXPECT_EQ(target, std::string(g_strInstallDir));
     EXPECT_EQ(target, std::string(g_strInstallDir));
 }
 
@@ -186,8 +194,8 @@ TEST_F(PreviousInstallTest, PathWithoutTerminatorStaysWithinTheBuffer)
     faults.Forward().RegQueryValueExA = &UnterminatedPath;
     for (size_t length : { 20u, 259u, 260u }) {
         g_valueLength = length;
-        EXPECT_TRUE(dlg.DetectPreviousInstall(FALSE));
-        EXPECT_EQ("C:\\" + std::string(length - 3, 'v'), std::string(dlg.m_strTargetDir)) << length;
+        EXPECT_TRUE(Detect(FALSE));
+        EXPECT_EQ("C:\\" + std::string(length - 3, 'v'), std::string(g_strInstallDir)) << length;
     }
 }
 
@@ -196,8 +204,8 @@ TEST_F(PreviousInstallTest, VeryLongDirectoriesFindNothing)
 {
     g_strInstallDir = ("C:\\scratch\\" + std::string(300, 'l')).c_str();
     g_strStartMenuDir = ("C:\\scratch\\" + std::string(400, 'g')).c_str();
-    EXPECT_FALSE(dlg.DetectPreviousInstall(FALSE));
-    EXPECT_FALSE(dlg.DetectPreviousInstall(TRUE));
+    EXPECT_FALSE(Detect(FALSE));
+    EXPECT_FALSE(Detect(TRUE));
     ops::DeleteMatchingFiles(("C:\\scratch\\" + std::string(1000, 'm')).c_str(), "Merolin.*");
 }
 
@@ -212,11 +220,11 @@ TEST_F(PreviousInstallTest, DeleteMatchingFilesSkipsDirectoriesAndOtherNames)
     EXPECT_EQ(3u, ListDir(old).size());
 }
 
-// The dialog's opening: No at the overwrite question ends the process with code 0
-// before the dialog is shown, and nothing is removed. The child process logs the
+// The dialog's opening: No at the overwrite question ends the run (the user ended
+// it) before the dialog is shown, and nothing is removed. The child process logs the
 // boxes and, at its exit, what is still there.
 std::string g_deathDir;
-int LoggingBoxes(HWND owner, const char* text, const char* caption, UINT type)
+int LoggingBoxes(HWND owner, const char* text, const char* caption, UINT type, AfxBoxKind)
 {
     const bool textOk = lstrcmpA(text, "This will overwrite any previous installation:\r\n\r\n"
                                        "Are you sure you want to continue installing Merolin?") == 0;
@@ -242,8 +250,8 @@ TEST_F(PreviousInstallTest, DeclinedOverwriteEndsBeforeTheDialogShows)
             AfxSetMessageBoxHandler(&LoggingBoxes);
             atexit(&ReportAtExit);
             CInstallerDlg other;
-            other.Create(IDD_INSTALLER);
-            fprintf(stderr, "the dialog opened\n");
+            other.DoModal();
+            exit(other.Outcome() == kOutcomeUserEnded ? 0 : 1);
         },
         testing::ExitedWithCode(0), "^box Note type=52 visible=0 text-ok=1 exit keys=1 files=1\n$");
     EXPECT_TRUE(FileExists(old + "\\Merolin.exe"));
@@ -266,7 +274,7 @@ TEST_F(PreviousInstallTest, ReinstallOverAPreviousInstallation)
                  MB_YESNO | MB_ICONEXCLAMATION, IDYES);
     ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
     ASSERT_TRUE(DialogOpen());
-    EXPECT_EQ(old, std::string(dlg.m_strTargetDir));
+    EXPECT_EQ(old, std::string(g_strInstallDir));
     EXPECT_EQ(old, EditText());
     EXPECT_EQ("To install Merolin, at least\r\n500 Kb of free disk space is required.", Status());
     EXPECT_THAT(ListDir(old), ElementsAre("US-Caps_FITB.MR1"));

@@ -15,17 +15,21 @@ TEST(MessageBoxSeam, EveryKindOfBoxGoesThroughTheHandler)
     boxes.Expect("framework_tests", "plain", MB_ICONSTOP, IDOK)
         .Expect("ERROR", "owned", MB_ICONINFORMATION, IDOK)
         .Expect("NOTICE", "no owner", 0x31, IDCANCEL);
-    EXPECT_EQ(AfxMessageBox("plain", MB_ICONSTOP, 0), IDOK);
+    EXPECT_EQ(AfxMessageBox("plain", MB_ICONSTOP, 0, kBoxFatal), IDOK);
 
     CDialog dlg(IDD_TEST);
     ASSERT_TRUE(dlg.Create(IDD_TEST));
     EXPECT_EQ(dlg.MessageBox("owned", "ERROR", MB_ICONINFORMATION), IDOK);
-    EXPECT_EQ(AfxShowMessageBox(NULL, "no owner", "NOTICE", 0x31), IDCANCEL);
+    EXPECT_EQ(AfxShowMessageBox(NULL, "no owner", "NOTICE", 0x31, kBoxQuestion), IDCANCEL);
 
     ASSERT_EQ(boxes.Seen().size(), 3u);
     EXPECT_EQ(boxes.Seen()[0].hOwner, nullptr);
     EXPECT_EQ(boxes.Seen()[1].hOwner, dlg.m_hWnd);
     EXPECT_EQ(boxes.Seen()[2].hOwner, nullptr);
+    // the kind chosen where the box is raised reaches the handler; a dialog's own box is a notice
+    EXPECT_EQ(boxes.Seen()[0].kind, kBoxFatal);
+    EXPECT_EQ(boxes.Seen()[1].kind, kBoxNotice);
+    EXPECT_EQ(boxes.Seen()[2].kind, kBoxQuestion);
     dlg.DestroyWindow();
 }
 

@@ -8,7 +8,7 @@ ScriptedBoxes* g_current;
 std::vector<BoxAnswer> g_logAnswers;
 int g_logOtherwise;
 
-int LoggingHandler(HWND hOwner, const char* text, const char* caption, UINT type)
+int LoggingHandler(HWND hOwner, const char* text, const char* caption, UINT type, AfxBoxKind)
 {
     Log(std::string("box ") + caption + " " + std::to_string(type) + (hOwner ? " owned" : "") +
         (hOwner && ::IsWindowVisible(hOwner) ? " shown" : "") + " " + Flat(text));
@@ -52,14 +52,14 @@ void ScriptedBoxes::AnswerAnyWith(int answer)
     m_anyAnswer = answer;
 }
 
-int ScriptedBoxes::Handler(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType)
+int ScriptedBoxes::Handler(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind)
 {
-    return g_current->Answer(hOwner, pszText, pszCaption, nType);
+    return g_current->Answer(hOwner, pszText, pszCaption, nType, nKind);
 }
 
-int ScriptedBoxes::Answer(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType)
+int ScriptedBoxes::Answer(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind)
 {
-    m_seen.push_back(SeenBox{ hOwner, pszCaption ? pszCaption : "", pszText ? pszText : "", nType });
+    m_seen.push_back(SeenBox{ hOwner, pszCaption ? pszCaption : "", pszText ? pszText : "", nType, nKind });
     if (m_any)
         return m_anyAnswer;
     if (m_next < m_script.size()) {

@@ -3,7 +3,7 @@
 // A box that the script does not expect fails the test and is answered with
 // IDCANCEL (or IDNO / IDOK for boxes without Cancel).
 #pragma once
-#include <windows.h>
+#include "msgbox.h"
 #include <string>
 #include <vector>
 
@@ -12,6 +12,7 @@ struct SeenBox {
     std::string caption;
     std::string text;
     UINT type;
+    AfxBoxKind kind;
 };
 
 class ScriptedBoxes {
@@ -29,8 +30,8 @@ public:
 
 private:
     struct Step { std::string caption, text; UINT type; int answer; };
-    static int Handler(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType);
-    int Answer(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType);
+    static int Handler(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind);
+    int Answer(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind);
     std::vector<Step> m_script;
     size_t m_next = 0;
     std::vector<SeenBox> m_seen;

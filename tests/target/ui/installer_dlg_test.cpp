@@ -339,6 +339,7 @@ TEST_F(InstallerDlgTest, PreviousInstallationKeptAndProcessEndedAfterNo)
             atexit(LogKeyAtExit);
             CInstallerDlg dlg;
             dlg.DoModal();
+            exit(dlg.Outcome() == kOutcomeUserEnded ? 0 : 1);
         },
         ::testing::ExitedWithCode(0),
         RegexEscaped("RUN{box Note 52 owned " + Flat(kOverwrite) + ";key kept;}"));

@@ -97,7 +97,7 @@ TEST(License, ShowsTheWholeTextReadOnlyAndEndsAsChosen)
 
 namespace {
 std::string g_ownerCaption;
-int RecordOwner(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType)
+int RecordOwner(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind)
 {
     g_ownerCaption = hOwner ? std::string(CWnd::FromHandle(hOwner)->GetWindowText()) : "<none>";
     g_ownerCaption += std::string("|") + pszCaption + "|" + pszText + "|" + std::to_string(nType);
