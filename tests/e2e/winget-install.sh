@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The installer as winget runs it from the manifests the build wrote: the SHA-256 is
-# that of the exe, and the silent, log and location switches, placeholders filled,
-# install silently into that directory and write that log. The command line goes
-# through a batch file, so that it reaches the installer as written (wine would quote
-# an argument holding quotes or spaces); log and directory are on drive Z: (the host's
-# /), so that they outlive the prefix.
+# The installer as winget runs it from the build's manifests: their SHA-256 is the exe's;
+# their silent, log and location switches, placeholders filled, install into that directory
+# and write that log. A batch file passes the line as written (wine would quote arguments
+# with quotes or spaces); drive Z: (the host's /) keeps log and directory beyond the prefix.
 #   winget-install.sh WINE_RUN STATE EXE WINGET_DIR WORK_DIR
 set -u
 wine_run=$1 state=$2 exe=$3 yaml=$(echo "$4"/*.installer.yaml) work=$5
@@ -18,8 +16,6 @@ args="$(switch Silent) $(switch Log) $(switch InstallLocation)"
 args=${args//"<LOGPATH>"/"$win\\logs\\setup log.txt"}
 args=${args//"<INSTALLPATH>"/"$win\\Program Files\\Merolin"}
 printf '@"%s" %s\r\n@exit %%ERRORLEVEL%%\r\n' "Z:${exe//\//\\}" "$args" >"$work/install.bat"
-echo "MerolinSetup.exe $args"
-"$wine_run" --state "$state" cmd /c "$win\\install.bat" || fail "exit code $?"
+"$wine_run" --state "$state" cmd /c "$win\\install.bat" || fail "exit code $? of $work/install.bat"
 grep -q 'Exit code 0' "$work/logs/setup log.txt" || fail "no \"Exit code 0\" in the log"
 [ -f "$work/Program Files/Merolin/Merolin.exe" ] || fail "no Merolin.exe in $work/Program Files/Merolin"
-echo "installed with the switches of $yaml"
