@@ -155,6 +155,7 @@ if(MEROLIN_PAYLOAD_TARGET)
     VERBATIM)
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/sign.cmake)
+include(${CMAKE_SOURCE_DIR}/cmake/winget.cmake)  # after signing: the hash of the signed exe
 
 # The tests, each kind in a folder of its own: checks of the built executable (run
 # natively), component tests and end-to-end scenarios (tests/README.md).

@@ -19,6 +19,24 @@ inline constexpr char kMainProgramFile[] = MEROLIN_NAME ".exe";
 inline constexpr char kUninstallerFile[] = "Uninstall.exe";
 inline constexpr char kMutexName[] = "Tolvane_MR_Mutex";
 inline constexpr char kVersionLibrary[] = "version.dll";
+// The version's numbers (1 and 31 of "1.31"), as the list of programs and inventory
+// tools read them: the digits after the given count of dots.
+constexpr DWORD VersionNumber(const char* psz, int nDots)
+{
+    for (; nDots > 0; ++psz)
+        nDots -= *psz == '.';
+    DWORD n = 0;
+    for (; *psz >= '0' && *psz <= '9'; ++psz)
+        n = n * 10 + (*psz - '0');
+    return n;
+}
+inline constexpr DWORD kVersionMajor = VersionNumber(MEROLIN_VERSION, 0);
+inline constexpr DWORD kVersionMinor = VersionNumber(MEROLIN_VERSION, 1);
+// What a package catalogue says of the product: read by the build for the winget
+// manifests beside the exe (cmake/write-winget.cmake), not by the installer.
+#define MEROLIN_PACKAGE_ID "Tolvane.Merolin"
+#define MEROLIN_SUMMARY "Test-management program"
+#define MEROLIN_LICENSE "Proprietary"
 
 // Titles of a running product's top-level window, in search order; "" ends the list.
 extern const char* const kProductWindowTitles[11];

@@ -68,10 +68,12 @@ BOOL SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
 BOOL WriteRegistryEntries(const CString& strTargetDir, CStringArray* pCreatedKeys)
 {
     BOOL bAll = TRUE;  // every key opened and every value written; each key is tried anyway
+    // One reading of the clock, so that the install time and the install date agree.
+    const time_t tNow = sys::time(NULL);
 
     if (HKEY hKey = OpenOrCreateKey(kVendorVersionKey, pCreatedKeys)) {
         CString strTime;
-        strTime.Format("%u", (unsigned)sys::time(NULL));
+        strTime.Format("%u", (unsigned)tNow);
         bAll &= SetStringValue(hKey, "", strTime);
         sys::RegCloseKey(hKey);
     } else {
@@ -94,9 +96,17 @@ BOOL WriteRegistryEntries(const CString& strTargetDir, CStringArray* pCreatedKey
         bAll &= SetStringValue(hKey, kUninstallStringValue, "\"" + strTargetDir + "\\" + kUninstallerFile + "\"");
         // What the system's list of programs shows beside the name.
         bAll &= SetStringValue(hKey, "DisplayVersion", kProductVersion);
+        bAll &= SetDwordValue(hKey, "VersionMajor", kVersionMajor);
+        bAll &= SetDwordValue(hKey, "VersionMinor", kVersionMinor);
         bAll &= SetStringValue(hKey, "Publisher", kMaker);
         bAll &= SetStringValue(hKey, "DisplayIcon", strProgram);
         bAll &= SetStringValue(hKey, "InstallLocation", strTargetDir);
+        // The local date, YYYYMMDD; left out, not failed, when the clock gave no date.
+        if (const struct tm* pLocal = localtime(&tNow)) {
+            CString strDate;
+            strDate.Format("%04d%02d%02d", pLocal->tm_year + 1900, pLocal->tm_mon + 1, pLocal->tm_mday);
+            bAll &= SetStringValue(hKey, "InstallDate", strDate);
+        }
         bAll &= SetDwordValue(hKey, "EstimatedSize", InstalledPayloadKb(strTargetDir));
         bAll &= SetDwordValue(hKey, "NoModify", 1);
         bAll &= SetDwordValue(hKey, "NoRepair", 1);

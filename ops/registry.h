@@ -6,8 +6,8 @@
 namespace ops {
 
 // Writes the vendor key with the install time, the application path and the
-// uninstall entry (with the version, publisher, icon, location and size that the
-// system's list of programs shows), each naming strTargetDir. FALSE when a key
+// uninstall entry (with the version, its numbers, publisher, icon, location, install
+// date and size that the system's list of programs shows), each naming strTargetDir. FALSE when a key
 // cannot be opened or created or a value cannot be written (the other keys are
 // still tried). Every key that the write created, the missing keys above a product
 // key included, is added to *pCreatedKeys (when given), parents first.

@@ -7,7 +7,8 @@
 # are identical; the signature verifies against the CA (SHA-256, "Merolin 1.31 Setup",
 # that signing time) and not against another CA; one byte changed in the payload fails
 # verification; removing the signature gives back the unsigned exe byte for byte, and
-# the resources read back. The same key in a SoftHSM2 token signs the same bytes; a release
+# the resources read back; the winget manifest has the hash of the signed exe. The same
+# key in a SoftHSM2 token signs the same bytes; a release
 # build through it, time-stamped by a TSA on 127.0.0.1, verifies; the configure refuses both
 # ways, half of one, a release without time stamp. No password, PIN or key is in any log.
 #   check-signing.sh SOURCE_DIR WORK_DIR TOOLCHAIN_FILE UNSIGNED_EXE SZDD
@@ -80,6 +81,8 @@ env -u SOURCE_DATE_EPOCH cmake -S "$src" -B "$work/tree" -G Ninja -DCMAKE_TOOLCH
   { echo "FAIL: the signed build failed:"; tail -20 "$work/build.log"; exit 1; }
 grep '^sign: ' "$work/build.log"
 a="$work/tree/dist/MerolinSetup.exe"
+grep -q "InstallerSha256: $(sha256sum "$a" | cut -d' ' -f1 | tr a-f A-F)$" "$work"/tree/dist/winget/*.installer.yaml ||
+  fail "the winget manifest does not carry the SHA-256 of the signed exe"
 
 # (The tree's own exe is signed already where the tree was configured with a certificate.)
 osslsigncode remove-signature -in "$unsigned" -out "$work/reference.exe" >/dev/null 2>&1 ||

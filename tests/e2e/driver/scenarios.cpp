@@ -196,8 +196,14 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
         Check(RegString(kUninstallKey, t.first) == t.second, "Uninstall \"%s\" is \"%s\"", t.first.c_str(),
               t.second.c_str());
     for (const auto& n : std::map<std::string, DWORD>{
-             {"EstimatedSize", (DWORD)((payloadBytes + 1023) / 1024)}, {"NoModify", 1}, {"NoRepair", 1}})
+             {"EstimatedSize", (DWORD)((payloadBytes + 1023) / 1024)}, {"NoModify", 1}, {"NoRepair", 1},
+             {"VersionMajor", 1}, {"VersionMinor", 31}})
         Check(RegDword(kUninstallKey, n.first) == n.second, "Uninstall \"%s\" is %lu", n.first.c_str(), n.second);
+    char dates[2][16];
+    strftime(dates[0], 16, "%Y%m%d", localtime(&startedAt));
+    strftime(dates[1], 16, "%Y%m%d", localtime(&endedAt));
+    v = RegString(kUninstallKey, "InstallDate");
+    Check(v == dates[0] || v == dates[1], "Uninstall \"InstallDate\" \"%s\", the local date (%s)", v.c_str(), dates[1]);
 
     // Everything the installation adds; what was there before may have been replaced.
     std::set<std::string> expected;

@@ -140,7 +140,7 @@ protected:
 
 TEST_F(Registry, WritesTheThreeKeysInOrder)
 {
-    log.times = { 1036719060 };
+    log.times = { 1036756800 };  // noon UTC: the same local date from UTC-11 to UTC+11
     faults.Forward().time = FakeTime;
     EXPECT_TRUE(WriteRegistryEntries(targetDir));
     const std::string vendor = "SOFTWARE\\Tolvane Software\\Merolin\\1.31";
@@ -149,7 +149,7 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
     EXPECT_THAT(log.calls, ElementsAre("open " + vendor + " 20006", "open SOFTWARE\\Tolvane Software\\Merolin 20019",
                                        "open SOFTWARE\\Tolvane Software 20019", "open SOFTWARE 20019", "close",
                                        "create " + vendor + " Merolin 0 20006",
-                                       "set  REG_SZ 1036719060", "close",
+                                       "set  REG_SZ 1036756800", "close",
                                        "open " + appPaths + " 20006", "open " + ParentOf(appPaths) + " 20019", "close",
                                        "create " + appPaths + " Merolin 0 20006",
                                        "set  REG_SZ D:\\Apps\\Merolin\\Merolin.exe", "set Path REG_SZ D:\\Apps\\Merolin",
@@ -158,11 +158,13 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
                                        "create " + uninstall + " Merolin 0 20006",
                                        "set DisplayName REG_SZ Merolin 1.31",
                                        "set UninstallString REG_SZ \"D:\\Apps\\Merolin\\Uninstall.exe\"",
-                                       "set DisplayVersion REG_SZ 1.31", "set Publisher REG_SZ Tolvane Software",
+                                       "set DisplayVersion REG_SZ 1.31", "set VersionMajor REG_DWORD 1",
+                                       "set VersionMinor REG_DWORD 31", "set Publisher REG_SZ Tolvane Software",
                                        "set DisplayIcon REG_SZ D:\\Apps\\Merolin\\Merolin.exe",
-                                       "set InstallLocation REG_SZ D:\\Apps\\Merolin", "set EstimatedSize REG_DWORD 0",
+                                       "set InstallLocation REG_SZ D:\\Apps\\Merolin",
+                                       "set InstallDate REG_SZ 20021108", "set EstimatedSize REG_DWORD 0",
                                        "set NoModify REG_DWORD 1", "set NoRepair REG_DWORD 1", "close"));
-    EXPECT_EQ(RegString(vendor, ""), "1036719060");
+    EXPECT_EQ(RegString(vendor, ""), "1036756800");
     EXPECT_EQ(RegString(appPaths, ""), "D:\\Apps\\Merolin\\Merolin.exe");
     EXPECT_EQ(RegString(appPaths, "Path"), "D:\\Apps\\Merolin");
     EXPECT_EQ(RegString(uninstall, "DisplayName"), "Merolin 1.31");
@@ -209,6 +211,11 @@ TEST_F(Registry, InstallTimeIsPlainDecimalOfTheRealClock)
     faults.Forward().time = FakeTime;
     EXPECT_TRUE(WriteRegistryEntries(targetDir));
     EXPECT_EQ(RegString(kVendorVersionKey, ""), "4000000000");
+    // A clock that gives no date: the date is left out, and that is no failure.
+    RegRemoveTree(kUninstallKey);
+    log.times = { (time_t)-1 };
+    EXPECT_TRUE(WriteRegistryEntries(targetDir));
+    EXPECT_EQ(RegString(kUninstallKey, "InstallDate"), "<missing>");
 }
 
 TEST_F(Registry, ExistingKeysAreReusedAndTheirOtherValuesKept)
