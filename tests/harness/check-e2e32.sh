@@ -6,7 +6,9 @@
 # - a way other than auto, direct or guest is refused;
 # - the tree's Wine loader and server are 32-bit programs;
 # - where the guest way is set up: its initramfs holds our init and every module
-#   after those it needs.
+#   after those it needs;
+# - wine-run refuses a state directory it cannot make (exit code 125, before it writes
+#   anything), instead of carrying on with paths from the root folder.
 #   check-e2e32.sh BUILD_DIR
 set -u
 build=$1
@@ -54,5 +56,12 @@ if [ -f "$tree/guest/initrd.img" ]; then
   for m in "${order[@]}"; do [ -f "$work/initramfs/lib/modules/$m" ] || fail "module $m is listed but missing"; done
   echo "guest: initramfs with ${#order[@]} modules: ${order[*]}"
 fi
+# ---- wine-run ----
+touch "$work/file"
+"$here/wine-run" --state "$work/file/state" /bin/true >/dev/null 2>"$work/wine-run.err"
+rc=$?
+[ $rc = 125 ] && grep -q '^wine-run: cannot make the state directory' "$work/wine-run.err" ||
+  fail "wine-run with its state directory below a file: exit code $rc (125 wanted): $(tr '\n' ' ' <"$work/wine-run.err")"
+
 [ $status = 0 ] && rm -rf "$work"
 exit $status
