@@ -5,8 +5,12 @@
 #   and its verdict agrees with the tree's own 32-bit loader;
 # - a way other than auto, direct or guest is refused;
 # - the tree's Wine loader and server are 32-bit programs;
+# - tree32 removes its finished trees of other keys from the cache and nothing else
+#   there (the cache may be shared, MEROLIN_E2E32_CACHE=/var/cache);
 # - where the guest way is set up: its initramfs holds our init and every module
-#   after those it needs.
+#   after those it needs;
+# - wine-run refuses a state directory it cannot make (exit code 125, before it writes
+#   anything), instead of carrying on with paths from the root folder.
 #   check-e2e32.sh BUILD_DIR
 set -u
 build=$1
@@ -38,6 +42,19 @@ for f in usr/lib/wine/wine usr/lib/wine/wineserver32; do
   file -L "$tree/tree/$f" | grep -q 'ELF 32-bit LSB .*Intel 80386' || fail "$f is not a 32-bit program: $(file -L "$tree/tree/$f")"
 done
 
+# ---- what tree32 removes from its cache ----
+# A cache of our own: the current key's folder (finished: nothing to make), a finished
+# tree of another key, and folders tree32 did not make.
+c="$work/cache" key=${tree##*/}
+mkdir -p "$c/$key" "$c/0123456789abcdef" "$c/fedcba9876543210" "$c/other"
+touch "$c/$key/tree.ready" "$c/0123456789abcdef/tree.ready" "$c/fedcba9876543210/keep" "$c/other/tree.ready"
+got=$(MEROLIN_E2E32_CACHE=$c "$here/tree32" 2>"$work/tree32.err") && [ "$got" = "$c/$key" ] ||
+  fail "tree32 in a cache of its own: $got $(cat "$work/tree32.err")"
+[ -e "$c/0123456789abcdef" ] && fail "tree32 kept its tree of another key, 0123456789abcdef"
+for f in "$key/tree.ready" fedcba9876543210/keep other/tree.ready; do
+  [ -e "$c/$f" ] || fail "tree32 removed $f from its cache"
+done
+
 # ---- the guest's initramfs ----
 if [ -f "$tree/guest/initrd.img" ]; then
   mkdir -p "$work/initramfs"
@@ -54,5 +71,12 @@ if [ -f "$tree/guest/initrd.img" ]; then
   for m in "${order[@]}"; do [ -f "$work/initramfs/lib/modules/$m" ] || fail "module $m is listed but missing"; done
   echo "guest: initramfs with ${#order[@]} modules: ${order[*]}"
 fi
+# ---- wine-run ----
+touch "$work/file"
+"$here/wine-run" --state "$work/file/state" /bin/true >/dev/null 2>"$work/wine-run.err"
+rc=$?
+[ $rc = 125 ] && grep -q '^wine-run: cannot make the state directory' "$work/wine-run.err" ||
+  fail "wine-run with its state directory below a file: exit code $rc (125 wanted): $(tr '\n' ' ' <"$work/wine-run.err")"
+
 [ $status = 0 ] && rm -rf "$work"
 exit $status
