@@ -18,6 +18,13 @@ int ParentLength(const char* pszPath)
     return nParent;
 }
 
+// Whether the key path lies below the other one.
+BOOL IsBelow(const CString& strKey, const CString& strParent)
+{
+    const int n = strParent.GetLength();
+    return strKey.GetLength() > n && strKey.GetAt(n) == '\\' && strKey.Left(n) == strParent;
+}
+
 // Opens a key below HKEY_LOCAL_MACHINE for writing, creating it (and any missing
 // key above it) when it cannot be opened; the keys it created go to *pCreated,
 // parents first. NULL when neither works.
@@ -120,8 +127,15 @@ BOOL WriteRegistryEntries(const CString& strTargetDir, CStringArray* pCreatedKey
 
 void DeleteCreatedKeys(const CStringArray& keys)
 {
-    for (int i = keys.GetSize() - 1; i >= 0; --i)
-        sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, keys.GetAt(i));
+    // Each key was recorded after the ones made above it: a key goes with the run
+    // of its parents just before it, deepest first, in the order the keys were made.
+    const int nKeys = keys.GetSize();
+    for (int i = 0; i < nKeys; ++i) {
+        if (i + 1 < nKeys && IsBelow(keys.GetAt(i + 1), keys.GetAt(i)))
+            continue;  // a parent: it goes after its child
+        for (int j = i; j >= 0 && (j == i || IsBelow(keys.GetAt(j + 1), keys.GetAt(j))); --j)
+            sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, keys.GetAt(j));
+    }
 }
 
 void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName)

@@ -11,7 +11,11 @@ TEST(CommandLine, EverySwitchAndItsEdges)
         { "/?", "U", "", "" },                    { "/S /?", "SU", "", "" },
         { "/D=C:\\Program Files\\Merolin", "", "", "C:\\Program Files\\Merolin" },
         { "/s /d=C:\\My  Apps\\M \t ", "S", "", "C:\\My  Apps\\M" },
-        { "/D=C:\\x /S", "", "", "C:\\x /S" },  // the rest of the line
+        // a directory the installer would refuse: relative, on a share, a name the system
+        // changes, or a switch behind it (the rest of the line is the directory's)
+        { "/S /D=Merolin", "SB", "", nullptr },  { "/S /D=\\\\server\\share\\Merolin", "SB", "", nullptr },
+        { "/S /D=C:\\Apps\\Merolin.", "SB", "", nullptr }, { "/S /D=C:\\A /LOG=C:\\x.log", "SB", "", nullptr },
+        { "/D=C:Merolin", "B", "", nullptr },    { "/D=1:\\Merolin", "B", "", nullptr },
         { "/LOG=C:\\setup.log /S", "S", "C:\\setup.log", "" },
         { "/log=\"C:\\My Logs\\a.log\" /D=D:\\A", "", "C:\\My Logs\\a.log", "D:\\A" },
         { "/LOG=a.log /LOG=b.log", "", "b.log", "" },

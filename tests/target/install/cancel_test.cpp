@@ -36,7 +36,6 @@ struct FatalStage {
     bool samples;             // the three sample files are there
     bool desktopLink;
     int groupLinks;           // program-group links made before the failure (-1: no folder)
-    bool note;                // the rollback cannot remove the target directory
 };
 
 const char kDirectoryStatus[] = "Installing:\r\nCreating installation directory...";
@@ -48,36 +47,36 @@ const char kNoLink[] = "Can't create Program Files link";
 const FatalStage kFatalStages[] = {
     { "DriveRefused", AFX_CALL__chdrive, 1,
       { { "Can't access drive C:", MB_ICONINFORMATION }, { "Couldn't create installation directory!", MB_ICONSTOP } },
-      { 0, 0, 0, 0, 0, 0, 0 }, kDirectoryStatus, -1, false, false, -1, false },
+      { 0, 0, 0, 0, 0, 0, 0 }, kDirectoryStatus, -1, false, false, -1 },
     { "FreeSpaceQuestionDeclined", AFX_CALL_LoadLibraryA, 1,
       { { "?Cannot determine the amount of free space on drive C:\r\nDo you want to procede with the installation anyway?",
           MB_YESNO | MB_ICONQUESTION },
         { "Couldn't create installation directory!", MB_ICONSTOP } },
-      { 0, 0, 0, 0, 0, 0, 0 }, kDirectoryStatus, -1, false, false, -1, false },
+      { 0, 0, 0, 0, 0, 0, 0 }, kDirectoryStatus, -1, false, false, -1 },
     { "ProgramFile", AFX_CALL_FindResourceA, 1,
       { { kCorrupted, MB_ICONINFORMATION }, { "Couldn't install Merolin.exe!", MB_ICONSTOP } },
-      { 1, 0, 0, 0, 0, 0, 0 }, kFilesStatus, 0, false, false, -1, false },
+      { 1, 0, 0, 0, 0, 0, 0 }, kFilesStatus, 0, false, false, -1 },
     { "HelpFile", AFX_CALL_FindResourceA, 2,
       { { kCorrupted, MB_ICONINFORMATION }, { "Couldn't install Merolin.hlp!", MB_ICONSTOP } },
-      { 1, 1, 0, 0, 0, 0, 0 }, kFilesStatus, 1, false, false, -1, false },
+      { 1, 1, 0, 0, 0, 0, 0 }, kFilesStatus, 1, false, false, -1 },
     { "Uninstaller", AFX_CALL_FindResourceA, 3,
       { { kCorrupted, MB_ICONINFORMATION }, { "Couldn't install Uninstall.exe!", MB_ICONSTOP } },
-      { 1, 1, 1, 0, 0, 0, 0 }, kFilesStatus, 2, false, false, -1, false },
+      { 1, 1, 1, 0, 0, 0, 0 }, kFilesStatus, 2, false, false, -1 },
     { "Readme", AFX_CALL_FindResourceA, 4,
       { { kCorrupted, MB_ICONINFORMATION }, { "Couldn't install Merolin.txt!", MB_ICONSTOP } },
-      { 1, 1, 1, 1, 0, 0, 0 }, kFilesStatus, 3, false, false, -1, false },
+      { 1, 1, 1, 1, 0, 0, 0 }, kFilesStatus, 3, false, false, -1 },
     { "WindowsDirectory", AFX_CALL_GetWindowsDirectoryA, 1,
       { { "Can't access Windows directory!", MB_ICONSTOP } },
-      { 1, 1, 1, 1, 1, 0, 0 }, kFilesStatus, 4, true, false, -1, true },
+      { 1, 1, 1, 1, 1, 0, 0 }, kFilesStatus, 4, true, false, -1 },
     { "ProgramLink", AFX_CALL_CoCreateInstance, 2,
       { { kNoLink, MB_ICONINFORMATION }, { "Couldn't create start menu program shortcut!", MB_ICONSTOP } },
-      { 1, 1, 1, 1, 1, 0, 0 }, kGroupStatus, 4, true, true, 0, true },
+      { 1, 1, 1, 1, 1, 0, 0 }, kGroupStatus, 4, true, true, 0 },
     { "HelpLink", AFX_CALL_CoCreateInstance, 3,
       { { kNoLink, MB_ICONINFORMATION }, { "Couldn't create start menu help shortcut!", MB_ICONSTOP } },
-      { 1, 1, 1, 1, 1, 0, 0 }, kGroupStatus, 4, true, true, 1, true },
+      { 1, 1, 1, 1, 1, 0, 0 }, kGroupStatus, 4, true, true, 1 },
     { "UninstallLink", AFX_CALL_CoCreateInstance, 4,
       { { kNoLink, MB_ICONINFORMATION }, { "Couldn't create start menu uninstall shortcut!", MB_ICONSTOP } },
-      { 1, 1, 1, 1, 1, 0, 0 }, kGroupStatus, 4, true, true, 2, true },
+      { 1, 1, 1, 1, 1, 0, 0 }, kGroupStatus, 4, true, true, 2 },
 };
 
 class FatalStageTest : public CancelTest, public testing::WithParamInterface<FatalStage> {};
@@ -116,21 +115,15 @@ TEST_P(FatalStageTest, StopsWithItsFlagsAndCancelUndoesThem)
     EXPECT_THAT(GroupFiles(), UnorderedElementsAreArray(links));
     EXPECT_FALSE(AnyProductKey());
 
-    // The cancel: program files, every link made, and the directories the install
-    // made go; the samples stay, and with them the directory (its "NOTE" box).
+    // The cancel: every file and link made, and the directories the install made, go
+    // (the samples with the program files).
     const bool anyFlag = stage.flags[0] != 0;
     ExpectCancelQuestion(anyFlag, IDYES);
-    if (stage.note)
-        ExpectNote(target);
     ExpectIncomplete();
     ConfirmCancel();
 
-    std::vector<std::string> samples;
-    if (stage.samples)
-        samples.assign(kSampleFiles, kSampleFiles + 3);
-    EXPECT_EQ(stage.note, DirExists(target));
-    EXPECT_THAT(TargetFiles(), UnorderedElementsAreArray(samples));
-    EXPECT_EQ(stage.note, DirExists(*scratch / "Apps")) << "made by the install, kept only above the samples";
+    EXPECT_FALSE(DirExists(target));
+    EXPECT_FALSE(DirExists(*scratch / "Apps")) << "made by the install";
     EXPECT_FALSE(DesktopLinkExists());
     EXPECT_FALSE(DirExists(group));
     EXPECT_EQ(stage.flags, ProgressFlags()) << "the rollback never changes the flags";
@@ -212,18 +205,16 @@ TEST_F(CancelTest, DirectoryThatWasThereStaysWithoutANote)
     ExpectIncomplete();
     ConfirmCancel();
 
-    std::vector<std::string> left(kSampleFiles, kSampleFiles + 3);
-    left.push_back("notes.txt");
-    EXPECT_THAT(TargetFiles(), UnorderedElementsAreArray(left));
+    EXPECT_THAT(TargetFiles(), ElementsAre("notes.txt"));
     EXPECT_EQ("mine", ReadWholeFile(target + "\\notes.txt"));
     EXPECT_FALSE(DirExists(group));
     EXPECT_FALSE(DesktopLinkExists());
 }
 
 // Everything flagged: after a complete install (on this modeless dialog the
-// handler can still be run) the rollback undoes every stage. The vendor's version
-// key goes, the vendor key itself stays; the samples stay, and with them the
-// directory (its "NOTE" box) and the one above it, without a box of its own.
+// handler can still be run) the rollback undoes every stage, the samples and the
+// directories included. The vendor's version key goes; the vendor key, which was
+// there before, stays.
 TEST_F(CancelTest, RollbackOfEveryStage)
 {
     RegPutString("SOFTWARE\\Tolvane Software\\Merolin\\1.20", "", "older");
@@ -233,13 +224,12 @@ TEST_F(CancelTest, RollbackOfEveryStage)
     ASSERT_TRUE(RegKeyExists(kVendorVersionKey));
 
     ExpectCancelQuestion(true, IDYES);
-    ExpectNote(target);
     ExpectIncomplete();
     ConfirmCancel();
 
     EXPECT_FALSE(DirExists(group)) << "the empty program group is removed";
     EXPECT_FALSE(DirExists(*scratch / "Programs")) << "the install made it";
-    EXPECT_THAT(TargetFiles(), UnorderedElementsAreArray(kSampleFiles));
+    EXPECT_FALSE(DirExists(target));
     EXPECT_FALSE(DesktopLinkExists());
     EXPECT_FALSE(RegKeyExists(kVendorVersionKey));
     EXPECT_TRUE(RegKeyExists(kVendorKey));
@@ -251,9 +241,10 @@ TEST_F(CancelTest, RollbackOfEveryStage)
 }
 
 // The rollback's steps in their order: program-group links and their folder; the
-// program, help, readme and uninstaller files (not the install's order); the
-// extraction's temporary files and the target directory; then the vendor's version
-// key, the application path and the uninstall entry.
+// program, help, readme and uninstaller files (not the install's order), then the
+// samples; the extraction's temporary files and the target directory; then the
+// vendor's version key with the vendor's keys above it that the install made, the
+// application path and the uninstall entry.
 std::vector<std::string>* g_rollbackCalls;
 
 int __cdecl RecordRemove(const char* path)
@@ -299,10 +290,14 @@ TEST_F(CancelTest, RollbackUndoesTheStagesInTheirOrder)
                                    "remove " + group + "\\Merolin Help.lnk", "remove " + group + "\\Uninstall Merolin.lnk",
                                    "remove " + target + "\\Merolin.exe", "remove " + target + "\\Merolin.hlp",
                                    "remove " + target + "\\Merolin.txt", "remove " + target + "\\Uninstall.exe",
+                                   "remove " + target + "\\" + kSampleFiles[0], "remove " + target + "\\" + kSampleFiles[1],
+                                   "remove " + target + "\\" + kSampleFiles[2],
                                    "remove " + target + "\\MR.MSZ", "remove " + target + "\\MR.XXX",
                                    "rmdir " + group, "rmdir " + *scratch / "Programs", "rmdir " + target,
-                                   "regdelete 1.31", "regdelete Merolin.exe", "regdelete Merolin"));
-    EXPECT_THAT(TargetFiles(), UnorderedElementsAre("notes.txt", kSampleFiles[0], kSampleFiles[1], kSampleFiles[2]));
+                                   std::string("regdelete ") + kVendorVersionKey, std::string("regdelete ") + kVendorKey,
+                                   "regdelete SOFTWARE\\Tolvane Software", std::string("regdelete ") + kAppPathsKey,
+                                   std::string("regdelete ") + kUninstallKey));
+    EXPECT_THAT(TargetFiles(), ElementsAre("notes.txt"));
     EXPECT_FALSE(RegKeyExists(kVendorVersionKey));
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     EXPECT_FALSE(RegKeyExists(kUninstallKey));
@@ -322,16 +317,16 @@ TEST_F(CancelTest, SharedProgramGroupFolderIsNotRemoved)
     ASSERT_EQ(4u, ListDir(programs).size());
 
     ExpectCancelQuestion(true, IDYES);
-    ExpectNote(target);
     ExpectIncomplete();
     ConfirmCancel();
     EXPECT_THAT(ListDir(programs), ElementsAre("Other.lnk"));
 }
 
 // Two failed installs into two directories, then a third directory typed into the
-// field: the rollback cleans exactly the files each install wrote, where it wrote
-// them. A product-named file of the user's that an install never replaced stays,
-// and so does everything in the directory shown when Cancel is pressed.
+// field: the rollback cleans exactly the files each install made, where it made
+// them. A product-named file of the user's stays, replaced or not (what the install
+// replaced is gone anyway), and so does everything in the directory shown when
+// Cancel is pressed.
 TEST_F(CancelTest, NeverDeletesWhatTheInstallDidNotWrite)
 {
     const std::string first = target;
@@ -364,7 +359,7 @@ TEST_F(CancelTest, NeverDeletesWhatTheInstallDidNotWrite)
     ConfirmCancel();
 
     EXPECT_FALSE(DirExists(first));
-    EXPECT_THAT(ListDir(second), UnorderedElementsAre("Merolin.hlp", "Uninstall.exe", "Merolin.txt"));
+    EXPECT_THAT(ListDir(second), UnorderedElementsAreArray(kRequiredFiles));
     for (const char* name : { "Merolin.hlp", "Uninstall.exe", "Merolin.txt" })
         EXPECT_EQ("mine", ReadWholeFile(second + "\\" + name)) << name;
     EXPECT_THAT(ListDir(shown), UnorderedElementsAreArray(kRequiredFiles));
