@@ -1,18 +1,36 @@
 #include "install_log.h"
-#include <stdio.h>
 
 CInstallLog g_installLog;
+
+CInstallLog::~CInstallLog()
+{
+    if (m_hFile != INVALID_HANDLE_VALUE)
+        ::CloseHandle(m_hFile);
+}
 
 void CInstallLog::Open(const char* pszFile)
 {
     char szPath[MAX_PATH];
     const DWORD nPath = ::GetFullPathNameA(pszFile, MAX_PATH, szPath, NULL);
-    m_strPath = nPath > 0 && nPath < MAX_PATH ? szPath : pszFile;
+    if (nPath == 0 || nPath >= MAX_PATH)
+        return;
+    // A device name comes back as "\\.\NAME"; it is never opened (a port may block).
+    if (szPath[0] == '\\' && szPath[1] == '\\' && szPath[2] == '.')
+        return;
+    HANDLE hFile = ::CreateFileA(szPath, GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return;
+    if (::GetFileType(hFile) != FILE_TYPE_DISK) {
+        ::CloseHandle(hFile);
+        return;
+    }
+    m_hFile = hFile;
 }
 
 void CInstallLog::Write(const CString& strText)
 {
-    if (m_strPath.IsEmpty())
+    if (m_hFile == INVALID_HANDLE_VALUE)
         return;
     SYSTEMTIME st;
     ::GetLocalTime(&st);
@@ -30,10 +48,9 @@ void CInstallLog::Write(const CString& strText)
     }
     *pOut++ = '\r';
     *pOut++ = '\n';
-    // Opened for each line, so that every line is on the disk however the process
-    // ends; the outcome is not needed.
-    if (FILE* pFile = fopen(m_strPath, "ab")) {
-        fwrite(pszLine, 1, pOut - pszLine, pFile);
-        fclose(pFile);
+    // Each line goes to the end of the file at once, whatever was appended meanwhile.
+    if (::SetFilePointer(m_hFile, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER) {
+        DWORD nWritten;
+        ::WriteFile(m_hFile, pszLine, (DWORD)(pOut - pszLine), &nWritten, NULL);
     }
 }

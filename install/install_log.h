@@ -7,14 +7,21 @@
 
 class CInstallLog {
 public:
-    // Appends to that file from now on. Its full path is taken at once: the install
-    // moves the current directory.
+    CInstallLog() : m_hFile(INVALID_HANDLE_VALUE) {}
+    ~CInstallLog();
+    // Appends to that file from now on. Its full path is taken once, here: the
+    // install moves the current directory. Only a file on a disk is a log: a device
+    // ("COM1", "NUL"), a directory or a name that cannot be opened gives none. The
+    // file stays open until the process ends, shared for reading only, so that it can
+    // neither be deleted nor replaced while the run writes it.
     void Open(const char* pszFile);
     // One line: the time, then the text with each run of line breaks folded into a space.
     void Write(const CString& strText);
 
 private:
-    CString m_strPath;  // empty: no log
+    HANDLE m_hFile;  // INVALID_HANDLE_VALUE: no log
+    CInstallLog(const CInstallLog&);
+    CInstallLog& operator=(const CInstallLog&);
 };
 
 extern CInstallLog g_installLog;

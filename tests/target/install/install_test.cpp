@@ -3,6 +3,7 @@
 // retry after a failure. The fatal stages, each followed by Cancel, are in
 // cancel_test.cpp.
 #include "flow_fixture.h"
+#include "install_log.h"
 #include "run_mode.h"
 
 using testing::ElementsAre;
@@ -319,4 +320,27 @@ TEST(SilentRun, AnswersAndFailsByTheKindOfBoxNotItsWords)
             exit(bAnswers && bStillFine && SilentRunFailed() ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
+}
+
+// The log is taken by its full path once and held open: a relative name stays where
+// it was given, the open log cannot be deleted (as the removal of a previous
+// installation would try), and a device or a directory gives no log at all.
+TEST_F(InstallTest, TheLogIsOneFileOnADiskHeldOpen)
+{
+    ASSERT_EQ(0, _chdir(scratch->Path().c_str()));
+    {
+        CInstallLog log;
+        log.Open("Merolin.log");
+        ASSERT_EQ(0, _chdir("C:\\"));
+        log.Write("one\r\n\r\ntwo");
+        EXPECT_FALSE(::DeleteFileA((*scratch / "Merolin.log").c_str()));
+        for (const char* none : { "COM1", "NUL", "C:\\windows" }) {
+            CInstallLog other;
+            other.Open(none);
+            other.Write("nothing");
+        }
+    }
+    const std::string text = ReadWholeFile(*scratch / "Merolin.log");
+    EXPECT_EQ(" one two\r\n", text.substr(text.size() - 10));
+    EXPECT_FALSE(FileExists("C:\\Merolin.log"));
 }
