@@ -488,8 +488,10 @@ std::string MissingDrive()
     Fail("every drive letter from Q to Y is in use");
 }
 
-// 5: Install into a drive that does not exist, then a good directory typed and Install
-// again, to the end.
+// 5: Install into a drive that does not exist; then an install into a directory typed
+// by its short name fails at a program-group link; then the same directory typed by
+// its own name installs to the end, and nothing of it is taken for the failed
+// attempt's.
 void BadDriveThenGood()
 {
     Snapshot before = TakeSnapshot();
@@ -501,7 +503,18 @@ void BadDriveThenGood()
     ExpectBox(p, "ERROR", "Couldn't create installation directory!", "OK", IDOK);
     WaitEnabled(dlg);
     Check(IsWindowVisible(dlg) != FALSE, "the installer dialog stays open after the failure");
-    std::string good = "C:\\Apps\\Merolin";
+    std::string good = "C:\\Apps\\Merolin Suite", blocker = Join(Join(ProgramsDir(), "Merolin"), "Merolin Help.lnk");
+    MakeDirs(good);
+    MakeDirs(blocker);
+    char shortName[MAX_PATH] = "";
+    GetShortPathNameA(good.c_str(), shortName, MAX_PATH);
+    Check(Lower(shortName) != Lower(good) && DirExists(shortName), "%s is also %s", good.c_str(), shortName);
+    Type(dlg, kTargetDir, shortName);
+    Press(dlg, kInstall);
+    ExpectBox(p, "ERROR", "Can't create Program Files icon group", "OK", IDOK);
+    ExpectBox(p, "ERROR", "Couldn't create start menu help shortcut!", "OK", IDOK);
+    WaitEnabled(dlg);
+    RemoveDirectoryA(blocker.c_str());
     Type(dlg, kTargetDir, good);
     InstallToTheEnd(p, dlg, IDNO);
     ExpectInstalled(before, good, t0, time(nullptr));
@@ -583,6 +596,12 @@ void Reinstall(bool silent)
 
     time_t t0 = time(nullptr);
     if (silent) {
+        // A directory that is not absolute on a drive is a bad command line: nothing
+        // of the previous installation is removed for it.
+        for (const char* bad : {"/S /D=Merolin", "/S /D=C:\\Apps\\Merolin /LOG=C:\\x.log"})
+            Check(RunUnattended(bad) == 3, "exit code 3 for %s", bad);
+        ExpectChanges(before, TakeSnapshot(), {});
+        Check(RegString(kAppPathsKey, "Path") == dir, "the previous installation is still registered");
         Check(RunUnattended("/s /log=\"C:\\no such folder\\setup.log\"") == 0, "exit code 0");
         ExpectInstalled(before, dir, t0, time(nullptr));
         for (const auto& u : userFiles)
@@ -702,20 +721,26 @@ void SilentInstall()
     ExpectLog(log, args, InstalledLog("No (silent)"));
 }
 
-// 14: a silent installation that fails (a directory stands where the help file goes):
-// exit code 2, everything it wrote rolled back, the reasons in the log.
+// 14: a silent installation that fails at a sample file (a directory stands where the
+// last one goes): the attempt goes on to its end, then exit code 2 and everything it
+// wrote rolled back, the other samples and the vendor's keys included; the reasons in
+// the log.
 void SilentFailure()
 {
     const std::string dir = "C:\\Work\\Merolin", log = kLogDir + "\\failed.log";
     const std::string args = "/S /LOG=" + log + " /D=" + dir;
-    MakeDirs(Join(dir, "Merolin.hlp"));
+    MakeDirs(Join(dir, "Vocab_MULT.MR1"));
     Snapshot before = TakeSnapshot();
     Check(RunUnattended(args) == 2, "exit code 2");
     ExpectChanges(before, TakeSnapshot(), {});
     ExpectNoProductKeys();
+    Check(!KeyExists("SOFTWARE\\Tolvane Software"), "no vendor key is left");
     ExpectLog(log, args,
-              {"Box \"ERROR\": Can't rename installation file Merolin.hlp -- answer: OK (silent)",
-               "Box \"ERROR\": Couldn't install Merolin.hlp! -- answer: OK (silent)",
+              {"Box \"ERROR\": Can't rename installation file Vocab_MULT.MR1 -- answer: OK (silent)",
+               "Box \"ERROR\": Couldn't install third sample test file! -- answer: OK (silent)",
+               "Status: Installing: Installing DeskTop shortcut...",
+               "Status: Installing: Installing Start Menu shortcuts...",
+               "Status: Installing: Updating system registry...",
                "Box \"Cancel Install?\": This will abort the installation of Merolin 1.31 Do you wish to cancel the "
                "installation? -- answer: Yes (silent)",
                "Status: Stand by: Aborting installation...",
