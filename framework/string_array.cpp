@@ -1,24 +1,31 @@
 #include "string_array.h"
+#include <new>
+#include <stdlib.h>
+#include <string.h>
 
-CStringArray::~CStringArray() { delete[] m_pData; }
+CStringArray::~CStringArray() { RemoveAll(); }
 
 void CStringArray::Add(const CString& str)
 {
     if (m_nSize == m_nAlloc) {
-        const int nAlloc = m_nAlloc ? m_nAlloc * 2 : 8;
-        CString* pData = new CString[nAlloc];
-        for (int i = 0; i < m_nSize; ++i)
-            pData[i] = m_pData[i];  // shares the text: a copy of a CString only counts a reference
-        delete[] m_pData;
+        // A CString is one pointer to its shared text: the elements move as bytes.
+        m_nAlloc = m_nAlloc ? m_nAlloc * 2 : 8;
+        CString* pData = (CString*)malloc(m_nAlloc * sizeof(CString));
+        if (!pData)
+            abort();
+        if (m_nSize)
+            memcpy((void*)pData, (const void*)m_pData, m_nSize * sizeof(CString));
+        free(m_pData);
         m_pData = pData;
-        m_nAlloc = nAlloc;
     }
-    m_pData[m_nSize++] = str;
+    new (&m_pData[m_nSize++]) CString(str);
 }
 
 void CStringArray::RemoveAll()
 {
-    delete[] m_pData;
+    for (int i = 0; i < m_nSize; ++i)
+        m_pData[i].~CString();
+    free(m_pData);
     m_pData = NULL;
     m_nSize = m_nAlloc = 0;
 }

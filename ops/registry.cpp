@@ -7,17 +7,6 @@ namespace {
 
 const DWORD kSubkeyNameSize = 1024;
 
-// The length of the key path's parent ("A\\B" of "A\\B\\C"); 0 for a key at the top.
-int ParentLength(const char* pszPath)
-{
-    int nParent = 0;
-    for (const char* p = pszPath; *p; p = AfxNextChar(p)) {
-        if (*p == '\\')
-            nParent = (int)(p - pszPath);
-    }
-    return nParent;
-}
-
 // Whether the key path lies below the other one.
 BOOL IsBelow(const CString& strKey, const CString& strParent)
 {
@@ -27,31 +16,38 @@ BOOL IsBelow(const CString& strKey, const CString& strParent)
 
 // Opens a key below HKEY_LOCAL_MACHINE for writing, creating it (and any missing
 // key above it) when it cannot be opened; the keys it created go to *pCreated,
-// parents first. NULL when neither works.
+// parents first. NULL when neither works. The product's key paths are ASCII.
 HKEY OpenOrCreateKey(const char* pszPath, CStringArray* pCreated)
 {
     HKEY hKey = NULL;
     if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, KEY_WRITE, &hKey) == ERROR_SUCCESS)
         return hKey;
-    // The keys above it that are missing too, up to the first one that is there.
-    const CString strPath = pszPath;
-    int nMissing = strPath.GetLength();
-    for (int nParent; (nParent = ParentLength(strPath.Left(nMissing))) > 0; nMissing = nParent) {
+    // The keys above it that are missing too, up to the first one that is there; the
+    // path is cut at each separator in turn, from the end.
+    char szKey[MAX_PATH];
+    ::lstrcpynA(szKey, pszPath, MAX_PATH);
+    int nMissing = ::lstrlenA(szKey);  // where the topmost missing key's path ends
+    for (int n = nMissing - 1; n > 0; --n) {
+        if (szKey[n] != '\\')
+            continue;
+        szKey[n] = '\0';
         HKEY hParent;
-        if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, strPath.Left(nParent), 0, KEY_READ, &hParent) == ERROR_SUCCESS) {
+        if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, KEY_READ, &hParent) == ERROR_SUCCESS) {
             sys::RegCloseKey(hParent);
             break;
         }
+        nMissing = n;
     }
-    hKey = NULL;
     DWORD dwDisposition;
     if (sys::RegCreateKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, (LPSTR)kProductName, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                              NULL, &hKey, &dwDisposition) != ERROR_SUCCESS)
         return NULL;
     if (pCreated && dwDisposition == REG_CREATED_NEW_KEY) {
-        for (int nEnd = nMissing; nEnd <= strPath.GetLength(); ++nEnd) {
-            if (nEnd == strPath.GetLength() || strPath.GetAt(nEnd) == '\\')
-                pCreated->Add(strPath.Left(nEnd));
+        for (int n = nMissing;; ++n) {
+            if (pszPath[n] == '\\' || pszPath[n] == '\0')
+                pCreated->Add(CString(pszPath, n));
+            if (pszPath[n] == '\0')
+                break;
         }
     }
     return hKey;
