@@ -15,6 +15,7 @@ public:
     // file stays open until the process ends, shared for reading only, so that it can
     // neither be deleted nor replaced while the run writes it.
     void Open(const char* pszFile);
+    BOOL IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
     // One line: the time, then the text with each run of line breaks folded into a space.
     void Write(const CString& strText);
 

@@ -137,16 +137,13 @@ TEST(PlatformCalls, SystemLibrariesComeFromTheSystemDirectory)
 
 TEST(CommandLine, ArgumentsFollowTheProgramsNameQuotedOrNot)
 {
-    const char* const kModule = "C:\\My Downloads\\MerolinSetup.exe";
+    // Unquoted, the program's own full path is the name whole, blanks and all.
     const struct { const char* line; const char* args; } cases[] = {
-        { "\"C:\\My Downloads\\MerolinSetup.exe\"  /S /D=C:\\x", "/S /D=C:\\x" },
-        { "C:\\My Downloads\\MerolinSetup.exe", "" },  // no quotes: the whole path is the name
-        { "c:\\my downloads\\MEROLINSETUP.EXE /S", "/S" },
-        { "C:\\My Downloads\\MerolinSetup.exe.bak /S", "Downloads\\MerolinSetup.exe.bak /S" },
-        { "MerolinSetup.exe\t/S", "/S" },
-    };
+        { "\"C:\\My Downloads\\Setup.exe\"  /S /D=C:\\x", "/S /D=C:\\x" }, { "C:\\My Downloads\\Setup.exe", "" },
+        { "c:\\my downloads\\SETUP.EXE /S", "/S" }, { "C:\\My Downloads\\Setup.exe.bak /S", "Downloads\\Setup.exe.bak /S" },
+        { "Setup.exe\t/S", "/S" } };
     for (const auto& c : cases) {
         std::string line = c.line;
-        EXPECT_STREQ(AfxCommandLineArguments(&line[0], kModule), c.args) << c.line;
+        EXPECT_STREQ(AfxCommandLineArguments(&line[0], "C:\\My Downloads\\Setup.exe"), c.args) << c.line;
     }
 }

@@ -334,10 +334,11 @@ TEST_F(InstallTest, TheLogIsOneFileOnADiskHeldOpen)
         ASSERT_EQ(0, _chdir("C:\\"));
         log.Write("one\r\n\r\ntwo");
         EXPECT_FALSE(::DeleteFileA((*scratch / "Merolin.log").c_str()));
+        EXPECT_TRUE(log.IsOpen());
         for (const char* none : { "COM1", "NUL", "C:\\windows" }) {
             CInstallLog other;
             other.Open(none);
-            other.Write("nothing");
+            EXPECT_FALSE(other.IsOpen()) << none;
         }
     }
     const std::string text = ReadWholeFile(*scratch / "Merolin.log");
