@@ -66,6 +66,7 @@ struct ShortcutSpec {
 };
 const int kShortcutCount = 4;
 extern const ShortcutSpec kShortcutTable[kShortcutCount];
+const UINT kGroupShortcutRows = 0xE;  // bit (1 << row) of each program-group row: 1 to 3
 
 // Registry, all below HKEY_LOCAL_MACHINE
 #define MEROLIN_CURRENT_VERSION "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"

@@ -70,9 +70,9 @@ struct Link {
 // Parses a .lnk file (shell link binary format); fails on anything malformed.
 Link ReadLink(const std::string& path);
 
-// ---- shell folders of the prefix's user ----
+// ---- shell folders of the prefix's user (or of all users) ----
 
-std::string DesktopDir();
-std::string ProgramsDir(); // the start menu's Programs folder
+std::string DesktopDir(bool allUsers = false);
+std::string ProgramsDir(bool allUsers = false); // the start menu's Programs folder
 
 } // namespace e2e

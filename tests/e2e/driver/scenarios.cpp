@@ -144,9 +144,9 @@ void ExpectLink(const std::string& file, const std::string& target, const std::s
 }
 
 // A complete installation into dir, checked from the outside: the files by content and
-// time stamp, no temporary file, the four links, the three registry keys, and no other
-// change to drive C: than those.
-void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t startedAt, time_t endedAt)
+// time stamp, no temporary file, the four links (allUsers: in all users' folders), the
+// three registry keys, and no other change to drive C: than those.
+void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t startedAt, time_t endedAt, bool allUsers = false)
 {
     Snapshot after = TakeSnapshot();
     FILETIME stamp = ReleaseStamp();
@@ -168,8 +168,8 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
     Check(!FileExists(Join(dir, "MR.MSZ")) && !FileExists(Join(dir, "MR.XXX")), "no MR.MSZ or MR.XXX in %s",
           dir.c_str());
 
-    std::string desktop = DesktopDir();
-    std::string group = Join(ProgramsDir(), "Merolin");
+    std::string desktop = DesktopDir(allUsers);
+    std::string group = Join(ProgramsDir(allUsers), "Merolin");
     ExpectLink(LinkPath(desktop, "Merolin"), Join(dir, "Merolin.exe"), dir, "Merolin");
     ExpectLink(LinkPath(group, "Merolin"), Join(dir, "Merolin.exe"), dir, "Merolin");
     ExpectLink(LinkPath(group, "Merolin Help"), Join(dir, "Merolin.hlp"), dir, "Merolin Help");
@@ -578,7 +578,7 @@ void Reinstall(bool silent)
     time_t t0 = time(nullptr);
     if (silent) {
         Check(RunUnattended("/s /log=\"C:\\no such folder\\setup.log\"") == 0, "exit code 0");
-        ExpectInstalled(before, dir, t0, time(nullptr));
+        ExpectInstalled(before, dir, t0, time(nullptr), true);
         for (const auto& u : userFiles)
             Check(ReadFile(Join(dir, u.first)) == u.second, "the user's %s is untouched", u.first);
         return;
@@ -692,7 +692,7 @@ void SilentInstall()
     Snapshot before = TakeSnapshot();
     time_t t0 = time(nullptr);
     Check(RunUnattended(args) == 0, "exit code 0");
-    ExpectInstalled(before, dir, t0, time(nullptr));
+    ExpectInstalled(before, dir, t0, time(nullptr), true);
     ExpectLog(log, args, InstalledLog("No (silent)"));
 }
 

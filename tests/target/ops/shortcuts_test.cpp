@@ -140,10 +140,10 @@ UINT WINAPI FakeWindowsDirectory(LPSTR buf, UINT size)
     return (UINT)g_windowsDir.size();
 }
 
-std::string ShellDesktopDir()
+std::string ShellDesktopDir(int folder = CSIDL_DESKTOPDIRECTORY)
 {
     char buf[MAX_PATH] = "";
-    ::SHGetSpecialFolderPathA(NULL, buf, CSIDL_DESKTOPDIRECTORY, FALSE);
+    ::SHGetSpecialFolderPathA(NULL, buf, folder, FALSE);
     return buf;
 }
 
@@ -232,6 +232,16 @@ TEST_F(Shortcuts, DesktopLinkGoesToTheShellsDesktop)
     EXPECT_FALSE(DirExists(group));
     Unlink("Merolin Test Link", TRUE);
     EXPECT_FALSE(FileExists(file));
+}
+
+// For all users: their desktop; where the system has none (the lookup fails), the user's.
+TEST_F(Shortcuts, DesktopOfAllUsersElseTheUsers)
+{
+    for (std::string folder : { ShellDesktopDir(CSIDL_COMMON_DESKTOPDIRECTORY), ShellDesktopDir() }) {
+        EXPECT_TRUE(CreateShortcut(owner, targetDir, group.c_str(), "Merolin", ".exe", "Test Link", TRUE, NULL, TRUE));
+        EXPECT_TRUE(::DeleteFileA((folder + "\\Test Link.lnk").c_str())) << folder;
+        faults.Fail(AFX_CALL_SHGetSpecialFolderLocation);
+    }
 }
 
 TEST_F(Shortcuts, DesktopFallsBackToTheWindowsDirectory)
