@@ -30,7 +30,7 @@ public:
     // Between the Install button and the end of its sequence (its boxes included).
     BOOL IsInstalling() const { return m_bInstalling; }
     // Installed once the sequence completed; failed when the opening could not go on;
-    // else the user ended the run.
+    // Merolin running when a process runs from its directory; else the user ended the run.
     RunOutcome Outcome() const { return m_outcome; }
 
 private:
@@ -42,6 +42,9 @@ private:
     // Looks for a previous installation (bRemove: and removes it); a "Path" that it
     // reads becomes the proposed directory.
     BOOL DetectPreviousInstall(BOOL bRemove);
+    // FALSE, after saying so, when a process of any session runs from the proposed
+    // directory (the previous installation's, once its "Path" is read) or the chosen one.
+    BOOL NothingRunsThere(const CString& strChosenDir);
     // The stages of the install sequence; each says FALSE after a failure that stops it.
     void RunInstall();
     CInstallSites::Site* EnterTargetDirectory();

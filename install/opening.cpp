@@ -38,7 +38,10 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
     m_bComStarted = TRUE;
 
     Status(kStatusCheckingPrevious);
-    if (DetectPreviousInstall(FALSE)) {
+    const BOOL bPrevious = DetectPreviousInstall(FALSE);
+    if (!NothingRunsThere(strChosenDir))
+        return FALSE;
+    if (bPrevious) {
         if (Box(kOverwriteQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
             return FALSE;  // the user ended the run
         Status(kStatusRemovingPrevious);

@@ -194,3 +194,5 @@ inline constexpr char kLogStatus[] = "Status: ";
 inline constexpr char kLogBox[] = "Box \"%s\": %s -- answer: %s%s";
 inline constexpr char kLogSilent[] = " (silent)";
 inline constexpr char kLogExitCode[] = "Exit code %d";
+inline constexpr char kLogAnotherInstaller[] = "Another installer of " MEROLIN_NAME " is running: nothing done";
+inline constexpr char kLogProgramRunning[] = "Running from the installation's directory: %s (process %lu)";

@@ -549,7 +549,8 @@ void TrailingSpaceThenGood()
 
 // 7: a reinstallation over an installation registered at a directory of its own.
 // 13: the same, silent, with a log that cannot be written: it goes into the previous
-// installation's directory all the same.
+// installation's directory all the same, once its Merolin.exe has ended: while it runs
+// with another title and no mutex (as in another session), the run ends with 1.
 void Reinstall(bool silent)
 {
     std::string dir = "C:\\Apps\\Tolvane Merolin 1.2";
@@ -573,7 +574,21 @@ void Reinstall(bool silent)
     MakeDirs(group);
     for (const char* t : {"Merolin", "Merolin Help", "Uninstall Merolin"})
         WriteFile(LinkPath(group, t), "old link\r\n");
+    std::string program = Join(dir, "Merolin.exe"), log = kLogDir + "\\running.log";
+    if (silent)
+        CopyFileA((g_env->buildDir + "\\payload\\Uninstall.exe").c_str(), program.c_str(), FALSE);
     Snapshot before = TakeSnapshot();
+    if (silent) {
+        Process running;
+        running.Start(program, "", dir);
+        Box b = WaitBox(running, "Uninstall Merolin");
+        Check(RunUnattended("/S /LOG=" + log) == 1, "exit code 1 while %s runs", program.c_str());
+        ExpectChanges(before, TakeSnapshot(), {});
+        Check(KeyExists(kAppPathsKey) && ReadFile(log).find(program + " (process " + std::to_string(running.Id()) +
+                                                            ")\r\n") != std::string::npos, "the log names it");
+        Answer(b, IDOK);
+        running.WaitExit(20000, "after its box");
+    }
 
     time_t t0 = time(nullptr);
     if (silent) {
