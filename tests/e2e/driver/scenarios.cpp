@@ -219,6 +219,8 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
                 existed = true;
         (existed ? replaced : added).insert(p);
     }
+    for (const char* t : {"Merolin", "Merolin Help", "Uninstall Merolin"}) // a previous installation's, gone
+        replaced.insert(LinkPath(Join(ProgramsDir(!allUsers), "Merolin"), t));
     ExpectChanges(before, after, added, replaced);
 }
 
@@ -594,6 +596,7 @@ void Reinstall(bool silent)
     if (silent) {
         Check(RunUnattended("/s /log=\"C:\\no such folder\\setup.log\"") == 0, "exit code 0");
         ExpectInstalled(before, dir, t0, time(nullptr), true);
+        Check(ListDir(group).empty(), "the old links of the user's group are gone");
         for (const auto& u : userFiles)
             Check(ReadFile(Join(dir, u.first)) == u.second, "the user's %s is untouched", u.first);
         return;
