@@ -42,23 +42,30 @@ int FindProductWindow(int nFirst, HWND* phWnd)
     return -1;
 }
 
-// Waits until the window is gone, at most nWaitMs, handling this thread's messages
-// meanwhile (the backdrop keeps painting); FALSE when it is still there.
-BOOL WaitForWindowToGo(HWND hWnd, DWORD nWaitMs)
+// Waits until the process of the window has ended, at most nWaitMs, handling this
+// thread's messages meanwhile (the backdrop keeps painting); FALSE when it still runs.
+// A product may take its window down well before it lets go of its files. Where the
+// process cannot be opened, its window going is taken for its end.
+BOOL WaitForProductToEnd(HWND hWnd, DWORD nWaitMs)
 {
+    DWORD nProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &nProcessId);
+    HANDLE hProcess = sys::OpenProcess(SYNCHRONIZE, FALSE, nProcessId);
     const DWORD nStart = ::GetTickCount();
-    while (::IsWindow(hWnd)) {
-        const DWORD nSpent = ::GetTickCount() - nStart;
-        if (nSpent >= nWaitMs)
-            return FALSE;
-        ::MsgWaitForMultipleObjects(0, NULL, FALSE, nWaitMs - nSpent < 100 ? nWaitMs - nSpent : 100, QS_ALLINPUT);
+    BOOL bEnded = FALSE;
+    for (DWORD nSpent; !bEnded && (nSpent = ::GetTickCount() - nStart) < nWaitMs;) {
+        const DWORD nResult = ::MsgWaitForMultipleObjects(hProcess ? 1 : 0, &hProcess, FALSE,
+                                                          nWaitMs - nSpent < 100 ? nWaitMs - nSpent : 100, QS_ALLINPUT);
         MSG msg;
         while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
+        bEnded = hProcess ? nResult == WAIT_OBJECT_0 : !::IsWindow(hWnd);
     }
-    return TRUE;
+    if (hProcess)
+        sys::CloseHandle(hProcess);
+    return bEnded;
 }
 
 void ReleaseGateMutex(HANDLE hMutex)
@@ -120,10 +127,10 @@ BOOL CInstallerApp::CloseRunningProduct()
         }
         sys::PostMessageA(hProduct, WM_CLOSE_PRODUCT, 0, 0);
 
-        // The product closes in its own time; it has closed only once its window
-        // is gone. Then only the titles after the one found are looked at again.
+        // The product closes in its own time; it has closed only once its process
+        // has ended. Then only the titles after the one found are looked at again.
         HWND hOther = NULL;
-        if (!WaitForWindowToGo(hProduct, kProductCloseWaitMs) || FindProductWindow(nFound + 1, &hOther) >= 0) {
+        if (!WaitForProductToEnd(hProduct, kProductCloseWaitMs) || FindProductWindow(nFound + 1, &hOther) >= 0) {
             AfxShowMessageBox(NULL, kStillRunningText, kInstallCaption, MB_ICONINFORMATION, kBoxNotice);
             m_outcome = kOutcomeProductRunning;
             bClosed = FALSE;

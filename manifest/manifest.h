@@ -22,7 +22,7 @@ inline constexpr char kVersionLibrary[] = "version.dll";
 
 // Titles of a running product's top-level window, in search order; "" ends the list.
 extern const char* const kProductWindowTitles[11];
-// Asks a running product to close (wParam 0, lParam 0); how long its window may take to go.
+// Asks a running product to close (wParam 0, lParam 0); how long it may take to end.
 const UINT WM_CLOSE_PRODUCT = WM_USER + 0x101;
 const DWORD kProductCloseWaitMs = 10000;
 

@@ -139,6 +139,14 @@ FARPROC WINAPI RecordingGetProcAddress(HMODULE h, LPCSTR name)
     return ::GetProcAddress(h, name);
 }
 
+// The test's windows stand in for the product's: their process, which never ends, is
+// one that cannot be opened. ProcessThatStays: a product that outlives its window.
+HANDLE WINAPI OpenOtherProcess(DWORD access, BOOL inherit, DWORD pid)
+{
+    return pid == ::GetCurrentProcessId() ? NULL : ::OpenProcess(access, inherit, pid);
+}
+HANDLE WINAPI ProcessThatStays(DWORD, BOOL, DWORD) { return ::CreateEventA(NULL, TRUE, FALSE, NULL); }
+
 // Top-level windows with chosen titles, standing in for a running product; each
 // counts the close requests it receives and, unless told to ignore them, closes.
 std::map<HWND, LONG_PTR> g_closeRequests;
@@ -211,6 +219,7 @@ protected:
         faults.Forward().CloseHandle = LoggingCloseHandle;
         faults.Forward().LoadLibraryA = RecordingLoadLibrary;
         faults.Forward().GetProcAddress = RecordingGetProcAddress;
+        faults.Forward().OpenProcess = OpenOtherProcess;
     }
     void TearDown() override
     {
@@ -431,21 +440,24 @@ TEST_F(GateTest, NoticeAnsweredWithCancelReleasesTheMutexAndEnds)
 TEST_F(GateTest, ALaterTitleStillRunningEndsAfterTheCloseRequest)
 {
     // List order decides, not the order in which the windows were made. The same end
-    // comes when the product itself does not close within the bounded wait.
+    // comes when the product itself does not end within the bounded wait: when it
+    // ignores the request (1), or takes its window down but runs on (2).
     ProductMutex other;
-    for (bool ignores : { false, true }) {
-        SCOPED_TRACE(ignores ? "the product ignores the request" : "a later title is running");
-        ProductWindow beta2(ignores ? "Not a product title" : "Merolin BETA 2");
-        ProductWindow product("Merolin", ignores ? kIgnoresRequests : kCloses);
+    for (int how : { 0, 1, 2 }) {
+        SCOPED_TRACE(how);
+        ProductWindow beta2(how ? "Not a product title" : "Merolin BETA 2");
+        ProductWindow product("Merolin", how == 1 ? kIgnoresRequests : kCloses);
         EXPECT_EXIT(
             {
                 LogEverything({ { "NOTICE", IDOK } });
+                if (how == 2)
+                    faults.Forward().OpenProcess = ProcessThatStays;
                 ScreenAnswers screens(kOk, kOk);
                 EndAtTheGate();
             },
             ::testing::ExitedWithCode(0),
-            Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) +
-                     ";post Merolin 1281 0 0;box Install Merolin 64 " + Flat(kStillRunning) +
+            Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) + ";post Merolin 1281 0 0;" +
+                     (how == 2 ? "close;" : "") + "box Install Merolin 64 " + Flat(kStillRunning) +
                      ";release;close;backdrop up;"));
     }
 }
@@ -467,7 +479,8 @@ TEST_F(GateTest, ARunningStandInIsAskedToCloseAndCloses)
     boxes.Expect("NOTICE", kNotice, 0x31, IDOK).Expect("OK", kClosed, 0, IDOK);
     ScreenAnswers screens(kOk, kOk);
     EXPECT_TRUE(app.InitApplication());
-    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;post Merolin BETA 3 1281 0 0;release;close;");
+    // its process is waited for, then given back
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;post Merolin BETA 3 1281 0 0;close;release;close;");
     EXPECT_EQ(WaitExit(hProcess, 20000), 0u);  // the product closed on the request
 }
 
