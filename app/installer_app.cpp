@@ -3,6 +3,7 @@
 #include "installer_dlg.h"
 #include "license_dlg.h"
 #include "manifest.h"
+#include "one_installer.h"
 #include "resource.h"
 #include "run_mode.h"
 #include "silent_view.h"
@@ -12,9 +13,10 @@ BEGIN_MESSAGE_MAP(CInstallerApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
-CInstallerApp::CInstallerApp() : m_pBackdrop(NULL), m_outcome(kOutcomeUserEnded) {}
+CInstallerApp::CInstallerApp() : m_pBackdrop(NULL), m_outcome(kOutcomeUserEnded), m_hInstallerMutex(NULL) {}
 
-// Nothing to release: the backdrop is never deleted (it lasts until the process ends).
+// Nothing to release: the backdrop is never deleted and the installers' mutex never
+// closed (both last until the process ends).
 CInstallerApp::~CInstallerApp() {}
 
 namespace {
@@ -75,9 +77,12 @@ void ReleaseGateMutex(HANDLE hMutex)
     sys::CloseHandle(hMutex);
 }
 
-// The exit codes of the outcomes, in the order of RunOutcome. A run with windows
-// ends with 0 on every path; a silent run tells deployment tools what happened.
-const BYTE kSilentExitCodes[] = { 0, 1, 2, 2, 3 };
+// The exit codes of the outcomes, in the order of RunOutcome, with windows or
+// without: deployment tools (and winget, also with windows) take 0 for installed and
+// retry later on 1618, as for any installer that waits for another. A silent run
+// never ends by the user's hand; one with windows does, with 4. The usage, asked
+// for with /?, installs nothing either: 3, as for a bad command line.
+const WORD kExitCodes[] = { 0, 1, 2, 4, 3, 1618 };
 
 } // namespace
 
@@ -96,6 +101,16 @@ BOOL CInstallerApp::InitApplication()
     }
     if (m_cmdLine.m_bSilent || !m_cmdLine.m_strLogFile.IsEmpty())
         BeginRun(m_cmdLine.m_bSilent, m_cmdLine.m_strLogFile, m_lpCmdLine);
+
+    // Another installer at work: this one ends before it shows or writes anything,
+    // and puts the other one's window in front.
+    if (!TakeInstallerMutex(&m_hInstallerMutex)) {
+        g_installLog.Write(kLogAnotherInstaller);
+        if (!m_cmdLine.m_bSilent)
+            ShowOtherInstaller();
+        m_outcome = kOutcomeAnotherInstaller;
+        return FALSE;
+    }
 
     if (!VersionFacilityAvailable()) {
         AfxMessageBox(kNoVersionLibraryText, MB_ICONSTOP, 0, kBoxFatal);
@@ -187,7 +202,7 @@ BOOL CInstallerApp::InitInstance()
 
 int CInstallerApp::ExitInstance()
 {
-    const int nExitCode = m_cmdLine.m_bSilent ? kSilentExitCodes[m_outcome] : 0;
+    const int nExitCode = kExitCodes[m_outcome];
     LogExitCode(nExitCode);
     return nExitCode;
 }

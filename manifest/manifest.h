@@ -18,6 +18,10 @@ inline constexpr char kMaker[] = MEROLIN_MAKER;
 inline constexpr char kMainProgramFile[] = MEROLIN_NAME ".exe";
 inline constexpr char kUninstallerFile[] = "Uninstall.exe";
 inline constexpr char kMutexName[] = "Tolvane_MR_Mutex";
+// Held by a running installer for its whole run, seen from every session; systems
+// without the "Global\" namespace (Windows 9x, NT 4) know the name after it.
+inline constexpr char kSetupMutexName[] = "Global\\Tolvane_MR_Setup";
+const int kGlobalPrefixLength = 7;
 inline constexpr char kVersionLibrary[] = "version.dll";
 
 // Titles of a running product's top-level window, in search order; "" ends the list.
@@ -138,6 +142,7 @@ inline constexpr char kUsageText[] =
 
 // The dialogs
 inline constexpr char kWelcomeTitle[] = MEROLIN_NAME " " MEROLIN_VERSION " Installation";
+inline constexpr char kLicenseTitle[] = MEROLIN_NAME " License Agreement";  // the template's caption
 inline constexpr char kInstallerTitle[] = MEROLIN_MAKER " - Install " MEROLIN_NAME " " MEROLIN_VERSION;
 inline constexpr char kBrowseTitle[] = MEROLIN_NAME " Installation Folder";
 

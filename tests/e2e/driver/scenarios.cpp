@@ -252,7 +252,7 @@ void CancelConfirmed(Process& p, HWND dlg, bool anythingDone, const std::vector<
         ExpectBox(p, "NOTE", n, "OK", IDOK);
     ExpectBox(p, "Installation Incomplete", "Merolin was not installed on your system", "OK", IDOK);
     DWORD code = p.WaitExit(30000, "after the cancel");
-    Check(code == 0, "the installer's exit code is 0 (it is %lu)", code);
+    Check(code == 4, "the installer's exit code is 4 (it is %lu)", code);
 }
 
 // Boxes of the installer, answered with OK until either the completion question is up
@@ -411,7 +411,8 @@ void CleanInstall(bool runIt)
 }
 
 // 3: refusals at the welcome (Cancel, then the close box) and at the licence: each
-// ends the installer with 0, leaves no window and writes nothing.
+// ends the installer with 4, leaves no window and writes nothing; meanwhile a second,
+// silent installer ends at once with 1618.
 void Refusals()
 {
     Snapshot before = TakeSnapshot();
@@ -419,8 +420,12 @@ void Refusals()
         Log("-- Cancel at the welcome");
         Process p;
         StartInstaller(p);
-        Press(Welcome(p), kCancelBtn);
-        Check(p.WaitExit(20000, "after Cancel at the welcome") == 0, "exit code 0");
+        HWND w = Welcome(p);
+        Check(RunUnattended("/S /LOG=" + kLogDir + "\\second.log") == 1618, "a second installer: 1618");
+        Check(ReadFile(kLogDir + "\\second.log").find(" Another installer of Merolin is running: nothing done\r\n") !=
+                  std::string::npos, "its log says why");
+        Press(w, kCancelBtn);
+        Check(p.WaitExit(20000, "after Cancel at the welcome") == 4, "exit code 4");
         ExpectNoInstallerWindows();
     }
     {
@@ -430,7 +435,7 @@ void Refusals()
         HWND w = Welcome(p);
         PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
         Log("closed \"%s\" with its close box", kWelcomeTitle);
-        Check(p.WaitExit(20000, "after closing the welcome") == 0, "exit code 0");
+        Check(p.WaitExit(20000, "after closing the welcome") == 4, "exit code 4");
         ExpectNoInstallerWindows();
     }
     {
@@ -439,7 +444,7 @@ void Refusals()
         StartInstaller(p);
         Press(Welcome(p), kOkBtn);
         Press(License(p), kCancelBtn);
-        Check(p.WaitExit(20000, "after Cancel at the licence") == 0, "exit code 0");
+        Check(p.WaitExit(20000, "after Cancel at the licence") == 4, "exit code 4");
         ExpectNoInstallerWindows();
     }
     ExpectChanges(before, TakeSnapshot(), {});
@@ -684,7 +689,7 @@ void LongDirectory(const std::string& dir)
         if (b.caption == "Installation Incomplete")
             break;
     }
-    Check(p.WaitExit(30000, "after the cancel") == 0, "exit code 0");
+    Check(p.WaitExit(30000, "after the cancel") == 4, "exit code 4");
 
     // Nothing of the product anywhere. The directories above the target directory that
     // the failed attempt made are not rolled back, and the target directory itself may
@@ -736,7 +741,7 @@ void SilentFailure()
 }
 
 // 15: bad command lines: silent ones end with 3 and write nothing, not even a log; with
-// windows, they (and /?) show the usage and end with 0. Then with windows, a log and a
+// windows, they (and /?) show the usage and end with 3. Then with windows, a log and a
 // directory: the dialog proposes the directory, the log has the user's answer.
 void CommandLines()
 {
@@ -753,7 +758,7 @@ void CommandLines()
                   "counts as accepted\r\n/LOG=file\tappend a log to the file\r\n/D=directory\tinstall there (last, "
                   "without quotes)\r\n\r\nExit codes of /S: 0 installed, 1 Merolin running, 2 failed, 3 bad command line",
                   "OK", IDOK);
-        Check(p.WaitExit(20000, "after the usage") == 0, "exit code 0");
+        Check(p.WaitExit(20000, "after the usage") == 3, "exit code 3");
     }
     ExpectChanges(before, TakeSnapshot(), {});
     time_t t0 = time(nullptr);

@@ -112,7 +112,8 @@ HANDLE WINAPI LoggingCreateMutex(LPSECURITY_ATTRIBUTES a, BOOL b, LPCSTR c)
 {
     HANDLE h = ::CreateMutexA(a, b, c);
     DWORD dwError = ::GetLastError();
-    Log(std::string("mutex ") + c + (b ? " owned" : ""));
+    if (!strstr(c, "Setup"))  // the installers' own mutex is tested on its own
+        Log(std::string("mutex ") + c + (b ? " owned" : ""));
     ::SetLastError(dwError);
     return h;
 }
@@ -228,6 +229,7 @@ protected:
             delete app.m_pBackdrop;
         }
         g_pApp = NULL;
+        ::CloseHandle(app.m_hInstallerMutex);  // held until the process ends, which a test's does not
         EXPECT_FALSE(MutexExists()) << "the gate left its mutex behind";
     }
     // For a run that ends the process: boxes are logged and answered by caption,
@@ -299,7 +301,7 @@ TEST_F(GateTest, AFailedMutexCallLooksForNoWindow)
     ProductWindow product("Merolin");
     ScriptedBoxes boxes;
     ScreenAnswers screens(kOk, kOk);
-    faults.Fail(AFX_CALL_CreateMutexA);
+    faults.Fail(AFX_CALL_CreateMutexA, 2);  // the product's, after the installers' own
     faults.SetFailureError(ERROR_ACCESS_DENIED);
     EXPECT_TRUE(app.InitApplication());
     EXPECT_TRUE(boxes.Seen().empty());
@@ -352,7 +354,7 @@ TEST_F(GateTest, LicenceThatCannotBeLoadedCountsAsAccepted)
     EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;release;close;");
 }
 
-// ---- the gate refuses: each refusal ends the process with exit code 0
+// ---- the gate refuses: each refusal ends the process with its exit code
 
 TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
 {
@@ -363,7 +365,7 @@ TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
             faults.Fail(AFX_CALL_LoadLibraryA);
             EndAtTheGate();
         },
-        ::testing::ExitedWithCode(0), expected);
+        ::testing::ExitedWithCode(2), expected);
     // the library without its installation function is no better
     EXPECT_EXIT(
         {
@@ -371,7 +373,7 @@ TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
             faults.Fail(AFX_CALL_GetProcAddress);
             EndAtTheGate();
         },
-        ::testing::ExitedWithCode(0), expected);
+        ::testing::ExitedWithCode(2), expected);
 }
 
 // A silent run shows no screen and no box, and ends with its own exit code: 3 for a
@@ -398,6 +400,33 @@ TEST_F(GateTest, SilentRunShowsNothingAndEndsWithItsExitCode)
     }
 }
 
+// Another installer holds the installers' mutex (by its global name; by the plain one
+// where the namespace is refused; or one denied to this installer): 1618 before
+// anything shows, and a run with windows brings the other's window to the front.
+TEST_F(GateTest, AnotherInstallerEndsTheRunWith1618)
+{
+    const struct { const char *args, *held; DWORD firstError; } cases[] = {
+        { "", "Global\\Tolvane_MR_Setup", 0 }, { "/S", "Global\\Tolvane_MR_Setup", 0 },
+        { "/S", "Tolvane_MR_Setup", ERROR_INVALID_NAME }, { "/S", "", ERROR_ACCESS_DENIED } };
+    for (const auto& c : cases) {
+        const std::string front = *c.args ? "Elsewhere" : "Tolvane Software - Install Merolin 1.31";
+        EXPECT_EXIT(
+            {
+                LogEverything();
+                ::CreateMutexA(NULL, FALSE, c.held);
+                for (const char* title : { "Tolvane Software - Install Merolin 1.31", "Elsewhere" })
+                    ::SetForegroundWindow(::CreateWindowA("STATIC", title, WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0));
+                faults.Fail(AFX_CALL_CreateMutexA, 1, c.firstError ? 1 : 0);
+                faults.SetFailureError(c.firstError);
+                app.m_lpCmdLine = c.args;
+                app.InitApplication();
+                Log("front " + WindowTitle(::GetForegroundWindow()));
+                exit(app.ExitInstance());
+            },
+            ::testing::ExitedWithCode(1618), Sequence("front " + front + ";backdrop none;")) << c.held;
+    }
+}
+
 TEST_F(GateTest, RefusedWelcomeOrLicenceDestroysTheBackdrop)
 {
     const Answer refusals[] = { kCancel, kEscape, kCloseBox };
@@ -408,7 +437,7 @@ TEST_F(GateTest, RefusedWelcomeOrLicenceDestroysTheBackdrop)
                 ScreenAnswers screens(refusal, kOk);
                 EndAtTheGate();
             },
-            ::testing::ExitedWithCode(0), Sequence("backdrop destroyed;"))
+            ::testing::ExitedWithCode(4), Sequence("backdrop destroyed;"))
             << "welcome, refusal " << refusal;
     }
     for (Answer refusal : refusals) {
@@ -418,7 +447,7 @@ TEST_F(GateTest, RefusedWelcomeOrLicenceDestroysTheBackdrop)
                 ScreenAnswers screens(kOk, refusal);
                 EndAtTheGate();
             },
-            ::testing::ExitedWithCode(0), Sequence("backdrop destroyed;"))
+            ::testing::ExitedWithCode(4), Sequence("backdrop destroyed;"))
             << "licence, refusal " << refusal;
     }
 }
@@ -433,7 +462,7 @@ TEST_F(GateTest, NoticeAnsweredWithCancelReleasesTheMutexAndEnds)
             ScreenAnswers screens(kOk, kOk);
             EndAtTheGate();
         },
-        ::testing::ExitedWithCode(0),
+        ::testing::ExitedWithCode(4),
         Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) + ";release;close;backdrop up;"));
 }
 
@@ -455,7 +484,7 @@ TEST_F(GateTest, ALaterTitleStillRunningEndsAfterTheCloseRequest)
                 ScreenAnswers screens(kOk, kOk);
                 EndAtTheGate();
             },
-            ::testing::ExitedWithCode(0),
+            ::testing::ExitedWithCode(1),
             Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) + ";post Merolin 1281 0 0;" +
                      (how == 2 ? "close;" : "") + "box Install Merolin 64 " + Flat(kStillRunning) +
                      ";release;close;backdrop up;"));
