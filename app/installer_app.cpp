@@ -3,6 +3,7 @@
 #include "installer_dlg.h"
 #include "license_dlg.h"
 #include "manifest.h"
+#include "one_installer.h"
 #include "resource.h"
 #include "run_mode.h"
 #include "silent_view.h"
@@ -12,9 +13,10 @@ BEGIN_MESSAGE_MAP(CInstallerApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
-CInstallerApp::CInstallerApp() : m_pBackdrop(NULL), m_outcome(kOutcomeUserEnded) {}
+CInstallerApp::CInstallerApp() : m_pBackdrop(NULL), m_outcome(kOutcomeUserEnded), m_hInstallerMutex(NULL) {}
 
-// Nothing to release: the backdrop is never deleted (it lasts until the process ends).
+// Nothing to release: the backdrop is never deleted and the installers' mutex never
+// closed (both last until the process ends).
 CInstallerApp::~CInstallerApp() {}
 
 namespace {
@@ -42,23 +44,30 @@ int FindProductWindow(int nFirst, HWND* phWnd)
     return -1;
 }
 
-// Waits until the window is gone, at most nWaitMs, handling this thread's messages
-// meanwhile (the backdrop keeps painting); FALSE when it is still there.
-BOOL WaitForWindowToGo(HWND hWnd, DWORD nWaitMs)
+// Waits until the process of the window has ended, at most nWaitMs, handling this
+// thread's messages meanwhile (the backdrop keeps painting); FALSE when it still runs.
+// A product may take its window down well before it lets go of its files. Where the
+// process cannot be opened, its window going is taken for its end.
+BOOL WaitForProductToEnd(HWND hWnd, DWORD nWaitMs)
 {
+    DWORD nProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &nProcessId);
+    HANDLE hProcess = sys::OpenProcess(SYNCHRONIZE, FALSE, nProcessId);
     const DWORD nStart = ::GetTickCount();
-    while (::IsWindow(hWnd)) {
-        const DWORD nSpent = ::GetTickCount() - nStart;
-        if (nSpent >= nWaitMs)
-            return FALSE;
-        ::MsgWaitForMultipleObjects(0, NULL, FALSE, nWaitMs - nSpent < 100 ? nWaitMs - nSpent : 100, QS_ALLINPUT);
+    BOOL bEnded = FALSE;
+    for (DWORD nSpent; !bEnded && (nSpent = ::GetTickCount() - nStart) < nWaitMs;) {
+        const DWORD nResult = ::MsgWaitForMultipleObjects(hProcess ? 1 : 0, &hProcess, FALSE,
+                                                          nWaitMs - nSpent < 100 ? nWaitMs - nSpent : 100, QS_ALLINPUT);
         MSG msg;
         while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
+        bEnded = hProcess ? nResult == WAIT_OBJECT_0 : !::IsWindow(hWnd);
     }
-    return TRUE;
+    if (hProcess)
+        sys::CloseHandle(hProcess);
+    return bEnded;
 }
 
 void ReleaseGateMutex(HANDLE hMutex)
@@ -68,9 +77,12 @@ void ReleaseGateMutex(HANDLE hMutex)
     sys::CloseHandle(hMutex);
 }
 
-// The exit codes of the outcomes, in the order of RunOutcome. A run with windows
-// ends with 0 on every path; a silent run tells deployment tools what happened.
-const BYTE kSilentExitCodes[] = { 0, 1, 2, 2, 3 };
+// The exit codes of the outcomes, in the order of RunOutcome, with windows or
+// without: deployment tools (and winget, also with windows) take 0 for installed and
+// retry later on 1618, as for any installer that waits for another. A silent run
+// never ends by the user's hand; one with windows does, with 4. The usage, asked
+// for with /?, installs nothing either: 3, as for a bad command line.
+const WORD kExitCodes[] = { 0, 1, 2, 4, 3, 1618 };
 
 } // namespace
 
@@ -94,6 +106,16 @@ BOOL CInstallerApp::InitApplication()
     }
     if (m_cmdLine.m_bSilent || !m_cmdLine.m_strLogFile.IsEmpty())
         BeginRun(m_cmdLine.m_bSilent, m_cmdLine.m_strLogFile, m_lpCmdLine);
+
+    // Another installer at work: this one ends before it shows or writes anything,
+    // and puts the other one's window in front.
+    if (!TakeInstallerMutex(&m_hInstallerMutex)) {
+        g_installLog.Write(kLogAnotherInstaller);
+        if (!m_cmdLine.m_bSilent)
+            ShowOtherInstaller();
+        m_outcome = kOutcomeAnotherInstaller;
+        return FALSE;
+    }
 
     if (!VersionFacilityAvailable()) {
         AfxMessageBox(kNoVersionLibraryText, MB_ICONSTOP, 0, kBoxFatal);
@@ -125,10 +147,10 @@ BOOL CInstallerApp::CloseRunningProduct()
         }
         sys::PostMessageA(hProduct, WM_CLOSE_PRODUCT, 0, 0);
 
-        // The product closes in its own time; it has closed only once its window
-        // is gone. Then only the titles after the one found are looked at again.
+        // The product closes in its own time; it has closed only once its process
+        // has ended. Then only the titles after the one found are looked at again.
         HWND hOther = NULL;
-        if (!WaitForWindowToGo(hProduct, kProductCloseWaitMs) || FindProductWindow(nFound + 1, &hOther) >= 0) {
+        if (!WaitForProductToEnd(hProduct, kProductCloseWaitMs) || FindProductWindow(nFound + 1, &hOther) >= 0) {
             AfxShowMessageBox(NULL, kStillRunningText, kInstallCaption, MB_ICONINFORMATION, kBoxNotice);
             m_outcome = kOutcomeProductRunning;
             bClosed = FALSE;
@@ -185,7 +207,7 @@ BOOL CInstallerApp::InitInstance()
 
 int CInstallerApp::ExitInstance()
 {
-    const int nExitCode = m_cmdLine.m_bSilent ? kSilentExitCodes[m_outcome] : 0;
+    const int nExitCode = kExitCodes[m_outcome];
     LogExitCode(nExitCode);
     return nExitCode;
 }

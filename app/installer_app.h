@@ -25,6 +25,7 @@ public:
     CBackdropDlg* m_pBackdrop;  // created by the gate, never deleted
     CCommandLine m_cmdLine;
     RunOutcome m_outcome;
+    HANDLE m_hInstallerMutex;   // held until the process ends; NULL: none
 
 private:
     // The running-product check: FALSE when Merolin runs on, or the user ended the run.

@@ -13,6 +13,7 @@
 #include <io.h>
 #include <stdio.h>
 #include <time.h>
+#include <tlhelp32.h>
 
 // X(return type, calling convention, name, parameters, arguments, value that reports failure)
 #define AFX_PLATFORM_CALLS(X)                                                                      \
@@ -23,6 +24,14 @@
     X(HANDLE, WINAPI, CreateMutexA, (LPSECURITY_ATTRIBUTES a, BOOL b, LPCSTR c), (a, b, c), NULL)  \
     X(BOOL, WINAPI, ReleaseMutex, (HANDLE a), (a), FALSE)                                          \
     X(BOOL, WINAPI, CloseHandle, (HANDLE a), (a), FALSE)                                           \
+    X(HANDLE, WINAPI, OpenProcess, (DWORD a, BOOL b, DWORD c), (a, b, c), NULL)                    \
+    /* the process list; looked up at run time (Windows NT 4 has none, and only Vista */           \
+    /* and later name the program file of a process of another session) */                        \
+    X(HANDLE, WINAPI, CreateToolhelp32Snapshot, (DWORD a, DWORD b), (a, b), INVALID_HANDLE_VALUE)  \
+    X(BOOL, WINAPI, Process32First, (HANDLE a, LPPROCESSENTRY32 b), (a, b), FALSE)                 \
+    X(BOOL, WINAPI, Process32Next, (HANDLE a, LPPROCESSENTRY32 b), (a, b), FALSE)                  \
+    X(BOOL, WINAPI, QueryFullProcessImageNameA, (HANDLE a, DWORD b, LPSTR c, PDWORD d),            \
+      (a, b, c, d), FALSE)                                                                         \
     X(HWND, WINAPI, FindWindowA, (LPCSTR a, LPCSTR b), (a, b), NULL)                               \
     X(BOOL, WINAPI, PostMessageA, (HWND a, UINT b, WPARAM c, LPARAM d), (a, b, c, d), FALSE)       \
     X(int, WINAPI, GetSystemMetrics, (int a), (a), 0)                                              \

@@ -2,7 +2,6 @@
 #include "msgbox.h"
 #include "text.h"
 #include "wnd.h"
-#include <string.h>
 
 namespace {
 CWinApp* g_pApp;
@@ -32,13 +31,19 @@ void CWinApp::SetInstance(HINSTANCE hInstance)
     DWORD n = ::GetModuleFileNameA(hInstance, szPath, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return;
+    // The file name, without its extension (after the last dot of the name, if any).
     const char* pszName = szPath;
-    for (const char* p = szPath; *p; p = ::CharNextA(p)) {
-        if (*p == '\\' || *p == '/' || *p == ':')
+    const char* pszEnd = NULL;
+    const char* p = szPath;
+    for (; *p; p = AfxNextChar(p)) {
+        if (*p == '\\' || *p == '/' || *p == ':') {
             pszName = p + 1;
+            pszEnd = NULL;
+        } else if (*p == '.') {
+            pszEnd = p;
+        }
     }
-    const char* pszDot = strrchr(pszName, '.');
-    m_strAppName = CString(pszName, pszDot ? (int)(pszDot - pszName) : (int)strlen(pszName));
+    m_strAppName = CString(pszName, (int)((pszEnd ? pszEnd : p) - pszName));
 }
 
 BOOL CWinApp::InitApplication() { return TRUE; }

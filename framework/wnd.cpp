@@ -110,7 +110,7 @@ void CWnd::SetWindowText(const char* pszText) { ::SetWindowTextA(m_hWnd, pszText
 CString CWnd::GetWindowText() const
 {
     CString s;
-    int n = ::GetWindowTextLengthA(m_hWnd);
+    int n = (int)::SendMessageA(m_hWnd, WM_GETTEXTLENGTH, 0, 0);  // a window of this program
     ::GetWindowTextA(m_hWnd, s.GetBuffer(n), n + 1);
     s.ReleaseBuffer();
     return s;

@@ -34,7 +34,7 @@ public:
     // Between the Install button and the end of its sequence (its boxes included).
     BOOL IsInstalling() const { return m_bInstalling; }
     // Installed once the sequence completed; failed when the opening could not go on;
-    // else the user ended the run.
+    // Merolin running when a process runs from its directory; else the user ended the run.
     RunOutcome Outcome() const { return m_outcome; }
 
 private:
@@ -49,6 +49,9 @@ private:
     // The directory's words, its drive and the drive's free space, checked as the
     // directory stage will check them; FALSE after saying why.
     BOOL CheckTargetFirst(const CString& strDir);
+    // FALSE, after saying so, when a process of any session runs from the proposed
+    // directory (the previous installation's, once its "Path" is read) or the chosen one.
+    BOOL NothingRunsThere(const CString& strChosenDir);
     // The stages of the install sequence; each says FALSE after a failure that stops it.
     void RunInstall();
     CInstallSites::Site* EnterTargetDirectory();

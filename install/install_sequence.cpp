@@ -4,6 +4,7 @@
 #include "install_flow.h"
 #include "install_log.h"
 #include "file_probe.h"
+#include "run_mode.h"
 #include "payload.h"
 #include "report.h"
 #include "registry.h"
@@ -124,8 +125,9 @@ BOOL CInstallFlow::CreateShortcuts()
     Status(kStatusDesktopLink);
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
+        // A silent run installs for the machine: the desktop of all users.
         if (link.bDesktop && ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
-                                                 link.pszExtension, link.pszTitle, TRUE))
+                                                 link.pszExtension, link.pszTitle, TRUE, NULL, IsSilentRun()))
             m_sites.m_nLinks |= 1u << i;
     }
 

@@ -21,11 +21,12 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
         g_strInstallDir = strProgramFiles + kProductFolderSuffix;
     m_view.SetTargetDir(g_strInstallDir);
 
-    // The program group: the user's Programs folder of the start menu, else the
-    // fixed default (which gets no product folder).
+    // The program group: the Programs folder of the start menu, else the fixed
+    // default (which gets no product folder). A silent run installs for the machine:
+    // all users' folder, where the system has one; a run with windows, the user's.
     g_strStartMenuDir = kDefaultStartMenuDir;
     CString strPrograms;
-    if (ops::ShellFolderPath(CSIDL_PROGRAMS, strPrograms))
+    if (ops::LinkFolderPath(IsSilentRun(), CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strPrograms))
         g_strStartMenuDir = strPrograms + kProductFolderSuffix;
 
     // The shortcuts are made through COM later on. Any success counts: S_FALSE says
@@ -39,7 +40,10 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
     m_bComStarted = TRUE;
 
     Status(kStatusCheckingPrevious);
-    if (DetectPreviousInstall(FALSE)) {
+    const BOOL bPrevious = DetectPreviousInstall(FALSE);
+    if (!NothingRunsThere(strChosenDir))
+        return FALSE;
+    if (bPrevious) {
         if (Box(kOverwriteQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
             return FALSE;  // the user ended the run
         // Nobody can choose another directory in a silent run: one that cannot take

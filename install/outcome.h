@@ -8,4 +8,5 @@ enum RunOutcome {
     kOutcomeFailed,          // failed; what the run wrote is rolled back
     kOutcomeUserEnded,       // the user ended the run before it installed
     kOutcomeBadCommandLine,  // nothing done
+    kOutcomeAnotherInstaller,  // nothing done: another installer runs
 };

@@ -78,12 +78,9 @@ void CInstallFlow::Cancel()
     m_outcome = kOutcomeUserEnded;
     Status(kStatusAborting);
 
-    // Every link this run saved, the desktop's included; a link that was there
-    // before and was not replaced stays.
-    for (int i = 0; i < kShortcutCount; ++i) {
-        if (m_sites.m_nLinks & (1u << i))
-            ops::DeleteShortcut(g_strStartMenuDir, kShortcutTable[i].pszTitle, kShortcutTable[i].bDesktop);
-    }
+    // Every link this run saved, the desktop's included, from the user's folders and
+    // all users' alike; a link of a row that this run did not save stays.
+    ops::DeleteProductLinks(m_sites.m_nLinks, g_strStartMenuDir);
 
     // The files this run created, in the order of the payload table's rollback column.
     for (int nOrder = 1, nRow; (nRow = RollbackRow(nOrder)) >= 0; ++nOrder)

@@ -9,6 +9,8 @@ RunOutcome CSilentView::Run(const CString& strChosenDir)
         m_flow.Install();
         if (m_bInstalled && !SilentRunFailed())
             return kOutcomeInstalled;
+    } else if (m_flow.Outcome() == kOutcomeProductRunning) {
+        return kOutcomeProductRunning;  // nothing removed or written: nothing to undo
     }
     m_flow.Cancel();
     return kOutcomeFailed;

@@ -10,7 +10,8 @@ public:
     CSilentView() : m_bCancelPending(FALSE), m_bInstalled(FALSE), m_flow(*this) {}
 
     // Opens as the installer dialog does, installs into strChosenDir (empty: the
-    // proposed directory), rolls back after any failure; installed or failed.
+    // proposed directory), rolls back after any failure; installed or failed, or
+    // Merolin running from there, found before anything was changed.
     RunOutcome Run(const CString& strChosenDir);
 
 private:

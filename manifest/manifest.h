@@ -18,6 +18,10 @@ inline constexpr char kMaker[] = MEROLIN_MAKER;
 inline constexpr char kMainProgramFile[] = MEROLIN_NAME ".exe";
 inline constexpr char kUninstallerFile[] = "Uninstall.exe";
 inline constexpr char kMutexName[] = "Tolvane_MR_Mutex";
+// Held by a running installer for its whole run, seen from every session; systems
+// without the "Global\" namespace (Windows 9x, NT 4) know the name after it.
+inline constexpr char kSetupMutexName[] = "Global\\Tolvane_MR_Setup";
+const int kGlobalPrefixLength = 7;
 inline constexpr char kVersionLibrary[] = "version.dll";
 // The version's numbers (1 and 31 of "1.31"), as the list of programs and inventory
 // tools read them: the digits after the given count of dots.
@@ -40,7 +44,7 @@ inline constexpr DWORD kVersionMinor = VersionNumber(MEROLIN_VERSION, 1);
 
 // Titles of a running product's top-level window, in search order; "" ends the list.
 extern const char* const kProductWindowTitles[11];
-// Asks a running product to close (wParam 0, lParam 0); how long its window may take to go.
+// Asks a running product to close (wParam 0, lParam 0); how long it may take to end.
 const UINT WM_CLOSE_PRODUCT = WM_USER + 0x101;
 const DWORD kProductCloseWaitMs = 10000;
 
@@ -84,6 +88,7 @@ struct ShortcutSpec {
 };
 const int kShortcutCount = 4;
 extern const ShortcutSpec kShortcutTable[kShortcutCount];
+const UINT kGroupShortcutRows = 0xE;  // bit (1 << row) of each program-group row: 1 to 3
 
 // Registry, all below HKEY_LOCAL_MACHINE
 #define MEROLIN_CURRENT_VERSION "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
@@ -155,6 +160,7 @@ inline constexpr char kUsageText[] =
 
 // The dialogs
 inline constexpr char kWelcomeTitle[] = MEROLIN_NAME " " MEROLIN_VERSION " Installation";
+inline constexpr char kLicenseTitle[] = MEROLIN_NAME " License Agreement";  // the template's caption
 inline constexpr char kInstallerTitle[] = MEROLIN_MAKER " - Install " MEROLIN_NAME " " MEROLIN_VERSION;
 inline constexpr char kBrowseTitle[] = MEROLIN_NAME " Installation Folder";
 
@@ -211,3 +217,5 @@ inline constexpr char kLogStatus[] = "Status: ";
 inline constexpr char kLogBox[] = "Box \"%s\": %s -- answer: %s%s";
 inline constexpr char kLogSilent[] = " (silent)";
 inline constexpr char kLogExitCode[] = "Exit code %d";
+inline constexpr char kLogAnotherInstaller[] = "Another installer of " MEROLIN_NAME " is running: nothing done";
+inline constexpr char kLogProgramRunning[] = "Running from the installation's directory: %s (process %lu)";

@@ -83,12 +83,14 @@ BOOL DetectPreviousInstall(BOOL bRemove, CString& strInstallDir, const CString& 
         }
     }
 
-    // 5. Program group: its three links go, the folder stays.
-    if (!strGroupDir.IsEmpty() && DirectoryHasEntries(strGroupDir)) {
+    // 5. Program group: its three links go, the folder stays. They go from the
+    // program group of all users and of the user too, whichever this run uses: an
+    // installation for the machine puts them into the one, a run with windows into
+    // the other.
+    if (!strGroupDir.IsEmpty() && DirectoryHasEntries(strGroupDir))
         bFound = TRUE;
-        if (bRemove)
-            DeleteGroupShortcuts(strGroupDir);
-    }
+    if (bRemove)
+        DeleteProductLinks(kGroupShortcutRows, strGroupDir);
     return bFound;
 }
 

@@ -22,4 +22,9 @@ BOOL ShellFolderPath(int nFolder, CString& strPath)
     return bFound;
 }
 
+BOOL LinkFolderPath(BOOL bAllUsers, int nUserFolder, int nCommonFolder, CString& strPath)
+{
+    return (bAllUsers && ShellFolderPath(nCommonFolder, strPath)) || ShellFolderPath(nUserFolder, strPath);
+}
+
 } // namespace ops

@@ -9,14 +9,15 @@
 namespace ops {
 namespace {
 
-// The Windows directory + "\Desktop", unless the shell names the desktop folder.
-CString DesktopFolder()
+// The Windows directory + "\Desktop", unless the shell names the desktop folder (all
+// users' with bAllUsers, where the system has one).
+CString DesktopFolder(BOOL bAllUsers)
 {
     char szPath[MAX_PATH];
     szPath[0] = '\0';
     sys::GetWindowsDirectoryA(szPath, MAX_PATH);
     CString strFolder = CString(szPath) + "\\Desktop";
-    ShellFolderPath(CSIDL_DESKTOP, strFolder);
+    LinkFolderPath(bAllUsers, CSIDL_DESKTOP, CSIDL_COMMON_DESKTOPDIRECTORY, strFolder);
     return strFolder;
 }
 
@@ -28,12 +29,13 @@ CString LinkPath(const CString& strFolder, const char* pszTitle)
 } // namespace
 
 BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& strGroupDir, const char* pszBaseName,
-                    const char* pszExtension, const char* pszTitle, BOOL bDesktop, CStringArray* pCreatedDirs)
+                    const char* pszExtension, const char* pszTitle, BOOL bDesktop, CStringArray* pCreatedDirs,
+                    BOOL bAllUsers)
 {
     const CString strTarget = strTargetDir + "\\" + pszBaseName + pszExtension;
     CString strFolder;
     if (bDesktop) {
-        strFolder = DesktopFolder();
+        strFolder = DesktopFolder(bAllUsers);
     } else {
         CreateTargetDirectory(hOwner, strGroupDir, pCreatedDirs);  // the link is attempted whatever happens
         strFolder = strGroupDir;
@@ -73,15 +75,25 @@ BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& str
 
 void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesktop)
 {
-    sys::remove(LinkPath(bDesktop ? DesktopFolder() : strGroupDir, pszTitle));
+    sys::remove(LinkPath(bDesktop ? DesktopFolder(FALSE) : strGroupDir, pszTitle));
 }
 
-void DeleteGroupShortcuts(const CString& strGroupDir)
+void DeleteProductLinks(UINT nRows, const CString& strGroupDir)
 {
-    for (int i = 0; i < kShortcutCount; ++i) {
-        if (!kShortcutTable[i].bDesktop)
-            DeleteShortcut(strGroupDir, kShortcutTable[i].pszTitle, FALSE);
+    // First the group given with the user's desktop, then all users' desktop and
+    // group, then the user's group as the shell names it. Where the shell names no
+    // folder, a pass repeats the first one's, which deletes nothing more.
+    for (int nPass = 0; nPass < 3; ++nPass) {
+        CString strGroup = strGroupDir;
+        if (nPass > 0 && LinkFolderPath(nPass == 1, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
+            strGroup += kProductFolderSuffix;
+        for (int i = 0; i < kShortcutCount; ++i) {
+            const ShortcutSpec& link = kShortcutTable[i];
+            if ((nRows >> i & 1u) && !(link.bDesktop && nPass == 2))
+                sys::remove(LinkPath(link.bDesktop ? DesktopFolder(nPass == 1) : strGroup, link.pszTitle));
+        }
     }
 }
+
 
 } // namespace ops

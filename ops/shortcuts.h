@@ -5,14 +5,19 @@
 namespace ops {
 
 // Links the title (+ ".lnk") to strTargetDir + "\" + base name + extension, with
-// strTargetDir as working directory, on the desktop or in strGroupDir (created on
-// demand; the directories made are added to *pCreatedDirs as CreateTargetDirectory
-// does). Reports its failures in boxes owned by hOwner; TRUE when the link is saved.
+// strTargetDir as working directory, on the desktop (all users' with bAllUsers, where
+// the system has one; else the user's) or in strGroupDir (created on demand; the
+// directories made are added to *pCreatedDirs as CreateTargetDirectory does).
+// Reports its failures in boxes owned by hOwner; TRUE when the link is saved.
 BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& strGroupDir, const char* pszBaseName,
-                    const char* pszExtension, const char* pszTitle, BOOL bDesktop, CStringArray* pCreatedDirs = NULL);
-// Deletes the link of that title from the desktop or from strGroupDir; silent.
+                    const char* pszExtension, const char* pszTitle, BOOL bDesktop, CStringArray* pCreatedDirs = NULL,
+                    BOOL bAllUsers = FALSE);
+// Deletes the link of that title from the user's desktop or from strGroupDir; silent.
 void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesktop);
-// Deletes the program group's links of the shortcut table, in table order; silent.
-void DeleteGroupShortcuts(const CString& strGroupDir);
+// Deletes the links of the shortcut-table rows in nRows (bit 1 << row) wherever an
+// installation puts them: from strGroupDir and the user's desktop, and from the
+// desktop and the program group (Programs + "\Merolin") of all users and of the
+// user; nothing else there. Silent.
+void DeleteProductLinks(UINT nRows, const CString& strGroupDir);
 
 } // namespace ops

@@ -358,7 +358,10 @@ std::string Folder(int csidl)
 }
 } // namespace
 
-std::string DesktopDir() { return Folder(CSIDL_DESKTOPDIRECTORY); }
-std::string ProgramsDir() { return Folder(CSIDL_PROGRAMS); }
+std::string DesktopDir(bool allUsers)
+{
+    return Folder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
+}
+std::string ProgramsDir(bool allUsers) { return Folder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS); }
 
 } // namespace e2e

@@ -72,10 +72,10 @@ struct Link {
 // Parses a .lnk file (shell link binary format); fails on anything malformed.
 Link ReadLink(const std::string& path);
 
-// ---- shell folders of the prefix's user ----
+// ---- shell folders of the prefix's user (or of all users) ----
 
-// As tests/common/test_helpers.h finds them; fails when the shell names none.
-std::string DesktopDir();
-std::string ProgramsDir(); // the start menu's Programs folder
+// As tests/common/test_helpers.h finds them, the user's or all users'; fails when the shell names none.
+std::string DesktopDir(bool allUsers = false);
+std::string ProgramsDir(bool allUsers = false); // the start menu's Programs folder
 
 } // namespace e2e

@@ -144,9 +144,9 @@ void ExpectLink(const std::string& file, const std::string& target, const std::s
 }
 
 // A complete installation into dir, checked from the outside: the files by content and
-// time stamp, no temporary file, the four links, the three registry keys, and no other
-// change to drive C: than those.
-void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t startedAt, time_t endedAt)
+// time stamp, no temporary file, the four links (allUsers: in all users' folders), the
+// three registry keys, and no other change to drive C: than those.
+void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t startedAt, time_t endedAt, bool allUsers = false)
 {
     Snapshot after = TakeSnapshot();
     FILETIME stamp = ReleaseStamp();
@@ -168,8 +168,8 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
     Check(!FileExists(Join(dir, "MR.MSZ")) && !FileExists(Join(dir, "MR.XXX")), "no MR.MSZ or MR.XXX in %s",
           dir.c_str());
 
-    std::string desktop = DesktopDir();
-    std::string group = Join(ProgramsDir(), "Merolin");
+    std::string desktop = DesktopDir(allUsers);
+    std::string group = Join(ProgramsDir(allUsers), "Merolin");
     ExpectLink(LinkPath(desktop, "Merolin"), Join(dir, "Merolin.exe"), dir, "Merolin");
     ExpectLink(LinkPath(group, "Merolin"), Join(dir, "Merolin.exe"), dir, "Merolin");
     ExpectLink(LinkPath(group, "Merolin Help"), Join(dir, "Merolin.hlp"), dir, "Merolin Help");
@@ -225,6 +225,8 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
                 existed = true;
         (existed ? replaced : added).insert(p);
     }
+    for (const char* t : {"Merolin", "Merolin Help", "Uninstall Merolin"}) // a previous installation's, gone
+        replaced.insert(LinkPath(Join(ProgramsDir(!allUsers), "Merolin"), t));
     ExpectChanges(before, after, added, replaced);
 }
 
@@ -256,7 +258,7 @@ void CancelConfirmed(Process& p, HWND dlg, bool anythingDone, const std::vector<
         ExpectBox(p, "NOTE", n, "OK", IDOK);
     ExpectBox(p, "Installation Incomplete", "Merolin was not installed on your system", "OK", IDOK);
     DWORD code = p.WaitExit(30000, "after the cancel");
-    Check(code == 0, "the installer's exit code is 0 (it is %lu)", code);
+    Check(code == 4, "the installer's exit code is 4 (it is %lu)", code);
 }
 
 // Boxes of the installer, answered with OK until either the completion question is up
@@ -415,7 +417,8 @@ void CleanInstall(bool runIt)
 }
 
 // 3: refusals at the welcome (Cancel, then the close box) and at the licence: each
-// ends the installer with 0, leaves no window and writes nothing.
+// ends the installer with 4, leaves no window and writes nothing; meanwhile a second,
+// silent installer ends at once with 1618.
 void Refusals()
 {
     Snapshot before = TakeSnapshot();
@@ -423,8 +426,12 @@ void Refusals()
         Log("-- Cancel at the welcome");
         Process p;
         StartInstaller(p);
-        Press(Welcome(p), kCancelBtn);
-        Check(p.WaitExit(20000, "after Cancel at the welcome") == 0, "exit code 0");
+        HWND w = Welcome(p);
+        Check(RunUnattended("/S /LOG=" + kLogDir + "\\second.log") == 1618, "a second installer: 1618");
+        Check(ReadFile(kLogDir + "\\second.log").find(" Another installer of Merolin is running: nothing done\r\n") !=
+                  std::string::npos, "its log says why");
+        Press(w, kCancelBtn);
+        Check(p.WaitExit(20000, "after Cancel at the welcome") == 4, "exit code 4");
         ExpectNoInstallerWindows();
     }
     {
@@ -434,7 +441,7 @@ void Refusals()
         HWND w = Welcome(p);
         PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
         Log("closed \"%s\" with its close box", kWelcomeTitle);
-        Check(p.WaitExit(20000, "after closing the welcome") == 0, "exit code 0");
+        Check(p.WaitExit(20000, "after closing the welcome") == 4, "exit code 4");
         ExpectNoInstallerWindows();
     }
     {
@@ -443,7 +450,7 @@ void Refusals()
         StartInstaller(p);
         Press(Welcome(p), kOkBtn);
         Press(License(p), kCancelBtn);
-        Check(p.WaitExit(20000, "after Cancel at the licence") == 0, "exit code 0");
+        Check(p.WaitExit(20000, "after Cancel at the licence") == 4, "exit code 4");
         ExpectNoInstallerWindows();
     }
     ExpectChanges(before, TakeSnapshot(), {});
@@ -568,7 +575,8 @@ void TrailingSpaceThenGood()
 
 // 7: a reinstallation over an installation registered at a directory of its own.
 // 13: the same, silent, with a log that cannot be written: it goes into the previous
-// installation's directory all the same.
+// installation's directory all the same, once its Merolin.exe has ended: while it runs
+// with another title and no mutex (as in another session), the run ends with 1.
 void Reinstall(bool silent)
 {
     std::string dir = "C:\\Apps\\Tolvane Merolin 1.2";
@@ -592,7 +600,21 @@ void Reinstall(bool silent)
     MakeDirs(group);
     for (const char* t : {"Merolin", "Merolin Help", "Uninstall Merolin"})
         WriteFile(LinkPath(group, t), "old link\r\n");
+    std::string program = Join(dir, "Merolin.exe"), log = kLogDir + "\\running.log";
+    if (silent)
+        CopyFileA((g_env->buildDir + "\\payload\\Uninstall.exe").c_str(), program.c_str(), FALSE);
     Snapshot before = TakeSnapshot();
+    if (silent) {
+        Process running;
+        running.Start(program, "", dir);
+        Box b = WaitBox(running, "Uninstall Merolin");
+        Check(RunUnattended("/S /LOG=" + log) == 1, "exit code 1 while %s runs", program.c_str());
+        ExpectChanges(before, TakeSnapshot(), {});
+        Check(KeyExists(kAppPathsKey) && ReadFile(log).find(program + " (process " + std::to_string(running.Id()) +
+                                                            ")\r\n") != std::string::npos, "the log names it");
+        Answer(b, IDOK);
+        running.WaitExit(20000, "after its box");
+    }
 
     time_t t0 = time(nullptr);
     if (silent) {
@@ -603,7 +625,8 @@ void Reinstall(bool silent)
         ExpectChanges(before, TakeSnapshot(), {});
         Check(RegString(kAppPathsKey, "Path") == dir, "the previous installation is still registered");
         Check(RunUnattended("/s /log=\"C:\\no such folder\\setup.log\"") == 0, "exit code 0");
-        ExpectInstalled(before, dir, t0, time(nullptr));
+        ExpectInstalled(before, dir, t0, time(nullptr), true);
+        Check(ListDir(group).empty(), "the old links of the user's group are gone");
         for (const auto& u : userFiles)
             Check(ReadFile(Join(dir, u.first)) == u.second, "the user's %s is untouched", u.first);
         return;
@@ -691,7 +714,7 @@ void LongDirectory(const std::string& dir)
         if (b.caption == "Installation Incomplete")
             break;
     }
-    Check(p.WaitExit(30000, "after the cancel") == 0, "exit code 0");
+    Check(p.WaitExit(30000, "after the cancel") == 4, "exit code 4");
 
     // Nothing of the product anywhere. The directories above the target directory that
     // the failed attempt made are not rolled back, and the target directory itself may
@@ -717,7 +740,7 @@ void SilentInstall()
     Snapshot before = TakeSnapshot();
     time_t t0 = time(nullptr);
     Check(RunUnattended(args) == 0, "exit code 0");
-    ExpectInstalled(before, dir, t0, time(nullptr));
+    ExpectInstalled(before, dir, t0, time(nullptr), true);
     ExpectLog(log, args, InstalledLog("No (silent)"));
 }
 
@@ -749,7 +772,7 @@ void SilentFailure()
 }
 
 // 15: bad command lines: silent ones end with 3 and write nothing, not even a log; with
-// windows, they (and /?) show the usage and end with 0. Then with windows, a log and a
+// windows, they (and /?) show the usage and end with 3. Then with windows, a log and a
 // directory: the dialog proposes the directory, the log has the user's answer.
 void CommandLines()
 {
@@ -766,7 +789,7 @@ void CommandLines()
                   "counts as accepted\r\n/LOG=file\tappend a log to the file\r\n/D=directory\tinstall there (last, "
                   "without quotes)\r\n\r\nExit codes of /S: 0 installed, 1 Merolin running, 2 failed, 3 bad command line",
                   "OK", IDOK);
-        Check(p.WaitExit(20000, "after the usage") == 0, "exit code 0");
+        Check(p.WaitExit(20000, "after the usage") == 3, "exit code 3");
     }
     ExpectChanges(before, TakeSnapshot(), {});
     time_t t0 = time(nullptr);

@@ -112,7 +112,8 @@ HANDLE WINAPI LoggingCreateMutex(LPSECURITY_ATTRIBUTES a, BOOL b, LPCSTR c)
 {
     HANDLE h = ::CreateMutexA(a, b, c);
     DWORD dwError = ::GetLastError();
-    Log(std::string("mutex ") + c + (b ? " owned" : ""));
+    if (!strstr(c, "Setup"))  // the installers' own mutex is tested on its own
+        Log(std::string("mutex ") + c + (b ? " owned" : ""));
     ::SetLastError(dwError);
     return h;
 }
@@ -138,6 +139,14 @@ FARPROC WINAPI RecordingGetProcAddress(HMODULE h, LPCSTR name)
     g_procName = name;
     return ::GetProcAddress(h, name);
 }
+
+// The test's windows stand in for the product's: their process, which never ends, is
+// one that cannot be opened. ProcessThatStays: a product that outlives its window.
+HANDLE WINAPI OpenOtherProcess(DWORD access, BOOL inherit, DWORD pid)
+{
+    return pid == ::GetCurrentProcessId() ? NULL : ::OpenProcess(access, inherit, pid);
+}
+HANDLE WINAPI ProcessThatStays(DWORD, BOOL, DWORD) { return ::CreateEventA(NULL, TRUE, FALSE, NULL); }
 
 // Top-level windows with chosen titles, standing in for a running product; each
 // counts the close requests it receives and, unless told to ignore them, closes.
@@ -211,6 +220,7 @@ protected:
         faults.Forward().CloseHandle = LoggingCloseHandle;
         faults.Forward().LoadLibraryA = RecordingLoadLibrary;
         faults.Forward().GetProcAddress = RecordingGetProcAddress;
+        faults.Forward().OpenProcess = OpenOtherProcess;
     }
     void TearDown() override
     {
@@ -219,6 +229,7 @@ protected:
             delete app.m_pBackdrop;
         }
         g_pApp = NULL;
+        ::CloseHandle(app.m_hInstallerMutex);  // held until the process ends, which a test's does not
         EXPECT_FALSE(MutexExists()) << "the gate left its mutex behind";
     }
     // For a run that ends the process: boxes are logged and answered by caption,
@@ -293,7 +304,7 @@ TEST_F(GateTest, AFailedMutexCallLooksForNoWindow)
     ProductWindow product("Merolin");
     ScriptedBoxes boxes;
     ScreenAnswers screens(kOk, kOk);
-    faults.Fail(AFX_CALL_CreateMutexA);
+    faults.Fail(AFX_CALL_CreateMutexA, 2);  // the product's, after the installers' own
     faults.SetFailureError(ERROR_ACCESS_DENIED);
     EXPECT_TRUE(app.InitApplication());
     EXPECT_TRUE(boxes.Seen().empty());
@@ -346,7 +357,7 @@ TEST_F(GateTest, LicenceThatCannotBeLoadedCountsAsAccepted)
     EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;release;close;");
 }
 
-// ---- the gate refuses: each refusal ends the process with exit code 0
+// ---- the gate refuses: each refusal ends the process with its exit code
 
 TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
 {
@@ -357,7 +368,7 @@ TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
             faults.Fail(AFX_CALL_LoadLibraryA);
             EndAtTheGate();
         },
-        ::testing::ExitedWithCode(0), expected);
+        ::testing::ExitedWithCode(2), expected);
     // the library without its installation function is no better
     EXPECT_EXIT(
         {
@@ -365,7 +376,7 @@ TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
             faults.Fail(AFX_CALL_GetProcAddress);
             EndAtTheGate();
         },
-        ::testing::ExitedWithCode(0), expected);
+        ::testing::ExitedWithCode(2), expected);
 }
 
 // A silent run shows no screen and no box, and ends with its own exit code: 3 for a
@@ -392,6 +403,33 @@ TEST_F(GateTest, SilentRunShowsNothingAndEndsWithItsExitCode)
     }
 }
 
+// Another installer holds the installers' mutex (by its global name; by the plain one
+// where the namespace is refused; or one denied to this installer): 1618 before
+// anything shows, and a run with windows brings the other's window to the front.
+TEST_F(GateTest, AnotherInstallerEndsTheRunWith1618)
+{
+    const struct { const char *args, *held; DWORD firstError; } cases[] = {
+        { "", "Global\\Tolvane_MR_Setup", 0 }, { "/S", "Global\\Tolvane_MR_Setup", 0 },
+        { "/S", "Tolvane_MR_Setup", ERROR_INVALID_NAME }, { "/S", "", ERROR_ACCESS_DENIED } };
+    for (const auto& c : cases) {
+        const std::string front = *c.args ? "Elsewhere" : "Tolvane Software - Install Merolin 1.31";
+        EXPECT_EXIT(
+            {
+                LogEverything();
+                ::CreateMutexA(NULL, FALSE, c.held);
+                for (const char* title : { "Tolvane Software - Install Merolin 1.31", "Elsewhere" })
+                    ::SetForegroundWindow(::CreateWindowA("STATIC", title, WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0));
+                faults.Fail(AFX_CALL_CreateMutexA, 1, c.firstError ? 1 : 0);
+                faults.SetFailureError(c.firstError);
+                app.m_lpCmdLine = c.args;
+                app.InitApplication();
+                Log("front " + WindowTitle(::GetForegroundWindow()));
+                exit(app.ExitInstance());
+            },
+            ::testing::ExitedWithCode(1618), Sequence("front " + front + ";backdrop none;")) << c.held;
+    }
+}
+
 TEST_F(GateTest, RefusedWelcomeOrLicenceDestroysTheBackdrop)
 {
     const Answer refusals[] = { kCancel, kEscape, kCloseBox };
@@ -402,7 +440,7 @@ TEST_F(GateTest, RefusedWelcomeOrLicenceDestroysTheBackdrop)
                 ScreenAnswers screens(refusal, kOk);
                 EndAtTheGate();
             },
-            ::testing::ExitedWithCode(0), Sequence("backdrop destroyed;"))
+            ::testing::ExitedWithCode(4), Sequence("backdrop destroyed;"))
             << "welcome, refusal " << refusal;
     }
     for (Answer refusal : refusals) {
@@ -412,7 +450,7 @@ TEST_F(GateTest, RefusedWelcomeOrLicenceDestroysTheBackdrop)
                 ScreenAnswers screens(kOk, refusal);
                 EndAtTheGate();
             },
-            ::testing::ExitedWithCode(0), Sequence("backdrop destroyed;"))
+            ::testing::ExitedWithCode(4), Sequence("backdrop destroyed;"))
             << "licence, refusal " << refusal;
     }
 }
@@ -427,28 +465,31 @@ TEST_F(GateTest, NoticeAnsweredWithCancelReleasesTheMutexAndEnds)
             ScreenAnswers screens(kOk, kOk);
             EndAtTheGate();
         },
-        ::testing::ExitedWithCode(0),
+        ::testing::ExitedWithCode(4),
         Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) + ";release;close;backdrop up;"));
 }
 
 TEST_F(GateTest, ALaterTitleStillRunningEndsAfterTheCloseRequest)
 {
     // List order decides, not the order in which the windows were made. The same end
-    // comes when the product itself does not close within the bounded wait.
+    // comes when the product itself does not end within the bounded wait: when it
+    // ignores the request (1), or takes its window down but runs on (2).
     ProductMutex other;
-    for (bool ignores : { false, true }) {
-        SCOPED_TRACE(ignores ? "the product ignores the request" : "a later title is running");
-        ProductWindow beta2(ignores ? "Not a product title" : "Merolin BETA 2");
-        ProductWindow product("Merolin", ignores ? kIgnoresRequests : kCloses);
+    for (int how : { 0, 1, 2 }) {
+        SCOPED_TRACE(how);
+        ProductWindow beta2(how ? "Not a product title" : "Merolin BETA 2");
+        ProductWindow product("Merolin", how == 1 ? kIgnoresRequests : kCloses);
         EXPECT_EXIT(
             {
                 LogEverything({ { "NOTICE", IDOK } });
+                if (how == 2)
+                    faults.Forward().OpenProcess = ProcessThatStays;
                 ScreenAnswers screens(kOk, kOk);
                 EndAtTheGate();
             },
-            ::testing::ExitedWithCode(0),
-            Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) +
-                     ";post Merolin 1281 0 0;box Install Merolin 64 " + Flat(kStillRunning) +
+            ::testing::ExitedWithCode(1),
+            Sequence("mutex Tolvane_MR_Mutex owned;box NOTICE 49 " + Flat(kNotice) + ";post Merolin 1281 0 0;" +
+                     (how == 2 ? "close;" : "") + "box Install Merolin 64 " + Flat(kStillRunning) +
                      ";release;close;backdrop up;"));
     }
 }
@@ -470,7 +511,8 @@ TEST_F(GateTest, ARunningStandInIsAskedToCloseAndCloses)
     boxes.Expect("NOTICE", kNotice, 0x31, IDOK).Expect("OK", kClosed, 0, IDOK);
     ScreenAnswers screens(kOk, kOk);
     EXPECT_TRUE(app.InitApplication());
-    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;post Merolin BETA 3 1281 0 0;release;close;");
+    // its process is waited for, then given back
+    EXPECT_EQ(Logged(), "mutex Tolvane_MR_Mutex owned;post Merolin BETA 3 1281 0 0;close;release;close;");
     EXPECT_EQ(WaitExit(hProcess, 20000), 0u);  // the product closed on the request
 }
 

@@ -247,6 +247,13 @@ TEST_F(CancelTest, RollbackOfEveryStage)
 // application path and the uninstall entry.
 std::vector<std::string>* g_rollbackCalls;
 
+std::string ShellLink(int folder, const char* link)  // in the shell's folders of all users and of the user
+{
+    char path[MAX_PATH] = "";
+    ::SHGetSpecialFolderPathA(NULL, path, folder, FALSE);
+    return std::string("remove ") + path + (folder == CSIDL_COMMON_DESKTOPDIRECTORY ? "\\" : "\\Merolin\\") + link;
+}
+
 int __cdecl RecordRemove(const char* path)
 {
     g_rollbackCalls->push_back(std::string("remove ") + path);
@@ -288,6 +295,11 @@ TEST_F(CancelTest, RollbackUndoesTheStagesInTheirOrder)
 
     EXPECT_THAT(calls, ElementsAre("remove " + DesktopDir() + "\\Merolin.lnk", "remove " + group + "\\Merolin.lnk",
                                    "remove " + group + "\\Merolin Help.lnk", "remove " + group + "\\Uninstall Merolin.lnk",
+                                   ShellLink(CSIDL_COMMON_DESKTOPDIRECTORY, kGroupLinks[0]),
+                                   ShellLink(CSIDL_COMMON_PROGRAMS, kGroupLinks[0]),
+                                   ShellLink(CSIDL_COMMON_PROGRAMS, kGroupLinks[1]),
+                                   ShellLink(CSIDL_COMMON_PROGRAMS, kGroupLinks[2]), ShellLink(CSIDL_PROGRAMS, kGroupLinks[0]),
+                                   ShellLink(CSIDL_PROGRAMS, kGroupLinks[1]), ShellLink(CSIDL_PROGRAMS, kGroupLinks[2]),
                                    "remove " + target + "\\Merolin.exe", "remove " + target + "\\Merolin.hlp",
                                    "remove " + target + "\\Merolin.txt", "remove " + target + "\\Uninstall.exe",
                                    "remove " + target + "\\" + kSampleFiles[0], "remove " + target + "\\" + kSampleFiles[1],

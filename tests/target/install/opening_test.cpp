@@ -215,6 +215,8 @@ TEST_F(InstallerDlgTest, OpeningStepsRunInOrderEachUnderItsStatus)
                            "COM " + checking,
                            "probe Stand by:<CR><LF>Checking for previous installations...",
                            "probe Removing previous versions...",
+                           "programs folder 23 Removing previous versions...",  // the links of all users' group
+                           "programs folder 2 Removing previous versions...",   // and of the user's go too
                            "opened To install Merolin, at least<CR><LF>500 Kb of free disk space is required.",
                        }));
 }

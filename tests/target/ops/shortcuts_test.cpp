@@ -227,6 +227,16 @@ TEST_F(Shortcuts, DesktopLinkGoesToTheShellsDesktop)
     EXPECT_FALSE(FileExists(file));
 }
 
+// For all users: their desktop; where the system has none (the lookup fails), the user's.
+TEST_F(Shortcuts, DesktopOfAllUsersElseTheUsers)
+{
+    for (std::string folder : { common::ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY), common::DesktopDir() }) {
+        EXPECT_TRUE(CreateShortcut(owner, targetDir, group.c_str(), "Merolin", ".exe", "Test Link", TRUE, NULL, TRUE));
+        EXPECT_TRUE(::DeleteFileA((folder + "\\Test Link.lnk").c_str())) << folder;
+        faults.Fail(AFX_CALL_SHGetSpecialFolderLocation);
+    }
+}
+
 TEST_F(Shortcuts, DesktopFallsBackToTheWindowsDirectory)
 {
     ASSERT_TRUE(::CreateDirectoryA(g_windowsDir.c_str(), NULL));

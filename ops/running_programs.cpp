@@ -1,0 +1,67 @@
+#include "running_programs.h"
+
+namespace ops {
+namespace {
+
+// Whether pszPath names a file directly in pszDir (which may end with a separator).
+// A double-byte character matches only itself: its trail byte may look like "\" or
+// like a letter.
+__attribute__((noinline)) BOOL IsFileInDirectory(const char* pszPath, const char* pszDir)
+{
+    BOOL bSeparator = FALSE;
+    for (const char* pNext; *pszDir; pszDir = pNext) {
+        pNext = AfxNextChar(pszDir);
+        const int nBytes = (int)(pNext - pszDir);
+        if (nBytes == 2 ? pszPath[0] != pszDir[0] || pszPath[1] != pszDir[1]
+                        : AfxFoldAscii(*pszPath) != AfxFoldAscii(*pszDir))
+            return FALSE;
+        bSeparator = nBytes == 1 && *pszDir == '\\';
+        pszPath += nBytes;
+    }
+    if (!bSeparator && *pszPath++ != '\\')
+        return FALSE;
+    for (; *pszPath; pszPath = AfxNextChar(pszPath)) {
+        if (*pszPath == '\\')
+            return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+BOOL FindProgramRunningIn(const char* const* ppszDirs, int nDirs, DWORD* pnProcessId, CString& strProgram)
+{
+    HANDLE hSnapshot = sys::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnapshot == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL bFound = FALSE;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL bMore = sys::Process32First(hSnapshot, &entry); bMore && !bFound;
+         bMore = sys::Process32Next(hSnapshot, &entry)) {
+        if (entry.th32ProcessID == ::GetCurrentProcessId())
+            continue;
+        // Windows 9x lists the program file with its path; later systems list only
+        // its name, and tell the path to whoever may query the process (an
+        // administrator, or the system account, may query any session's).
+        char szImage[MAX_PATH];
+        DWORD nImage = MAX_PATH;
+        const char* pszImage = entry.szExeFile;
+        if (HANDLE hProcess = sys::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)) {
+            if (sys::QueryFullProcessImageNameA(hProcess, 0, szImage, &nImage))
+                pszImage = szImage;
+            sys::CloseHandle(hProcess);
+        }
+        for (int i = 0; i < nDirs; ++i) {
+            if (*ppszDirs[i] && IsFileInDirectory(pszImage, ppszDirs[i])) {
+                *pnProcessId = entry.th32ProcessID;
+                strProgram = pszImage;
+                bFound = TRUE;
+            }
+        }
+    }
+    sys::CloseHandle(hSnapshot);
+    return bFound;
+}
+
+} // namespace ops
