@@ -4,6 +4,9 @@
 #   SZDD_COMMAND, SZDD_DEPENDS  the native szdd command and the target that builds it
 #   MEROLIN_PAYLOAD_RC          the generated resource script
 #   MEROLIN_PAYLOAD_TARGET      the target that makes the compressed files
+#   MEROLIN_RES_GEN_TARGET      the target that makes the resources made from res/
+#                               (the compressed licence, the bare manifest), which
+#                               every resource script finds on its include path
 
 include(ExternalProject)
 if(SZDD_EXECUTABLE)
@@ -76,3 +79,21 @@ add_custom_target(merolin_payload ALL
   COMMENT "payload table"
   VERBATIM)
 set(MEROLIN_PAYLOAD_TARGET merolin_payload)
+
+# The licence text, compressed as the payload is (it counts towards the installer's
+# own size, and shrinks by more than a third), and the manifest without its comments.
+set(_gen ${CMAKE_BINARY_DIR}/res-gen)
+file(MAKE_DIRECTORY ${_gen})
+add_custom_command(OUTPUT ${_gen}/license.msz
+  COMMAND ${SZDD_COMMAND} compress ${CMAKE_SOURCE_DIR}/res/license.txt ${_gen}/license.msz
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/license.txt ${SZDD_DEPENDS}
+  COMMENT "resources: compressing the licence text"
+  VERBATIM)
+add_custom_command(OUTPUT ${_gen}/app.min.manifest
+  COMMAND ${CMAKE_COMMAND} -DIN=${CMAKE_SOURCE_DIR}/res/app.manifest -DOUT=${_gen}/app.min.manifest
+          -P ${CMAKE_SOURCE_DIR}/cmake/minify-manifest.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/app.manifest ${CMAKE_SOURCE_DIR}/cmake/minify-manifest.cmake
+  VERBATIM)
+add_custom_target(merolin_res_gen ALL DEPENDS ${_gen}/license.msz ${_gen}/app.min.manifest)
+set(MEROLIN_RES_GEN_TARGET merolin_res_gen)
+string(APPEND CMAKE_RC_FLAGS " -I ${_gen}")

@@ -7,19 +7,14 @@ typedef DWORD(APIENTRY* PFN_VERINSTALLFILEA)(DWORD, LPCSTR, LPCSTR, LPCSTR, LPCS
 
 // version.dll is never imported: a static import would be resolved from the
 // program's own folder before any of our code runs. The facility is looked up in
-// the system directory on first use.
+// the system directory at each use (the library stays loaded after the first).
 DWORD APIENTRY SystemVerInstallFileA(DWORD a, LPCSTR b, LPCSTR c, LPCSTR d, LPCSTR e, LPCSTR f,
                                      LPSTR g, PUINT h)
 {
-    static PFN_VERINSTALLFILEA pfn;
-    if (!pfn) {
-        HMODULE hVersion = AfxLoadSystemLibrary("version.dll");
-        if (hVersion)
-            pfn = (PFN_VERINSTALLFILEA)(void*)::GetProcAddress(hVersion, "VerInstallFileA");
-        if (!pfn)
-            return VIF_CANNOTREADSRC;
-    }
-    return pfn(a, b, c, d, e, f, g, h);
+    HMODULE hVersion = AfxLoadSystemLibrary("version.dll");
+    PFN_VERINSTALLFILEA pfn =
+        hVersion ? (PFN_VERINSTALLFILEA)(void*)::GetProcAddress(hVersion, "VerInstallFileA") : NULL;
+    return pfn ? pfn(a, b, c, d, e, f, g, h) : VIF_CANNOTREADSRC;
 }
 
 // Calls that older systems lack are never imported, or the program would not even

@@ -1,4 +1,5 @@
 #include "license_dlg.h"
+#include "expand.h"
 #include "manifest.h"
 #include "resource.h"
 
@@ -22,26 +23,19 @@ BOOL CLicenseDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    // The resource type is stored as "TEXT"; the lookup ignores the case of type names.
+    // The text travels compressed, as the payload does, and is expanded here.
     HMODULE hModule = AfxGetResourceHandle();
-    HRSRC hFound = sys::FindResourceA(hModule, MAKEINTRESOURCEA(IDR_LICENSE_TEXT), "Text");
+    HRSRC hFound = sys::FindResourceA(hModule, MAKEINTRESOURCEA(IDR_LICENSE_TEXT), kPayloadResourceType);
     HGLOBAL hLoaded = hFound ? sys::LoadResource(hModule, hFound) : NULL;
-    DWORD nSize = 0;
-    const char* pData = NULL;
-    if (hLoaded) {
-        nSize = sys::SizeofResource(hModule, hFound);
-        pData = (const char*)sys::LockResource(hLoaded);
-    }
-    if (!pData || nSize == 0) {
+    const BYTE* pData = hLoaded ? (const BYTE*)sys::LockResource(hLoaded) : NULL;
+    if (!pData || !ops::ExpandText(pData, sys::SizeofResource(hModule, hFound), m_strLicense)) {
         // The text is part of the installer itself: without it the file is damaged.
         // The installation goes on as if the user had agreed.
+        m_strLicense.Empty();
         MessageBox(kResourceCorruptText, kErrorCaption, MB_ICONSTOP, kBoxError);
         EndDialog(IDOK);
         return TRUE;
     }
-
-    // The resource carries no terminating NUL: its size bounds the text.
-    m_strLicense = CString(pData, (int)nSize);
     UpdateData(FALSE);
     return TRUE;
 }

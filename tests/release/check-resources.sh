@@ -14,8 +14,10 @@ for id in 133 134 135 136 137 138 139; do
   head=$(raw --type=MSZ --name=$id | head -c 9 | od -An -tx1 | tr -d ' \n')
   [ "$head" = "535a444488f0273341" ] || fail "MSZ $id is not an SZDD file of mode A (starts $head)"
 done
-grep -q -- "--type='TEXT' --name=132 --language=1033 \[offset=0x[0-9a-f]* size=4028\]" <<<"$list" ||
-  fail "licence text 132 is not 4028 bytes of type TEXT in language 1033"
+# The licence travels compressed too; its header promises the 4028 bytes of res/license.txt.
+grep -q -- "--type='MSZ' --name=132 --language=1033 " <<<"$list" || fail "no compressed licence 132 in language 1033"
+length=$(raw --type=MSZ --name=132 | head -c 14 | tail -c 4 | od -An -tu4 | tr -d ' ')
+[ "$length" = 4028 ] || fail "licence 132 expands to $length bytes, not 4028"
 for id in 102 129 130 131; do
   grep -q -- "--type=5 --name=$id --language=1033" <<<"$list" || fail "no dialog template $id"
 done

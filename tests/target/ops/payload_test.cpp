@@ -1,5 +1,6 @@
 // ExtractPayloadFile against the real resources, file system and version library:
 // test payloads 900..904 (see CMakeLists.txt) and the installer's seven.
+#include "expand.h"
 #include "ops_fixture.h"
 #include <algorithm>
 
@@ -417,4 +418,21 @@ TEST_F(PayloadExtraction, TargetBeyondMaxPathIsEnteredButItsNameCannotBeRead)
         EXPECT_EQ(_rmdir(components[i].c_str()), 0) << i;
     }
     EXPECT_EQ(CurrentDir(), dir.Path());
+}
+
+// The licence expands in memory to the bytes the header promises; data cut short or
+// of another mode is no text at all.
+TEST(ExpandText, TheLicenceWholeOrNothing)
+{
+    HMODULE h = ::GetModuleHandleA(NULL);
+    HRSRC r = ::FindResourceA(h, MAKEINTRESOURCEA(IDR_LICENSE_TEXT), kPayloadResourceType);
+    ASSERT_NE(r, nullptr);
+    std::string data((const char*)::LockResource(::LoadResource(h, r)), ::SizeofResource(h, r));
+    CString text;
+    ASSERT_TRUE(ops::ExpandText((const BYTE*)data.data(), (DWORD)data.size(), text));
+    EXPECT_EQ(4028, text.GetLength());
+    EXPECT_NE(std::string(text).find("Merolin"), std::string::npos) << "the licence names the product";
+    EXPECT_FALSE(ops::ExpandText((const BYTE*)data.data(), (DWORD)data.size() - 1, text));
+    data[8] = 'B';
+    EXPECT_FALSE(ops::ExpandText((const BYTE*)data.data(), (DWORD)data.size(), text));
 }

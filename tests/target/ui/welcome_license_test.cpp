@@ -17,14 +17,8 @@ const char kWelcomeText[] =
 
 void PressEnter(HWND h) { PressKey(h, VK_RETURN); }
 
-std::string LicenseResource()
-{
-    HMODULE h = ::GetModuleHandleA(NULL);
-    HRSRC r = ::FindResourceA(h, MAKEINTRESOURCEA(IDR_LICENSE_TEXT), "TEXT");
-    if (!r)
-        return "";
-    return std::string((const char*)::LockResource(::LoadResource(h, r)), ::SizeofResource(h, r));
-}
+// The text the licence dialog must show: res/license.txt itself.
+std::string LicenseResource() { return ReadWholeFile(HostPathFromEnv("MEROLIN_LICENSE_TXT")); }
 
 } // namespace
 
