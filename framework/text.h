@@ -5,12 +5,7 @@
 #include <windows.h>
 
 // The character after the one at p (p itself at the terminator).
-inline const char* AfxNextChar(const char* p)
-{
-    if (!*p)
-        return p;
-    return ::IsDBCSLeadByte((BYTE)*p) && p[1] ? p + 2 : p + 1;
-}
+const char* AfxNextChar(const char* p);
 
 // The ordinal case fold of a single-byte character: a-z become A-Z, nothing else
 // changes, whatever the user's locale says.
@@ -19,16 +14,4 @@ inline char AfxFoldAscii(char ch) { return ch >= 'a' && ch <= 'z' ? (char)(ch - 
 // Whether the first n bytes of pszA and pszB hold the same text: a single-byte letter
 // a-z matches its capital, the two bytes of a double-byte character match only
 // themselves (its trail byte may look like a letter of either case).
-inline BOOL AfxSameTextNoCase(const char* pszA, const char* pszB, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        if (AfxNextChar(pszA + i) - (pszA + i) == 2) {
-            if (pszA[i] != pszB[i] || (i + 1 < n && pszA[i + 1] != pszB[i + 1]))
-                return FALSE;
-            ++i;
-        } else if (AfxFoldAscii(pszA[i]) != AfxFoldAscii(pszB[i])) {
-            return FALSE;
-        }
-    }
-    return TRUE;
-}
+BOOL AfxSameTextNoCase(const char* pszA, const char* pszB, int n);
