@@ -1,4 +1,5 @@
 #include "running_programs.h"
+#include "target_dir.h"
 
 namespace ops {
 namespace {
@@ -6,19 +7,13 @@ namespace {
 // Whether pszPath names a file directly in pszDir (which may end with a separator).
 // A double-byte character matches only itself: its trail byte may look like "\" or
 // like a letter.
-__attribute__((noinline)) BOOL IsFileInDirectory(const char* pszPath, const char* pszDir)
+BOOL IsFileInDirectory(const char* pszPath, const char* pszDir)
 {
-    BOOL bSeparator = FALSE;
-    for (const char* pNext; *pszDir; pszDir = pNext) {
-        pNext = AfxNextChar(pszDir);
-        const int nBytes = (int)(pNext - pszDir);
-        if (nBytes == 2 ? pszPath[0] != pszDir[0] || pszPath[1] != pszDir[1]
-                        : AfxFoldAscii(*pszPath) != AfxFoldAscii(*pszDir))
-            return FALSE;
-        bSeparator = nBytes == 1 && *pszDir == '\\';
-        pszPath += nBytes;
-    }
-    if (!bSeparator && *pszPath++ != '\\')
+    const int n = ::lstrlenA(pszDir);
+    if (::lstrlenA(pszPath) <= n || !AfxSameTextNoCase(pszDir, pszPath, n))
+        return FALSE;
+    pszPath += n;
+    if (!EndsWithSeparator(pszDir) && *pszPath++ != '\\')
         return FALSE;
     for (; *pszPath; pszPath = AfxNextChar(pszPath)) {
         if (*pszPath == '\\')
