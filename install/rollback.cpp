@@ -22,6 +22,14 @@ int RollbackRow(int nOrder)
     return -1;
 }
 
+// The extraction's temporary files: a payload file that failed half-way may have
+// left them behind; they are the installer's own.
+void RemoveTemporaryFiles(const CInstallSites::Site& site)
+{
+    sys::remove(site.strDir + "\\" + kTempCompressedFile);
+    sys::remove(site.strDir + "\\" + kTempExpandedFile);
+}
+
 } // namespace
 
 void CInstallFlow::DeleteInstalledFile(int nRow)
@@ -59,8 +67,7 @@ void CInstallFlow::RemoveEarlierSites(const CInstallSites::Site* pCompleted)
             if (pSite->IsInstalled(nRow))
                 sys::remove(pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);
         }
-        sys::remove(pSite->strDir + "\\" + kTempCompressedFile);
-        sys::remove(pSite->strDir + "\\" + kTempExpandedFile);
+        RemoveTemporaryFiles(*pSite);
         pSite->nInstalledRows = 0;
     }
     // The completed site's own chain and the program group hold what was installed.
@@ -86,12 +93,8 @@ void CInstallFlow::Cancel()
     for (int nOrder = 1, nRow; (nRow = RollbackRow(nOrder)) >= 0; ++nOrder)
         DeleteInstalledFile(nRow);
 
-    // A payload file that failed half-way may have left the extraction's temporary
-    // files behind; they are the installer's own.
-    for (CInstallSites::Site* pSite = m_sites.First(); pSite; pSite = pSite->pNext) {
-        sys::remove(pSite->strDir + "\\" + kTempCompressedFile);
-        sys::remove(pSite->strDir + "\\" + kTempExpandedFile);
-    }
+    for (CInstallSites::Site* pSite = m_sites.First(); pSite; pSite = pSite->pNext)
+        RemoveTemporaryFiles(*pSite);
 
     // The directories this run made (program group and installation directories),
     // deepest first; a directory that was there before is the user's and stays.

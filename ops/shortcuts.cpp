@@ -73,9 +73,9 @@ BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& str
     return TRUE;
 }
 
-void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesktop)
+void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesktop, BOOL bAllUsers)
 {
-    sys::remove(LinkPath(bDesktop ? DesktopFolder(FALSE) : strGroupDir, pszTitle));
+    sys::remove(LinkPath(bDesktop ? DesktopFolder(bAllUsers) : strGroupDir, pszTitle));
 }
 
 void DeleteProductLinks(UINT nRows, const CString& strGroupDir)
@@ -90,10 +90,9 @@ void DeleteProductLinks(UINT nRows, const CString& strGroupDir)
         for (int i = 0; i < kShortcutCount; ++i) {
             const ShortcutSpec& link = kShortcutTable[i];
             if ((nRows >> i & 1u) && !(link.bDesktop && nPass == 2))
-                sys::remove(LinkPath(link.bDesktop ? DesktopFolder(nPass == 1) : strGroup, link.pszTitle));
+                DeleteShortcut(strGroup, link.pszTitle, link.bDesktop, nPass == 1);
         }
     }
 }
-
 
 } // namespace ops

@@ -12,8 +12,9 @@ namespace ops {
 BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& strGroupDir, const char* pszBaseName,
                     const char* pszExtension, const char* pszTitle, BOOL bDesktop, CStringArray* pCreatedDirs = NULL,
                     BOOL bAllUsers = FALSE);
-// Deletes the link of that title from the user's desktop or from strGroupDir; silent.
-void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesktop);
+// Deletes the link of that title from the desktop (all users' with bAllUsers, where the
+// system has one; else the user's) or from strGroupDir; silent.
+void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesktop, BOOL bAllUsers = FALSE);
 // Deletes the links of the shortcut-table rows in nRows (bit 1 << row) wherever an
 // installation puts them: from strGroupDir and the user's desktop, and from the
 // desktop and the program group (Programs + "\Merolin") of all users and of the

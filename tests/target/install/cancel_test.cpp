@@ -236,8 +236,8 @@ TEST_F(CancelTest, RollbackOfEveryStage)
     EXPECT_TRUE(RegKeyExists("SOFTWARE\\Tolvane Software\\Merolin\\1.20"));
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     EXPECT_FALSE(RegKeyExists(kUninstallKey));
-    EXPECT_TRUE(RegKeyExists(kAppPathsParentKey));
-    EXPECT_TRUE(RegKeyExists(kUninstallParentKey));
+    EXPECT_TRUE(RegKeyExists("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths"));
+    EXPECT_TRUE(RegKeyExists("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
 }
 
 // The rollback's steps in their order: program-group links and their folder; the
