@@ -23,7 +23,7 @@ void CCommandLine::Parse(const char* p)
         while (IsBlank(*p))
             ++p;
         if (!*p)
-            return;
+            break;
         if (BeginsWith(p, "/D=")) {
             // The rest of the line; the blanks after it are not the directory's.
             int nLength = lstrlenA(p);
@@ -32,9 +32,9 @@ void CCommandLine::Parse(const char* p)
             // A directory the installer would refuse is refused here, before anything
             // is removed for it: a relative or network path, a name the system would
             // change, or a switch that slipped in behind it.
-            m_strTargetDir = CString(p + 3, nLength - 3);
-            m_bBad |= !CInstallFlow::IsAcceptableTarget(m_strTargetDir);
-            return;
+            m_options.m_strTargetDir = CString(p + 3, nLength - 3);
+            m_bBad |= !CInstallFlow::IsAcceptableTarget(m_options.m_strTargetDir);
+            break;
         }
         // Any other switch is one word, which runs to the next blank outside quotes.
         const char* pEnd = p;
@@ -42,19 +42,22 @@ void CCommandLine::Parse(const char* p)
             bInQuotes ^= *pEnd == '"';
         const int nWord = (int)(pEnd - p);
         if (nWord == 2 && BeginsWith(p, "/S")) {
-            m_bSilent = TRUE;
+            m_options.m_bSilent = TRUE;
         } else if (nWord == 2 && BeginsWith(p, "/?")) {
             m_bUsage = TRUE;
         } else if (BeginsWith(p, "/LOG=")) {
             // A name in quotes loses them; no file name holds a quote.
             const BOOL bQuoted = nWord > 6 && p[5] == '"' && pEnd[-1] == '"';
-            m_strLogFile = CString(p + 5 + bQuoted, nWord - 5 - 2 * bQuoted);
-            m_bBad |= m_strLogFile.IsEmpty() || m_strLogFile.Find('"') >= 0;
+            CString& strLog = m_options.m_strLogFile;
+            strLog = CString(p + 5 + bQuoted, nWord - 5 - 2 * bQuoted);
+            m_bBad |= strLog.IsEmpty() || strLog.Find('"') >= 0;
         } else {
             m_bBad = TRUE;
         }
         p = pEnd;
     }
+    // A silent run installs for the machine: nobody is there whose folders it could be for.
+    m_options.m_bAllUsers = m_options.m_bSilent;
 }
 
 void CCommandLine::ShowUsage()

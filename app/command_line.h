@@ -7,20 +7,19 @@
 //                  line, spaces included, without quotes; an absolute path on a
 //                  drive that the installer would take if it were typed
 //   /?             the usage
-// Anything else makes the command line bad.
+// Anything else makes the command line bad. What the switches ask for becomes the
+// run's options; whose folders get the links is decided here too.
 #pragma once
-#include "afx.h"
+#include "run_options.h"
 
 class CCommandLine {
 public:
-    CCommandLine() : m_bSilent(FALSE), m_bUsage(FALSE), m_bBad(FALSE) {}
+    CCommandLine() : m_bUsage(FALSE), m_bBad(FALSE) {}
     void Parse(const char* pszArguments);
     // The usage, in a box.
     static void ShowUsage();
 
-    BOOL m_bSilent;
+    CRunOptions m_options;
     BOOL m_bUsage;
     BOOL m_bBad;
-    CString m_strLogFile;    // empty: no log
-    CString m_strTargetDir;  // empty: the directory the installer proposes
 };

@@ -31,10 +31,10 @@ bool VersionFacilityAvailable()
 }
 
 // The first title of the list, from index nFirst on, that a top-level window shows;
-// -1 when none does. The list ends with an empty title.
+// -1 when none does.
 int FindProductWindow(int nFirst, HWND* phWnd)
 {
-    for (int i = nFirst; kProductWindowTitles[i][0] != '\0'; ++i) {
+    for (int i = nFirst; i < (int)ARRAYSIZE(kProductWindowTitles); ++i) {
         HWND hWnd = sys::FindWindowA(NULL, kProductWindowTitles[i]);
         if (hWnd) {
             *phWnd = hWnd;
@@ -77,13 +77,6 @@ void ReleaseGateMutex(HANDLE hMutex)
     sys::CloseHandle(hMutex);
 }
 
-// The exit codes of the outcomes, in the order of RunOutcome, with windows or
-// without: deployment tools (and winget, also with windows) take 0 for installed and
-// retry later on 1618, as for any installer that waits for another. A silent run
-// never ends by the user's hand; one with windows does, with 4. The usage, asked
-// for with /?, installs nothing either: 3, as for a bad command line.
-const WORD kExitCodes[] = { 0, 1, 2, 4, 3, 1618 };
-
 } // namespace
 
 // The start-up gate: every refusal ends the run here. Without arguments nothing
@@ -98,20 +91,21 @@ BOOL CInstallerApp::InitApplication()
     // A bad command line, or a question for the usage, does nothing but show the
     // usage; a silent run shows nothing, not even in a log.
     m_cmdLine.Parse(m_lpCmdLine);
+    const CRunOptions& options = m_cmdLine.m_options;
     if (m_cmdLine.m_bBad || m_cmdLine.m_bUsage) {
-        if (!m_cmdLine.m_bSilent)
+        if (!options.m_bSilent)
             CCommandLine::ShowUsage();
         m_outcome = kOutcomeBadCommandLine;
         return FALSE;
     }
-    if (m_cmdLine.m_bSilent || !m_cmdLine.m_strLogFile.IsEmpty())
-        BeginRun(m_cmdLine.m_bSilent, m_cmdLine.m_strLogFile, m_lpCmdLine);
+    if (options.m_bSilent || !options.m_strLogFile.IsEmpty())
+        BeginRun(options, m_lpCmdLine);
 
     // Another installer at work: this one ends before it shows or writes anything,
     // and puts the other one's window in front.
     if (!TakeInstallerMutex(&m_hInstallerMutex)) {
         g_installLog.Write(kLogAnotherInstaller);
-        if (!m_cmdLine.m_bSilent)
+        if (!options.m_bSilent)
             ShowOtherInstaller();
         m_outcome = kOutcomeAnotherInstaller;
         return FALSE;
@@ -124,7 +118,7 @@ BOOL CInstallerApp::InitApplication()
     }
 
     // A silent run shows no screen; running it so accepts the licence.
-    if (!m_cmdLine.m_bSilent && !PassScreens())
+    if (!options.m_bSilent && !PassScreens())
         return FALSE;
     if (!CloseRunningProduct())
         return FALSE;
@@ -191,14 +185,13 @@ BOOL CInstallerApp::PassScreens()
 
 BOOL CInstallerApp::InitInstance()
 {
-    if (IsSilentRun()) {
-        CSilentView view;
-        m_outcome = view.Run(m_cmdLine.m_strTargetDir);
+    if (m_cmdLine.m_options.m_bSilent) {
+        CSilentView view(m_cmdLine.m_options);
+        m_outcome = view.Run();
         return FALSE;
     }
     Enable3dControlsStatic();
-    CInstallerDlg dlg(NULL);
-    dlg.m_strChosenDir = m_cmdLine.m_strTargetDir;
+    CInstallerDlg dlg(m_cmdLine.m_options, NULL);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_outcome = dlg.Outcome();
@@ -207,7 +200,6 @@ BOOL CInstallerApp::InitInstance()
 
 int CInstallerApp::ExitInstance()
 {
-    const int nExitCode = kExitCodes[m_outcome];
-    LogExitCode(nExitCode);
-    return nExitCode;
+    LogExitCode(m_outcome);
+    return m_outcome;
 }

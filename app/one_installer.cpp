@@ -18,7 +18,7 @@ BOOL TakeInstallerMutex(HANDLE* phMutex)
 void ShowOtherInstaller()
 {
     static const char* const kTitles[] = { kInstallerTitle, kWelcomeTitle, kLicenseTitle };
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < (int)ARRAYSIZE(kTitles); ++i) {
         if (HWND hWnd = sys::FindWindowA(NULL, kTitles[i])) {
             ::SetForegroundWindow(hWnd);  // a box open over it comes along
             return;

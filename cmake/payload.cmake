@@ -28,10 +28,21 @@ endif()
 
 add_subdirectory(${CMAKE_SOURCE_DIR}/payload ${CMAKE_BINARY_DIR}/payload-build)
 
-# resource number, file name: the payload table
-set(MEROLIN_PAYLOAD_ROWS
-  "133|Merolin.txt" "134|Merolin.exe" "135|Uninstall.exe" "136|Merolin.hlp"
-  "137|US-Caps_FITB.MR1" "138|US-Caps_MULT.MR1" "139|Vocab_MULT.MR1")
+# resource number|file name of each row of the payload list (manifest/payload_list.h,
+# one "X(number, "name", ..." a line), in the order of their numbers
+set(_payload_list ${CMAKE_SOURCE_DIR}/manifest/payload_list.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_payload_list})
+file(READ ${_payload_list} _payload_text)
+string(REGEX MATCHALL "\n *X\\([0-9]+, \"[^\"]+\"," _payload_rows "${_payload_text}")
+set(MEROLIN_PAYLOAD_ROWS "")
+foreach(_line IN LISTS _payload_rows)
+  string(REGEX MATCH "X\\(([0-9]+), \"([^\"]+)\"," _ "${_line}")
+  list(APPEND MEROLIN_PAYLOAD_ROWS "${CMAKE_MATCH_1}|${CMAKE_MATCH_2}")
+endforeach()
+list(SORT MEROLIN_PAYLOAD_ROWS)
+if(NOT MEROLIN_PAYLOAD_ROWS)
+  message(FATAL_ERROR "payload: no rows in ${_payload_list}")
+endif()
 
 set(_msz_dir ${CMAKE_BINARY_DIR}/payload-msz)
 file(MAKE_DIRECTORY ${_msz_dir})

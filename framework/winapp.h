@@ -36,8 +36,9 @@ public:
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetResourceHandle();
-// A box owned by the main window (if any), captioned with the application title.
-int AfxMessageBox(const char* pszText, UINT nType = MB_OK, UINT nIDHelp = 0, AfxBoxKind nKind = kBoxNotice);
+// A box owned by the main window (if any), captioned with the application title; its
+// kind is always the caller's.
+int AfxMessageBox(const char* pszText, UINT nType, UINT nIDHelp, AfxBoxKind nKind);
 // The arguments of a command line: what follows the program's name (which may stand
 // in quotes) and the blanks after it. A name given unquoted that is the program's own
 // full path (pszModulePath) is taken whole, blanks included: a launcher that leaves

@@ -33,8 +33,8 @@ public:
     CString GetDlgItemText(int nID) const;
     CWnd* GetDlgItem(int nID) const;
     int GetDlgCtrlID() const;
-    int MessageBox(const char* pszText, const char* pszCaption = NULL, UINT nType = MB_OK,
-                   AfxBoxKind nKind = kBoxNotice);
+    // A box owned by this window (caption NULL: "Error"); its kind is always the caller's.
+    int MessageBox(const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind);
     BOOL ShowWindow(int nCmdShow);
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
     BOOL IsIconic() const;

@@ -1,31 +1,32 @@
 // CInstallFlow: the opening probes, the install sequence behind the Install button
-// and the cancel with rollback behind the Cancel button, run for a view (the
-// installer dialog, or a stand-in without a window) that it is handed. The progress
-// flags of the manifest record which stages finished; the flow's own record
-// (CInstallSites) says in which directories. The flow knows how the run ended.
+// and the cancel with rollback behind the Cancel button, run as the run's options
+// say for a view (the installer dialog, or a stand-in without a window) that it is
+// handed. The run's record (CInstallRecord) holds what the installs made, and the
+// rollback undoes exactly that; the progress flags only say whether any stage has
+// finished. The flow knows how the run ended.
 #pragma once
-#include "install_sites.h"
+#include "install_record.h"
 #include "install_view.h"
 #include "outcome.h"
+#include "run_options.h"
 
 class CInstallFlow {
 public:
-    explicit CInstallFlow(CInstallView& view)
-        : m_view(view), m_bInstalling(FALSE), m_bComStarted(FALSE), m_outcome(kOutcomeUserEnded)
+    CInstallFlow(CInstallView& view, const CRunOptions& options)
+        : m_view(view), m_options(options), m_bInstalling(FALSE), m_bComStarted(FALSE), m_outcome(kOutcomeUserEnded)
     {
     }
     // Gives back the COM that Open started.
     ~CInstallFlow();
 
     // The probes before any install: the proposed directory, the program group, COM,
-    // and a previous installation, removed with the user's consent. A directory
-    // chosen on the command line (strChosenDir, empty: none) then replaces the
-    // proposal. FALSE, after saying why, when the run cannot go on (Outcome says how
-    // it ended).
-    BOOL Open(const CString& strChosenDir);
+    // and a previous installation, removed with the user's consent. A target
+    // directory of the options then replaces the proposal. FALSE, after saying why,
+    // when the run cannot go on (Outcome says how it ended).
+    BOOL Open();
     // Directory, payload, Windows directory check, shortcuts, registry, completion.
     void Install();
-    // Asks, undoes what the flags record, says so and ends the view.
+    // Asks, undoes what the record holds, says so and ends the view.
     void Cancel();
     // Whether the install sequence would take pszDir as the target directory as far
     // as its words go: an absolute path on a drive ("X:\\..."), whose files would
@@ -49,29 +50,31 @@ private:
     // The directory's words, its drive and the drive's free space, checked as the
     // directory stage will check them; FALSE after saying why.
     BOOL CheckTargetFirst(const CString& strDir);
-    // FALSE, after saying so, when a process of any session runs from the proposed
-    // directory (the previous installation's, once its "Path" is read) or the chosen one.
-    BOOL NothingRunsThere(const CString& strChosenDir);
+    // Ends the run (says so, sets the outcome, TRUE) when a process of any session runs
+    // from the proposed directory (the previous installation's, once its "Path" is
+    // read) or the options' one; FALSE when none does.
+    BOOL EndIfProgramRunsThere();
     // The stages of the install sequence; each says FALSE after a failure that stops it.
     void RunInstall();
-    CInstallSites::Site* EnterTargetDirectory();
-    BOOL InstallPayload(CInstallSites::Site* pSite);
+    CInstallRecord::Site* EnterTargetDirectory();
+    BOOL InstallPayload(CInstallRecord::Site* pSite);
     BOOL CreateShortcuts();
     BOOL WriteRegistry();
-    void Complete(const CInstallSites::Site* pSite);
+    void Complete(const CInstallRecord::Site* pSite);
 
     // Deletes the installed file of that payload row from each directory that an
     // install of this run put it in; silent.
     void DeleteInstalledFile(int nRow);
     // Removes what earlier attempts of this run wrote outside the completed site: their
     // files, temporaries and the directories made for them; silent.
-    void RemoveEarlierSites(const CInstallSites::Site* pCompleted);
+    void RemoveEarlierSites(const CInstallRecord::Site* pCompleted);
     // Removes the directories this run made, deepest first, except those that hold
     // pszKeep (NULL: none kept); with bReport, a "NOTE" box for each that stays.
     void RemoveCreatedDirectories(const char* pszKeep, BOOL bReport);
 
     CInstallView& m_view;
-    CInstallSites m_sites;
+    const CRunOptions& m_options;
+    CInstallRecord m_record;
     BOOL m_bInstalling;
     BOOL m_bComStarted;
     RunOutcome m_outcome;

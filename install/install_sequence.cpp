@@ -1,10 +1,10 @@
 // The install sequence: directory, payload files, Windows directory check, desktop
 // and program-group shortcuts, registry, then the offer to start the product. Each
-// finished stage sets its progress flag so that Cancel knows what to undo.
+// stage writes into the run's record what it made, before it goes on, so that
+// Cancel undoes exactly that; its progress flag only says that it finished.
 #include "install_flow.h"
 #include "install_log.h"
 #include "file_probe.h"
-#include "run_mode.h"
 #include "payload.h"
 #include "report.h"
 #include "registry.h"
@@ -55,7 +55,7 @@ void CInstallFlow::Install()
 
 void CInstallFlow::RunInstall()
 {
-    CInstallSites::Site* pSite = EnterTargetDirectory();
+    CInstallRecord::Site* pSite = EnterTargetDirectory();
     if (!pSite || !InstallPayload(pSite))
         return;
 
@@ -72,7 +72,7 @@ void CInstallFlow::RunInstall()
 // The path is taken once: the payload goes where the directory stage went, and the
 // rollback later cleans that directory. A path whose files would land elsewhere is
 // refused before anything is made, as a bad drive is.
-CInstallSites::Site* CInstallFlow::EnterTargetDirectory()
+CInstallRecord::Site* CInstallFlow::EnterTargetDirectory()
 {
     const HWND hOwner = m_view.BoxOwner();
     Status(kStatusCreatingDir);
@@ -82,13 +82,13 @@ CInstallSites::Site* CInstallFlow::EnterTargetDirectory()
         ShowError(kNoDirectoryText, kBoxFatal);
         return NULL;
     }
-    if (!ops::CreateTargetDirectory(hOwner, strDir, &m_sites.m_createdDirs)) {
+    if (!ops::CreateTargetDirectory(hOwner, strDir, &m_record.m_createdDirs)) {
         ShowError(kNoDirectoryText, kBoxFatal);
         return NULL;
     }
     // The site is the directory actually entered, however the path spelt it.
     char szEntered[MAX_PATH];
-    CInstallSites::Site* pSite = m_sites.Enter(sys::_getcwd(szEntered, MAX_PATH) ? CString(szEntered) : strDir);
+    CInstallRecord::Site* pSite = m_record.Enter(sys::_getcwd(szEntered, MAX_PATH) ? CString(szEntered) : strDir);
     g_bDirCreated = 1;
     return pSite;
 }
@@ -96,7 +96,7 @@ CInstallSites::Site* CInstallFlow::EnterTargetDirectory()
 // The payload files, in table order, into the directory just entered. A sample
 // file that fails is shown and the next one follows. The record names the files
 // this run brought into being; one that was there before is replaced, not recorded.
-BOOL CInstallFlow::InstallPayload(CInstallSites::Site* pSite)
+BOOL CInstallFlow::InstallPayload(CInstallRecord::Site* pSite)
 {
     Status(kStatusInstallingFiles);
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
@@ -125,10 +125,10 @@ BOOL CInstallFlow::CreateShortcuts()
     Status(kStatusDesktopLink);
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
-        // A silent run installs for the machine: the desktop of all users.
+        // The desktop of all users when the links are for the machine.
         if (link.bDesktop && ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
-                                                 link.pszExtension, link.pszTitle, TRUE, NULL, IsSilentRun()))
-            m_sites.m_nLinks |= 1u << i;
+                                                 link.pszExtension, link.pszTitle, TRUE, NULL, m_options.m_bAllUsers))
+            m_record.m_nLinks |= 1u << i;
     }
 
     Status(kStatusGroupLinks);
@@ -137,11 +137,11 @@ BOOL CInstallFlow::CreateShortcuts()
         if (link.bDesktop)
             continue;
         if (!ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
-                                 link.pszExtension, link.pszTitle, FALSE, &m_sites.m_createdDirs)) {
+                                 link.pszExtension, link.pszTitle, FALSE, &m_record.m_createdDirs)) {
             ShowError(link.pszFailure, kBoxFatal);
             return FALSE;
         }
-        m_sites.m_nLinks |= 1u << i;
+        m_record.m_nLinks |= 1u << i;
     }
     g_bShortcutsCreated = 1;
     return TRUE;
@@ -150,7 +150,7 @@ BOOL CInstallFlow::CreateShortcuts()
 BOOL CInstallFlow::WriteRegistry()
 {
     Status(kStatusRegistry);
-    if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_sites.m_createdKeys)) {
+    if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_record.m_createdKeys)) {
         ShowError(kNoRegistryText, kBoxFatal);
         return FALSE;
     }
@@ -160,7 +160,7 @@ BOOL CInstallFlow::WriteRegistry()
 
 // Earlier failed attempts of this run in other directories leave nothing behind;
 // then the completion, unless a cancel is under way, and the view ends.
-void CInstallFlow::Complete(const CInstallSites::Site* pSite)
+void CInstallFlow::Complete(const CInstallRecord::Site* pSite)
 {
     RemoveEarlierSites(pSite);
     if (!m_view.IsCancelPending()) {

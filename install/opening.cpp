@@ -5,11 +5,10 @@
 #include "previous_install.h"
 #include "registry.h"
 #include "report.h"
-#include "run_mode.h"
 #include "target_dir.h"
 #include "shell_folders.h"
 
-BOOL CInstallFlow::Open(const CString& strChosenDir)
+BOOL CInstallFlow::Open()
 {
     Status(kStatusCheckingSystem);
 
@@ -22,11 +21,11 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
     m_view.SetTargetDir(g_strInstallDir);
 
     // The program group: the Programs folder of the start menu, else the fixed
-    // default (which gets no product folder). A silent run installs for the machine:
-    // all users' folder, where the system has one; a run with windows, the user's.
+    // default (which gets no product folder): all users' folder, where the system has
+    // one, when the options say the links are for the machine; else the user's.
     g_strStartMenuDir = kDefaultStartMenuDir;
     CString strPrograms;
-    if (ops::LinkFolderPath(IsSilentRun(), CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strPrograms))
+    if (ops::LinkFolderPath(m_options.m_bAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strPrograms))
         g_strStartMenuDir = strPrograms + kProductFolderSuffix;
 
     // The shortcuts are made through COM later on. Any success counts: S_FALSE says
@@ -41,14 +40,15 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
 
     Status(kStatusCheckingPrevious);
     const BOOL bPrevious = DetectPreviousInstall(FALSE);
-    if (!NothingRunsThere(strChosenDir))
+    if (EndIfProgramRunsThere())
         return FALSE;
     if (bPrevious) {
         if (Box(kOverwriteQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
             return FALSE;  // the user ended the run
         // Nobody can choose another directory in a silent run: one that cannot take
         // the new installation must be known before the previous one goes.
-        if (IsSilentRun() && !CheckTargetFirst(strChosenDir.IsEmpty() ? g_strInstallDir : strChosenDir)) {
+        const CString& strChosenDir = m_options.m_strTargetDir;
+        if (m_options.m_bSilent && !CheckTargetFirst(strChosenDir.IsEmpty() ? g_strInstallDir : strChosenDir)) {
             m_outcome = kOutcomeFailed;
             return FALSE;
         }
@@ -58,9 +58,9 @@ BOOL CInstallFlow::Open(const CString& strChosenDir)
 
     // The previous installation's files went from where it was; the new one goes
     // where the command line says, if it says.
-    if (!strChosenDir.IsEmpty()) {
-        g_strInstallDir = strChosenDir;
-        m_view.SetTargetDir(strChosenDir);
+    if (!m_options.m_strTargetDir.IsEmpty()) {
+        g_strInstallDir = m_options.m_strTargetDir;
+        m_view.SetTargetDir(g_strInstallDir);
     }
 
     CString strSpace;

@@ -1,12 +1,14 @@
 // How a run ended, as the part that ended it knows it. The opening and the install
-// flow hand it up; app/ alone turns it into the process's exit code.
+// flow hand it up; app/ alone ends the process, with the outcome's value as its exit
+// code. Deployment tools (and winget, also with windows) read these: 0 installed,
+// and a retry later on 1618, as for any installer that waits for another.
 #pragma once
 
 enum RunOutcome {
-    kOutcomeInstalled,
-    kOutcomeProductRunning,  // not installed: Merolin runs and did not close
-    kOutcomeFailed,          // failed; what the run wrote is rolled back
-    kOutcomeUserEnded,       // the user ended the run before it installed
-    kOutcomeBadCommandLine,  // nothing done
-    kOutcomeAnotherInstaller,  // nothing done: another installer runs
+    kOutcomeInstalled = 0,
+    kOutcomeProductRunning = 1,     // not installed: Merolin runs and did not close
+    kOutcomeFailed = 2,             // failed; what the run wrote is rolled back
+    kOutcomeBadCommandLine = 3,     // nothing done (also after the usage, asked for with /?)
+    kOutcomeUserEnded = 4,          // the user ended the run before it installed (only with windows)
+    kOutcomeAnotherInstaller = 1618,  // nothing done: another installer runs
 };

@@ -1,5 +1,5 @@
-// The Cancel button: after the user confirms, undo the stages that the progress
-// flags record as done, tell the user that the product was not installed and end.
+// The Cancel button: after the user confirms, undo what the run's record says this
+// run made, tell the user that the product was not installed and end.
 //
 // Files and directories are removed only where this run's installs wrote them
 // (the sites), not in whatever directory the field shows when Cancel is pressed:
@@ -24,7 +24,7 @@ int RollbackRow(int nOrder)
 
 // The extraction's temporary files: a payload file that failed half-way may have
 // left them behind; they are the installer's own.
-void RemoveTemporaryFiles(const CInstallSites::Site& site)
+void RemoveTemporaryFiles(const CInstallRecord::Site& site)
 {
     sys::remove(site.strDir + "\\" + kTempCompressedFile);
     sys::remove(site.strDir + "\\" + kTempExpandedFile);
@@ -34,7 +34,7 @@ void RemoveTemporaryFiles(const CInstallSites::Site& site)
 
 void CInstallFlow::DeleteInstalledFile(int nRow)
 {
-    for (CInstallSites::Site* pSite = m_sites.First(); pSite; pSite = pSite->pNext) {
+    for (CInstallRecord::Site* pSite = m_record.First(); pSite; pSite = pSite->pNext) {
         if (pSite->IsInstalled(nRow))
             sys::remove(pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);
     }
@@ -42,12 +42,12 @@ void CInstallFlow::DeleteInstalledFile(int nRow)
 
 void CInstallFlow::RemoveCreatedDirectories(const char* pszKeep, BOOL bReport)
 {
-    const CStringArray& dirs = m_sites.m_createdDirs;
+    const CStringArray& dirs = m_record.m_createdDirs;
     CString strStayed;  // the last directory that stayed: the ones above it stay too
     for (int i = dirs.GetSize() - 1; i >= 0; --i) {
         const CString& strDir = dirs.GetAt(i);
-        if ((pszKeep && CInstallSites::Contains(strDir, pszKeep)) ||
-            (!strStayed.IsEmpty() && CInstallSites::Contains(strDir, strStayed)))
+        if ((pszKeep && CInstallRecord::Contains(strDir, pszKeep)) ||
+            (!strStayed.IsEmpty() && CInstallRecord::Contains(strDir, strStayed)))
             continue;
         sys::_chdir("\\");  // the directory may be the current one
         if (sys::_rmdir(strDir) != 0 && ops::IsDirectory(strDir)) {
@@ -58,10 +58,10 @@ void CInstallFlow::RemoveCreatedDirectories(const char* pszKeep, BOOL bReport)
     }
 }
 
-void CInstallFlow::RemoveEarlierSites(const CInstallSites::Site* pCompleted)
+void CInstallFlow::RemoveEarlierSites(const CInstallRecord::Site* pCompleted)
 {
-    for (CInstallSites::Site* pSite = m_sites.First(); pSite; pSite = pSite->pNext) {
-        if (!CInstallSites::KnownApart(*pSite, *pCompleted))
+    for (CInstallRecord::Site* pSite = m_record.First(); pSite; pSite = pSite->pNext) {
+        if (!CInstallRecord::KnownApart(*pSite, *pCompleted))
             continue;  // perhaps the completed directory under another name: its files stay
         for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
             if (pSite->IsInstalled(nRow))
@@ -87,13 +87,13 @@ void CInstallFlow::Cancel()
 
     // Every link this run saved, the desktop's included, from the user's folders and
     // all users' alike; a link of a row that this run did not save stays.
-    ops::DeleteProductLinks(m_sites.m_nLinks, g_strStartMenuDir);
+    ops::DeleteProductLinks(m_record.m_nLinks, g_strStartMenuDir);
 
     // The files this run created, in the order of the payload table's rollback column.
     for (int nOrder = 1, nRow; (nRow = RollbackRow(nOrder)) >= 0; ++nOrder)
         DeleteInstalledFile(nRow);
 
-    for (CInstallSites::Site* pSite = m_sites.First(); pSite; pSite = pSite->pNext)
+    for (CInstallRecord::Site* pSite = m_record.First(); pSite; pSite = pSite->pNext)
         RemoveTemporaryFiles(*pSite);
 
     // The directories this run made (program group and installation directories),
@@ -102,7 +102,7 @@ void CInstallFlow::Cancel()
 
     // Registry: the keys this run created (the product's keys and the vendor's keys
     // above them that were not there), also when the registry stage failed part-way.
-    ops::DeleteCreatedKeys(m_sites.m_createdKeys);
+    ops::DeleteCreatedKeys(m_record.m_createdKeys);
 
     Box(kNotInstalledText, kIncompleteCaption, MB_ICONINFORMATION, kBoxNotice);
     m_view.EndCancelled();

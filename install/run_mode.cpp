@@ -2,9 +2,8 @@
 
 namespace {
 
-BOOL g_bSilent;
 BOOL g_bFailed;
-AfxMessageBoxHandler g_pfnAskUser;
+AfxMessageBoxHandler g_pfnAskUser;  // who answers the boxes; NULL in a silent run: nobody
 
 // The buttons' names by their identifiers (IDOK 1 to IDNO 7).
 const char* const kAnswerNames[] = { "none", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No" };
@@ -19,7 +18,8 @@ int SilentAnswer(UINT nType, AfxBoxKind nKind)
 int AnswerAndLog(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind)
 {
     int nAnswer;
-    if (g_bSilent) {
+    const BOOL bSilent = !g_pfnAskUser;
+    if (bSilent) {
         nAnswer = SilentAnswer(nType, nKind);
         g_bFailed |= nKind == kBoxError || nKind == kBoxFatal;
     } else {
@@ -27,26 +27,24 @@ int AnswerAndLog(HWND hOwner, const char* pszText, const char* pszCaption, UINT 
     }
     CString strLine;
     strLine.Format(kLogBox, pszCaption, pszText, kAnswerNames[nAnswer >= IDOK && nAnswer <= IDNO ? nAnswer : 0],
-                   g_bSilent ? kLogSilent : "");
+                   bSilent ? kLogSilent : "");
     g_installLog.Write(strLine);
     return nAnswer;
 }
 
 } // namespace
 
-void BeginRun(BOOL bSilent, const CString& strLogFile, const char* pszArguments)
+void BeginRun(const CRunOptions& options, const char* pszArguments)
 {
-    g_bSilent = bSilent;
-    if (!strLogFile.IsEmpty()) {
-        g_installLog.Open(strLogFile);
+    if (!options.m_strLogFile.IsEmpty()) {
+        g_installLog.Open(options.m_strLogFile);
         CString strLine;
         strLine.Format(kLogStarted, kDisplayName, pszArguments);
         g_installLog.Write(strLine);
     }
-    g_pfnAskUser = AfxSetMessageBoxHandler(AnswerAndLog);
+    const AfxMessageBoxHandler pfnUser = AfxSetMessageBoxHandler(AnswerAndLog);
+    g_pfnAskUser = options.m_bSilent ? NULL : pfnUser;
 }
-
-BOOL IsSilentRun() { return g_bSilent; }
 
 BOOL SilentRunFailed() { return g_bFailed; }
 

@@ -5,12 +5,12 @@
 // asks, decline what is offered beyond the installation (the product's start).
 #pragma once
 #include "install_log.h"
-#include "outcome.h"
+#include "run_options.h"
 
-// Starts the run: silent or not, and the log file (empty: none), whose first line
-// names the command line's arguments.
-void BeginRun(BOOL bSilent, const CString& strLogFile, const char* pszArguments);
-BOOL IsSilentRun();
+// Starts the run as its options say: silent or not, and the log file (if any), whose
+// first line names the command line's arguments. The answerer of the boxes keeps the
+// mode it was installed with.
+void BeginRun(const CRunOptions& options, const char* pszArguments);
 // TRUE once an error box, of either kind, has passed in a silent run: the run has failed.
 BOOL SilentRunFailed();
 // The log's last line.

@@ -8,17 +8,17 @@
 #include "install_log.h"
 #include "running_programs.h"
 
-BOOL CInstallFlow::NothingRunsThere(const CString& strChosenDir)
+BOOL CInstallFlow::EndIfProgramRunsThere()
 {
-    const char* const dirs[2] = { g_strInstallDir, strChosenDir };
+    const char* const dirs[] = { g_strInstallDir, m_options.m_strTargetDir };
     DWORD nProcessId;
     CString strProgram;
-    if (!ops::FindProgramRunningIn(dirs, 2, &nProcessId, strProgram))
-        return TRUE;
+    if (!ops::FindProgramRunningIn(dirs, ARRAYSIZE(dirs), &nProcessId, strProgram))
+        return FALSE;
     CString strLine;
     strLine.Format(kLogProgramRunning, (const char*)strProgram, nProcessId);
     g_installLog.Write(strLine);
     Box(kStillRunningText, kInstallCaption, MB_ICONINFORMATION, kBoxNotice);
     m_outcome = kOutcomeProductRunning;
-    return FALSE;
+    return TRUE;
 }

@@ -3,9 +3,9 @@
 
 BOOL CSilentView::IsCancelPending() { return m_bCancelPending || SilentRunFailed(); }
 
-RunOutcome CSilentView::Run(const CString& strChosenDir)
+RunOutcome CSilentView::Run()
 {
-    if (m_flow.Open(strChosenDir)) {
+    if (m_flow.Open()) {
         m_flow.Install();
         if (m_bInstalled && !SilentRunFailed())
             return kOutcomeInstalled;

@@ -7,12 +7,15 @@
 
 class CSilentView : public CInstallView {
 public:
-    CSilentView() : m_bCancelPending(FALSE), m_bInstalled(FALSE), m_flow(*this) {}
+    explicit CSilentView(const CRunOptions& options)
+        : m_bCancelPending(FALSE), m_bInstalled(FALSE), m_flow(*this, options)
+    {
+    }
 
-    // Opens as the installer dialog does, installs into strChosenDir (empty: the
-    // proposed directory), rolls back after any failure; installed or failed, or
+    // Opens as the installer dialog does, installs into the options' directory (none:
+    // the proposed one), rolls back after any failure; installed or failed, or
     // Merolin running from there, found before anything was changed.
-    RunOutcome Run(const CString& strChosenDir);
+    RunOutcome Run();
 
 private:
     virtual HWND BoxOwner() { return NULL; }

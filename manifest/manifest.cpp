@@ -20,25 +20,10 @@ BOOL AnyProgressFlagSet()
 CString g_strInstallDir;
 CString g_strStartMenuDir;
 
-const char* const kProductWindowTitles[11] = {
-    MEROLIN_NAME,           MEROLIN_NAME " BETA 1", MEROLIN_NAME " BETA 2", MEROLIN_NAME " BETA 3",
-    MEROLIN_NAME " BETA 4", MEROLIN_NAME " BETA 5", MEROLIN_NAME " BETA 6", MEROLIN_NAME " BETA 7",
-    MEROLIN_NAME " BETA 8", MEROLIN_NAME " BETA 9", "",
-};
+#define MEROLIN_PAYLOAD_ROW(id, name, flag, required, order, failure) { id, name, flag, required, order, failure },
+const PayloadFile kPayloadTable[kPayloadFileCount] = { MEROLIN_PAYLOAD_FILES(MEROLIN_PAYLOAD_ROW) };
+#undef MEROLIN_PAYLOAD_ROW
 
-const PayloadFile kPayloadTable[kPayloadFileCount] = {
-    { IDR_MSZ_PROGRAM, kMainProgramFile, &g_bExeInstalled, TRUE, 1, "Couldn't install Merolin.exe!" },
-    { IDR_MSZ_HELP, MEROLIN_NAME ".hlp", &g_bHelpInstalled, TRUE, 2, "Couldn't install Merolin.hlp!" },
-    { IDR_MSZ_UNINSTALLER, kUninstallerFile, &g_bUninstallerInstalled, TRUE, 4, "Couldn't install Uninstall.exe!" },
-    { IDR_MSZ_README, MEROLIN_NAME ".txt", &g_bReadmeInstalled, TRUE, 3, "Couldn't install Merolin.txt!" },
-    { IDR_MSZ_SAMPLE1, "US-Caps_FITB.MR1", NULL, FALSE, 5, "Couldn't install first sample test file!" },
-    { IDR_MSZ_SAMPLE2, "US-Caps_MULT.MR1", NULL, FALSE, 6, "Couldn't install second sample test file!" },
-    { IDR_MSZ_SAMPLE3, "Vocab_MULT.MR1", NULL, FALSE, 7, "Couldn't install third sample test file!" },
-};
-
-const ShortcutSpec kShortcutTable[kShortcutCount] = {
-    { TRUE, kProductName, ".exe", kProductName, NULL },
-    { FALSE, kProductName, ".exe", kProductName, "Couldn't create start menu program shortcut!" },
-    { FALSE, kProductName, ".hlp", MEROLIN_NAME " Help", "Couldn't create start menu help shortcut!" },
-    { FALSE, "Uninstall", ".exe", "Uninstall " MEROLIN_NAME, "Couldn't create start menu uninstall shortcut!" },
-};
+#define MEROLIN_SHORTCUT_ROW(desktop, base, extension, title, failure) { desktop, base, extension, title, failure },
+const ShortcutSpec kShortcutTable[kShortcutCount] = { MEROLIN_SHORTCUTS(MEROLIN_SHORTCUT_ROW) };
+#undef MEROLIN_SHORTCUT_ROW

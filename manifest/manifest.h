@@ -5,6 +5,7 @@
 // are kept once there rather than once in every file that reads a row.
 #pragma once
 #include "afx.h"
+#include "payload_list.h"
 #include "resource.h"
 
 // Product identity
@@ -20,8 +21,9 @@ inline constexpr char kUninstallerFile[] = "Uninstall.exe";
 inline constexpr char kMutexName[] = "Tolvane_MR_Mutex";
 // Held by a running installer for its whole run, seen from every session; systems
 // without the "Global\" namespace (Windows 9x, NT 4) know the name after it.
-inline constexpr char kSetupMutexName[] = "Global\\Tolvane_MR_Setup";
-const int kGlobalPrefixLength = 7;
+#define MEROLIN_GLOBAL_PREFIX "Global\\"
+inline constexpr char kSetupMutexName[] = MEROLIN_GLOBAL_PREFIX "Tolvane_MR_Setup";
+const int kGlobalPrefixLength = sizeof(MEROLIN_GLOBAL_PREFIX) - 1;
 inline constexpr char kVersionLibrary[] = "version.dll";
 // The version's numbers (1 and 31 of "1.31"), as the list of programs and inventory
 // tools read them: the digits after the given count of dots.
@@ -42,8 +44,12 @@ inline constexpr DWORD kVersionMinor = VersionNumber(MEROLIN_VERSION, 1);
 #define MEROLIN_SUMMARY "Test-management program"
 #define MEROLIN_LICENSE "Proprietary"
 
-// Titles of a running product's top-level window, in search order; "" ends the list.
-extern const char* const kProductWindowTitles[11];
+// Titles of a running product's top-level window, in search order.
+inline constexpr const char* kProductWindowTitles[] = {
+    MEROLIN_NAME,           MEROLIN_NAME " BETA 1", MEROLIN_NAME " BETA 2", MEROLIN_NAME " BETA 3",
+    MEROLIN_NAME " BETA 4", MEROLIN_NAME " BETA 5", MEROLIN_NAME " BETA 6", MEROLIN_NAME " BETA 7",
+    MEROLIN_NAME " BETA 8", MEROLIN_NAME " BETA 9",
+};
 // Asks a running product to close (wParam 0, lParam 0); how long it may take to end.
 const UINT WM_CLOSE_PRODUCT = WM_USER + 0x101;
 const DWORD kProductCloseWaitMs = 10000;
@@ -57,7 +63,8 @@ const DWORD kProductCloseWaitMs = 10000;
 #define MEROLIN_DECLARE_FLAG(name) extern int name;
 MEROLIN_PROGRESS_FLAGS(MEROLIN_DECLARE_FLAG)
 #undef MEROLIN_DECLARE_FLAG
-const int kProgressFlagCount = 7;
+#define MEROLIN_COUNT_ROW(...) +1
+const int kProgressFlagCount = 0 MEROLIN_PROGRESS_FLAGS(MEROLIN_COUNT_ROW);
 extern int* const kProgressFlags[kProgressFlagCount];
 BOOL AnyProgressFlagSet();
 
@@ -65,7 +72,7 @@ BOOL AnyProgressFlagSet();
 extern CString g_strInstallDir;
 extern CString g_strStartMenuDir;
 
-// Payload: seven compressed files, installed in table order.
+// Payload: the compressed files of payload_list.h, installed in table order.
 inline constexpr char kPayloadResourceType[] = "MSZ";
 struct PayloadFile {
     UINT nResourceId;
@@ -75,7 +82,7 @@ struct PayloadFile {
     int nRollbackOrder;       // when Cancel deletes it, if this run created it (1 first)
     const char* pszFailure;   // shown in an "ERROR" box when the file cannot be installed
 };
-const int kPayloadFileCount = 7;
+const int kPayloadFileCount = 0 MEROLIN_PAYLOAD_FILES(MEROLIN_COUNT_ROW);
 extern const PayloadFile kPayloadTable[kPayloadFileCount];
 
 // Shortcuts, created after the payload in table order.
@@ -86,9 +93,26 @@ struct ShortcutSpec {
     const char* pszTitle;       // link file name (+ ".lnk") and description
     const char* pszFailure;     // NULL: the result is not examined
 };
-const int kShortcutCount = 4;
+// X(on the desktop, target's base name, extension, title, failure text)
+#define MEROLIN_SHORTCUTS(X)                                                                          \
+    X(TRUE, MEROLIN_NAME, ".exe", MEROLIN_NAME, NULL)                                                 \
+    X(FALSE, MEROLIN_NAME, ".exe", MEROLIN_NAME, "Couldn't create start menu program shortcut!")      \
+    X(FALSE, MEROLIN_NAME, ".hlp", MEROLIN_NAME " Help", "Couldn't create start menu help shortcut!") \
+    X(FALSE, "Uninstall", ".exe", "Uninstall " MEROLIN_NAME, "Couldn't create start menu uninstall shortcut!")
+const int kShortcutCount = 0 MEROLIN_SHORTCUTS(MEROLIN_COUNT_ROW);
 extern const ShortcutSpec kShortcutTable[kShortcutCount];
-const UINT kGroupShortcutRows = 0xE;  // bit (1 << row) of each program-group row: 1 to 3
+// Bit (1 << row) of each program-group row, from the list's first column.
+#define MEROLIN_DESKTOP_COLUMN(bDesktop, ...) bDesktop,
+constexpr UINT GroupShortcutRows()
+{
+    constexpr BOOL kOnDesktop[] = { MEROLIN_SHORTCUTS(MEROLIN_DESKTOP_COLUMN) };
+    UINT nRows = 0;
+    for (int i = 0; i < kShortcutCount; ++i)
+        nRows |= kOnDesktop[i] ? 0 : 1u << i;
+    return nRows;
+}
+#undef MEROLIN_DESKTOP_COLUMN
+const UINT kGroupShortcutRows = GroupShortcutRows();
 
 // Registry, all below HKEY_LOCAL_MACHINE
 #define MEROLIN_CURRENT_VERSION "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"

@@ -65,7 +65,7 @@ BOOL DetectPreviousInstall(BOOL bRemove, CString& strInstallDir, const CString& 
 
     // 2. Uninstall entry. 3. Vendor key, with its versions below it.
     static const char* const kProbedKeys[] = { kUninstallKey, kVendorKey };
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < (int)ARRAYSIZE(kProbedKeys); ++i) {
         if (HKEY hKey = OpenForReading(kProbedKeys[i])) {
             bFound = TRUE;
             sys::RegCloseKey(hKey);

@@ -13,14 +13,7 @@
 // Licence text, type "TEXT"
 #define IDR_LICENSE_TEXT       132
 
-// Compressed payload files, type "MSZ"
-#define IDR_MSZ_README         133
-#define IDR_MSZ_PROGRAM        134
-#define IDR_MSZ_UNINSTALLER    135
-#define IDR_MSZ_HELP           136
-#define IDR_MSZ_SAMPLE1        137
-#define IDR_MSZ_SAMPLE2        138
-#define IDR_MSZ_SAMPLE3        139
+// The compressed payload files, type "MSZ", are numbered in manifest/payload_list.h.
 
 // Controls
 #define IDC_TAGLINE            1000

@@ -11,8 +11,8 @@ BEGIN_MESSAGE_MAP(CInstallerDlg, CDialog)
     ON_BN_CLICKED(IDC_INSTALL, OnInstall)
 END_MESSAGE_MAP()
 
-CInstallerDlg::CInstallerDlg(CWnd* pParent)
-    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_bClosePending(FALSE), m_flow(*this)
+CInstallerDlg::CInstallerDlg(const CRunOptions& options, CWnd* pParent)
+    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_bClosePending(FALSE), m_flow(*this, options)
 {
     m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
@@ -34,7 +34,7 @@ BOOL CInstallerDlg::OnInitDialog()
     SetWindowText(kInstallerTitle);
     // The probes belong to the install flow; when it cannot go on, the dialog ends
     // before it is ever shown.
-    if (!m_flow.Open(m_strChosenDir)) {
+    if (!m_flow.Open()) {
         EndDialog(IDCANCEL);
         return FALSE;
     }

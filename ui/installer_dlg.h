@@ -9,14 +9,13 @@
 class CInstallerDlg : public CDialog, public CInstallView {
     DECLARE_MESSAGE_MAP()
 public:
-    explicit CInstallerDlg(CWnd* pParent = NULL);
+    CInstallerDlg(const CRunOptions& options, CWnd* pParent);
 
     BOOL m_bCancelPending;     // from the Cancel handler's start until its question is declined
     CString m_strAppName;      // "Merolin"
     CString m_strTargetDir;    // bound to IDC_TARGET_DIR
     CString m_strStatus;       // bound to IDC_STATUS
     HICON m_hIcon;             // IDR_MAINFRAME
-    CString m_strChosenDir;    // the directory given on the command line; empty: none
 
     // How the run ended, once the dialog has.
     RunOutcome Outcome() const { return m_flow.Outcome(); }

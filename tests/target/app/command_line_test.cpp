@@ -31,11 +31,12 @@ TEST(CommandLine, EverySwitchAndItsEdges)
         SCOPED_TRACE(std::string("arguments: ") + c.args);
         CCommandLine cmd;
         cmd.Parse(c.args);
-        EXPECT_EQ(std::string(c.flags), std::string(cmd.m_bSilent ? "S" : "") + (cmd.m_bUsage ? "U" : "") +
+        EXPECT_EQ(std::string(c.flags), std::string(cmd.m_options.m_bSilent ? "S" : "") + (cmd.m_bUsage ? "U" : "") +
                                             (cmd.m_bBad ? "B" : ""));
+        EXPECT_EQ(cmd.m_options.m_bSilent, cmd.m_options.m_bAllUsers);  // a silent run is for the machine
         if (c.log)
-            EXPECT_STREQ(c.log, cmd.m_strLogFile);
+            EXPECT_STREQ(c.log, cmd.m_options.m_strLogFile);
         if (c.dir)
-            EXPECT_STREQ(c.dir, cmd.m_strTargetDir);
+            EXPECT_STREQ(c.dir, cmd.m_options.m_strTargetDir);
     }
 }

@@ -20,16 +20,16 @@ TEST(MessageBoxSeam, EveryKindOfBoxGoesThroughTheHandler)
 
     CDialog dlg(IDD_TEST);
     ASSERT_TRUE(dlg.Create(IDD_TEST));
-    EXPECT_EQ(dlg.MessageBox("owned", "ERROR", MB_ICONINFORMATION), IDOK);
+    EXPECT_EQ(dlg.MessageBox("owned", "ERROR", MB_ICONINFORMATION, kBoxError), IDOK);
     EXPECT_EQ(AfxShowMessageBox(NULL, "no owner", "NOTICE", 0x31, kBoxQuestion), IDCANCEL);
 
     ASSERT_EQ(boxes.Seen().size(), 3u);
     EXPECT_EQ(boxes.Seen()[0].hOwner, nullptr);
     EXPECT_EQ(boxes.Seen()[1].hOwner, dlg.m_hWnd);
     EXPECT_EQ(boxes.Seen()[2].hOwner, nullptr);
-    // the kind chosen where the box is raised reaches the handler; a dialog's own box is a notice
+    // the kind chosen where the box is raised reaches the handler
     EXPECT_EQ(boxes.Seen()[0].kind, kBoxFatal);
-    EXPECT_EQ(boxes.Seen()[1].kind, kBoxNotice);
+    EXPECT_EQ(boxes.Seen()[1].kind, kBoxError);
     EXPECT_EQ(boxes.Seen()[2].kind, kBoxQuestion);
     dlg.DestroyWindow();
 }
@@ -42,7 +42,7 @@ TEST(MessageBoxSeam, AfxMessageBoxIsOwnedByTheMainWindow)
     app.m_pMainWnd = &dlg;
     ScriptedBoxes boxes;
     boxes.Expect("Setup", "owned by main", MB_OK, IDOK);
-    AfxMessageBox("owned by main");
+    AfxMessageBox("owned by main", MB_OK, 0, kBoxNotice);
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_EQ(boxes.Seen()[0].hOwner, dlg.m_hWnd);
     // the main-window pointer does not outlive the window

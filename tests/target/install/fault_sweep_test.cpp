@@ -107,7 +107,8 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
         std::vector<ShellExecuteCall> started;
         ScriptedBoxes boxes;
         boxes.AnswerAnyWith(IDYES);  // Yes to the free-space warning and to Cancel; OK elsewhere
-        CInstallerDlg dlg;
+        CRunOptions options;
+        CInstallerDlg dlg(options, NULL);
         {
             PlatformFaults faults;
             RecordShellExecute(faults, &started);

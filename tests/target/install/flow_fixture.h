@@ -93,5 +93,6 @@ protected:
     std::unique_ptr<ScratchDir> scratch;
     std::string target;   // scratch\Apps\Merolin (not there yet)
     std::string group;    // scratch\Programs\Merolin (not there yet)
-    CInstallerDlg dlg;
+    CRunOptions options;
+    CInstallerDlg dlg{options, NULL};
 };

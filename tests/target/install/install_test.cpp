@@ -290,7 +290,7 @@ TEST_F(InstallTest, ComStartedBeforeTheDialogCountsAsStarted)
 {
     ASSERT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's dialog started COM";
     {
-        CInstallerDlg second;
+        CInstallerDlg second(options, NULL);
         ASSERT_TRUE(second.Create(IDD_INSTALLER));
         EXPECT_TRUE(::IsWindowVisible(second.m_hWnd)) << "the dialog opened";
         second.DestroyWindow();
@@ -311,7 +311,9 @@ TEST(SilentRun, AnswersAndFailsByTheKindOfBoxNotItsWords)
 {
     EXPECT_EXIT(
         {
-            BeginRun(TRUE, "", "/S");
+            CRunOptions options;
+            options.m_bSilent = TRUE;
+            BeginRun(options, "/S");
             const bool bAnswers = AfxShowMessageBox(NULL, "?", kCompletionCaption, MB_YESNO, kBoxQuestion) == IDYES &&
                                   AfxShowMessageBox(NULL, "?", "Note", MB_YESNO, kBoxOffer) == IDNO &&
                                   AfxShowMessageBox(NULL, "!", kErrorCaption, MB_OKCANCEL, kBoxNotice) == IDOK;

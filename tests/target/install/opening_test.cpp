@@ -95,7 +95,8 @@ TEST_F(InstallerDlgTest, ComFailureIsReportedAndEndsTheDialogUnseen)
     boxes.Expect("ERROR", "Can't initialize Component Object Module - aborting installation", MB_ICONEXCLAMATION,
                  IDOK);
     faults.Fail(AFX_CALL_CoInitialize);
-    CInstallerDlg dlg;
+    CRunOptions options;
+    CInstallerDlg dlg(options, NULL);
     bool shown = false;
     RunModal(dlg, [&](HWND) { shown = true; }, 5);
     EXPECT_FALSE(shown);
@@ -122,7 +123,8 @@ TEST_F(InstallerDlgTest, PreviousInstallationRemovedAfterYes)
     RegPutString(kAppPaths, "Path", previous.Path());
     ScriptedBoxes boxes;
     boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
-    CInstallerDlg dlg;
+    CRunOptions options;
+    CInstallerDlg dlg(options, NULL);
     std::string dir, status;
     INT_PTR r = RunModal(dlg, [&](HWND h) {
         dir = CWnd::FromHandle(h)->GetDlgItemText(IDC_TARGET_DIR);
@@ -147,7 +149,8 @@ TEST_F(InstallerDlgTest, PreviousInstallationKeptAndProcessEndedAfterNo)
             StartLog("RUN");
             LogBoxes({}, IDNO);
             atexit(LogKeyAtExit);
-            CInstallerDlg dlg;
+            CRunOptions options;
+            CInstallerDlg dlg(options, NULL);
             dlg.DoModal();
             exit(dlg.Outcome() == kOutcomeUserEnded ? 0 : 1);
         },
@@ -201,7 +204,8 @@ TEST_F(InstallerDlgTest, OpeningStepsRunInOrderEachUnderItsStatus)
     g_steps.clear();
     ScriptedBoxes boxes;
     boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
-    CInstallerDlg dlg;
+    CRunOptions options;
+    CInstallerDlg dlg(options, NULL);
     g_pOpening = &dlg;
     ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
     Step("opened " + StatusNow());

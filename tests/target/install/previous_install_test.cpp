@@ -238,7 +238,7 @@ TEST_F(PreviousInstallTest, DeclinedOverwriteEndsBeforeTheDialogShows)
             CloseFixtureDialog();
             AfxSetMessageBoxHandler(&LoggingBoxes);
             atexit(&ReportAtExit);
-            CInstallerDlg other;
+            CInstallerDlg other(options, NULL);
             other.DoModal();
             exit(other.Outcome() == kOutcomeUserEnded ? 0 : 1);
         },

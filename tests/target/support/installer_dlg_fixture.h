@@ -47,7 +47,8 @@ protected:
     // directory it proposes.
     std::string ProposedDirectory()
     {
-        CInstallerDlg dlg;
+        CRunOptions options;
+        CInstallerDlg dlg(options, NULL);
         EXPECT_TRUE(dlg.Create(IDD_INSTALLER));
         std::string shown = std::string(dlg.GetDlgItemText(IDC_TARGET_DIR));
         std::string member = std::string(dlg.m_strTargetDir);

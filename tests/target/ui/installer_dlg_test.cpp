@@ -7,7 +7,8 @@
 TEST_F(InstallerDlgTest, OpensWithTitleIconsDirectoryAndStatusAndEscEndsWithoutAQuestion)
 {
     ScriptedBoxes boxes;  // no box at all
-    CInstallerDlg dlg;
+    CRunOptions options;
+    CInstallerDlg dlg(options, NULL);
     dlg.m_bCancelPending = TRUE;
     std::string title, dir, status;
     HICON hBig = NULL, hSmall = NULL;
@@ -63,7 +64,8 @@ BOOL WINAPI FakePathFromIDList(PCIDLIST_ABSOLUTE, LPSTR buf)
 
 TEST_F(InstallerDlgTest, BrowseAppendsTheProductFolderUnlessThePathNamesIt)
 {
-    CInstallerDlg dlg;
+    CRunOptions options;
+    CInstallerDlg dlg(options, NULL);
     ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
     CWinApp app("Setup");
     app.m_pMainWnd = &dlg;
@@ -115,7 +117,8 @@ TEST_F(InstallerDlgTest, BrowseAppendsTheProductFolderUnlessThePathNamesIt)
 
 TEST_F(InstallerDlgTest, TypingUpdatesTheTargetDirectoryOnEveryKeystroke)
 {
-    CInstallerDlg dlg;
+    CRunOptions options;
+    CInstallerDlg dlg(options, NULL);
     ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
     HWND hEdit = ::GetDlgItem(dlg.m_hWnd, IDC_TARGET_DIR);
     ::SendMessageA(hEdit, EM_SETSEL, 0, -1);

@@ -1,4 +1,4 @@
-// CInstallSites: the record of what this run's installs made, so that a cancel
+// CInstallRecord: the record of what this run's installs made, so that a cancel
 // undoes exactly that and nothing of the user's. Each directory that the directory
 // stage entered is one site, with the payload files this run created there (a file
 // that was there before is not this run's, even once replaced); besides the sites,
@@ -7,7 +7,7 @@
 #pragma once
 #include "file_probe.h"
 
-class CInstallSites {
+class CInstallRecord {
 public:
     struct Site {
         CString strDir;         // the directory as the system reports it once entered
@@ -20,8 +20,8 @@ public:
         BOOL IsInstalled(int nRow) const { return (nInstalledRows >> nRow) & 1u; }
     };
 
-    CInstallSites() : m_nLinks(0), m_pFirst(NULL) {}
-    ~CInstallSites();
+    CInstallRecord() : m_nLinks(0), m_pFirst(NULL) {}
+    ~CInstallRecord();
     // The site of that directory, added when new. Two names are the same site when
     // the system identifies them as one directory; where it cannot, when they differ
     // only in the case of single-byte letters a-z (an ordinal comparison that does not
@@ -44,6 +44,6 @@ public:
 
 private:
     Site* m_pFirst;
-    CInstallSites(const CInstallSites&);
-    CInstallSites& operator=(const CInstallSites&);
+    CInstallRecord(const CInstallRecord&);
+    CInstallRecord& operator=(const CInstallRecord&);
 };

@@ -1,4 +1,4 @@
-#include "install_sites.h"
+#include "install_record.h"
 #include "target_dir.h"
 
 namespace {
@@ -10,7 +10,7 @@ BOOL SameDirectory(const ops::DirIdentity& a, const ops::DirIdentity& b)
 
 } // namespace
 
-CInstallSites::~CInstallSites()
+CInstallRecord::~CInstallRecord()
 {
     while (m_pFirst) {
         Site* pNext = m_pFirst->pNext;
@@ -19,13 +19,13 @@ CInstallSites::~CInstallSites()
     }
 }
 
-BOOL CInstallSites::SamePath(const char* pszA, const char* pszB)
+BOOL CInstallRecord::SamePath(const char* pszA, const char* pszB)
 {
     const int n = ::lstrlenA(pszA);
     return n == ::lstrlenA(pszB) && AfxSameTextNoCase(pszA, pszB, n);
 }
 
-BOOL CInstallSites::Contains(const char* pszDir, const char* pszPath)
+BOOL CInstallRecord::Contains(const char* pszDir, const char* pszPath)
 {
     const int n = ::lstrlenA(pszDir);
     if (n > ::lstrlenA(pszPath) || !AfxSameTextNoCase(pszDir, pszPath, n))
@@ -33,7 +33,7 @@ BOOL CInstallSites::Contains(const char* pszDir, const char* pszPath)
     return pszPath[n] == '\0' || pszPath[n] == '\\' || ops::EndsWithSeparator(pszDir);
 }
 
-CInstallSites::Site* CInstallSites::Enter(const CString& strDir)
+CInstallRecord::Site* CInstallRecord::Enter(const CString& strDir)
 {
     ops::DirIdentity id = {};
     const BOOL bIdentified = ops::DirectoryIdentity(strDir, &id);
@@ -52,7 +52,7 @@ CInstallSites::Site* CInstallSites::Enter(const CString& strDir)
     return pSite;
 }
 
-BOOL CInstallSites::KnownApart(const Site& a, const Site& b)
+BOOL CInstallRecord::KnownApart(const Site& a, const Site& b)
 {
     return a.bIdentified && b.bIdentified && !SameDirectory(a.id, b.id);
 }

@@ -1,0 +1,15 @@
+// CRunOptions: what this run is asked to do, read once from the command line by
+// app/ and handed down to everything that runs it. Nothing below app/ decides any
+// of it again, and nothing reads it from anywhere else.
+#pragma once
+#include "afx.h"
+
+class CRunOptions {
+public:
+    CRunOptions() : m_bSilent(FALSE), m_bAllUsers(FALSE) {}
+
+    BOOL m_bSilent;          // no window of any kind; each box is answered by its kind
+    BOOL m_bAllUsers;        // the links go to all users' folders, else to the user's
+    CString m_strTargetDir;  // install there; empty: the directory the installer proposes
+    CString m_strLogFile;    // append a log to that file; empty: no log
+};
