@@ -83,6 +83,8 @@ grep '^sign: ' "$work/build.log"
 a="$work/tree/dist/MerolinSetup.exe"
 grep -q "InstallerSha256: $(sha256sum "$a" | cut -d' ' -f1 | tr a-f A-F)$" "$work"/tree/dist/winget/*.installer.yaml ||
   fail "the winget manifest does not carry the SHA-256 of the signed exe"
+grep -q "^ReleaseDate: $(date -u -d "@$when" +%F)$" "$work"/tree/dist/winget/*.installer.yaml ||
+  fail "the winget manifest's ReleaseDate is not the day of the last commit"
 
 # (The tree's own exe is signed already where the tree was configured with a certificate.)
 osslsigncode remove-signature -in "$unsigned" -out "$work/reference.exe" >/dev/null 2>&1 ||
