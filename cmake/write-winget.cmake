@@ -1,31 +1,74 @@
 # Writes the winget manifests of the installer EXE into the folder OUT:
-# <id>.yaml (version), <id>.installer.yaml and <id>.locale.en-US.yaml, schema 1.6.
-#   cmake -DEXE=... -DOUT=... -DSOURCE_DIR=... -DARCH=x86|x64 -DURL=... -P write-winget.cmake
-# The product's facts are the MEROLIN_* defines of manifest/manifest.h.
+# <id>.yaml (version), <id>.installer.yaml and <id>.locale.en-US.yaml, schema 1.6, in the
+# form the community repository takes (no agreement text: that is for verified
+# publishers only).
+#   cmake -DEXE=... -DOUT=... -DSOURCE_DIR=... -DARCH=x86|x64 -DURL=... -DLICENSE_URL=...
+#         -DPUBLISHER_URL=... -DDESCRIPTION=... -DTAGS=a;b -DMINIMUM_OS=... -P write-winget.cmake
+# The product's facts are the MEROLIN_* defines of manifest/manifest.h, the copyright the
+# exe's own (res/release.rc); an empty URL leaves its field out.
 file(STRINGS ${SOURCE_DIR}/manifest/manifest.h _defines REGEX "^#define MEROLIN_[A-Z_]+ \"[^\"]*\"$")
 foreach(_line IN LISTS _defines)
   string(REGEX MATCH "^#define (MEROLIN_[A-Z_]+) \"([^\"]*)\"$" _ "${_line}")
   set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
 endforeach()
-foreach(_fact NAME VERSION MAKER PACKAGE_ID SUMMARY LICENSE)
+file(STRINGS ${SOURCE_DIR}/res/release.rc _copyright REGEX "VALUE \"LegalCopyright\", \"[^\"]+\"")
+string(REGEX REPLACE ".*, \"([^\"]+)\".*" "\\1" MEROLIN_COPYRIGHT "${_copyright}")
+foreach(_fact NAME VERSION MAKER PACKAGE_ID SUMMARY LICENSE COPYRIGHT)
   if(NOT MEROLIN_${_fact})
-    message(FATAL_ERROR "write-winget: no #define MEROLIN_${_fact} \"...\" in manifest/manifest.h")
+    message(FATAL_ERROR "write-winget: no MEROLIN_${_fact} in manifest/manifest.h or res/release.rc")
   endif()
 endforeach()
 
 file(SHA256 ${EXE} _sha256)
 string(TOUPPER ${_sha256} _sha256)
-# The licence: its first line (less the colon) is the label, the rest the text, as a
-# literal block.
-file(READ ${SOURCE_DIR}/res/license.txt _license)
-string(REPLACE "\r" "" _license "${_license}")
-string(STRIP "${_license}" _license)
-string(REGEX MATCH "^[^\n]*" _label "${_license}")
-string(LENGTH "${_label}" _n)
-string(SUBSTRING "${_license}" ${_n} -1 _text)
-string(STRIP "${_text}" _text)
-string(REGEX REPLACE ":$" "" _label "${_label}")
-string(REPLACE "\n" "\n      " _text "${_text}")
+# The release date is the day of the signing time: SOURCE_DATE_EPOCH, else the last
+# commit's time (string(TIMESTAMP) takes SOURCE_DATE_EPOCH when it is set), so a
+# rebuild of the same sources writes the same manifests.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  execute_process(COMMAND git -C ${SOURCE_DIR} log -1 --format=%ct
+                  OUTPUT_VARIABLE _when OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(_when MATCHES "^[0-9]+$")
+    set(ENV{SOURCE_DATE_EPOCH} ${_when})
+  endif()
+endif()
+set(_release_date "")
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  string(TIMESTAMP _date "%Y-%m-%d" UTC)
+  set(_release_date "ReleaseDate: ${_date}\n")
+else()
+  message("winget: no ReleaseDate (no SOURCE_DATE_EPOCH, and the sources have no git history)")
+endif()
+# A free text as a YAML string in double quotes.
+function(yaml_quote var text)
+  string(REPLACE "\\" "\\\\" text "${text}")
+  string(REPLACE "\"" "\\\"" text "${text}")
+  set(${var} "\"${text}\"" PARENT_SCOPE)
+endfunction()
+yaml_quote(_copyright "${MEROLIN_COPYRIGHT}")
+yaml_quote(_description "${DESCRIPTION}")
+set(_tags "")
+foreach(_tag IN LISTS TAGS)
+  yaml_quote(_tag "${_tag}")
+  string(APPEND _tags "\n  - ${_tag}")
+endforeach()
+if(_tags)
+  set(_tags "Tags:${_tags}\n")
+endif()
+set(_publisher_url "")
+if(PUBLISHER_URL)
+  set(_publisher_url "PublisherUrl: ${PUBLISHER_URL}\n")
+endif()
+set(_license_url "")
+if(LICENSE_URL)
+  set(_license_url "LicenseUrl: ${LICENSE_URL}\n")
+endif()
+# The default directory: the program-files folder that the installer, a 32-bit program
+# on 64-bit Windows, finds in its registry view.
+if(ARCH STREQUAL "x86")
+  set(_program_files "%ProgramFiles(x86)%")
+else()
+  set(_program_files "%ProgramFiles%")
+endif()
 
 set(_id ${MEROLIN_PACKAGE_ID})
 set(_head "# Written by the build of MerolinSetup.exe (cmake/write-winget.cmake).
@@ -44,6 +87,7 @@ ${_tail}")
 # of the command line, so it stands last. The exit codes other than 0 are named.
 file(WRITE ${OUT}/${_id}.installer.yaml "${_schema}.installer.1.6.0.schema.json
 ${_head}
+MinimumOSVersion: ${MINIMUM_OS}
 InstallerType: exe
 Scope: machine
 InstallModes:
@@ -74,6 +118,8 @@ AppsAndFeaturesEntries:
     Publisher: ${MEROLIN_MAKER}
     DisplayVersion: \"${MEROLIN_VERSION}\"
     ProductCode: ${MEROLIN_NAME}
+${_release_date}InstallationMetadata:
+  DefaultInstallLocation: '${_program_files}\\${MEROLIN_NAME}'
 Installers:
   - Architecture: ${ARCH}
     InstallerUrl: ${URL}
@@ -85,13 +131,11 @@ file(WRITE ${OUT}/${_id}.locale.en-US.yaml "${_schema}.defaultLocale.1.6.0.schem
 ${_head}
 PackageLocale: en-US
 Publisher: ${MEROLIN_MAKER}
-PackageName: ${MEROLIN_NAME}
+${_publisher_url}PackageName: ${MEROLIN_NAME}
 License: ${MEROLIN_LICENSE}
+${_license_url}Copyright: ${_copyright}
 ShortDescription: ${MEROLIN_SUMMARY}
-Agreements:
-  - AgreementLabel: ${_label}
-    Agreement: |-
-      ${_text}
-ManifestType: defaultLocale
+Description: ${_description}
+${_tags}ManifestType: defaultLocale
 ${_tail}")
 message("winget: ${OUT}/${_id}.*.yaml, SHA-256 ${_sha256}")

@@ -10,7 +10,10 @@
 # the resources read back; the winget manifest has the hash of the signed exe. The same
 # key in a SoftHSM2 token signs the same bytes; a release
 # build through it, time-stamped by a TSA on 127.0.0.1, verifies; the configure refuses both
-# ways, half of one, a release without time stamp. No password, PIN or key is in any log.
+# ways, half of one, a release without time stamp, a release or a real download address with
+# a copy of the stand-in payload, and takes that copy once each file is changed (the release
+# is built from it). The winget manifest's release date is the last commit's. No password,
+# PIN or key is in any log.
 #   check-signing.sh SOURCE_DIR WORK_DIR TOOLCHAIN_FILE UNSIGNED_EXE SZDD
 set -u
 src=$1 work=$2 toolchain=$3 unsigned=$4 szdd=$5
@@ -83,6 +86,8 @@ grep '^sign: ' "$work/build.log"
 a="$work/tree/dist/MerolinSetup.exe"
 grep -q "InstallerSha256: $(sha256sum "$a" | cut -d' ' -f1 | tr a-f A-F)$" "$work"/tree/dist/winget/*.installer.yaml ||
   fail "the winget manifest does not carry the SHA-256 of the signed exe"
+grep -q "^ReleaseDate: $(date -u -d "@$when" +%F)$" "$work"/tree/dist/winget/*.installer.yaml ||
+  fail "the winget manifest's ReleaseDate is not the day of the last commit"
 
 # (The tree's own exe is signed already where the tree was configured with a certificate.)
 osslsigncode remove-signature -in "$unsigned" -out "$work/reference.exe" >/dev/null 2>&1 ||
@@ -160,7 +165,14 @@ refuse() { # MESSAGE CMAKE_OPTIONS...: the tree's configure stops, saying MESSAG
 refuse "both a PKCS#12 file" -DMEROLIN_SIGN_PKCS11_MODULE="$module" -DMEROLIN_SIGN_PKCS11_KEY="$key" -DMEROLIN_SIGN_CERTS="$chain"
 refuse "given without MEROLIN_SIGN_PIN_FILE" -DMEROLIN_SIGN_PKCS12= -DMEROLIN_SIGN_PASSWORD_FILE=
 refuse "on without MEROLIN_SIGN_TIMESTAMP_URL" -DMEROLIN_SIGN_PIN_FILE="$pinfile" -DMEROLIN_RELEASE=ON
-cmake "$work/tree" -DMEROLIN_SIGN_TIMESTAMP_URL="http://127.0.0.1:$(cat "$work/tsa.port")/" >>"$work/build.log" 2>&1 &&
+tsa_url="http://127.0.0.1:$(cat "$work/tsa.port")/" url=https://downloads.tolvane.example/merolin/MerolinSetup.exe
+mkdir "$work/payload" && cp "$src"/payload/files/* "$work"/tree/payload/*.exe "$work/payload" || exit 1
+refuse "a release (MEROLIN_RELEASE) with the stand-in payload" -DMEROLIN_SIGN_TIMESTAMP_URL="$tsa_url" \
+  -DMEROLIN_PAYLOAD_DIR="$work/payload"
+refuse "a download address (MEROLIN_DOWNLOAD_URL $url) with the stand-in" -DMEROLIN_RELEASE=OFF -DMEROLIN_DOWNLOAD_URL="$url"
+LC_ALL=C sed -i 's/[Ss][Tt][Aa][Nn][Dd]-[Ii][Nn]/Released/' "$work"/payload/*
+cmake "$work/tree" -DMEROLIN_RELEASE=ON -DMEROLIN_SIGN_TIMESTAMP_URL="$tsa_url" -DMEROLIN_PAYLOAD_DIR="$work/payload" \
+    >>"$work/build.log" 2>&1 &&
   env -u SOURCE_DATE_EPOCH cmake --build "$work/tree" --target MerolinSetup -v >>"$work/build.log" 2>&1 ||
   { echo "FAIL: the release build through the token failed:"; tail -20 "$work/build.log"; exit 1; }
 kill $tsa
@@ -176,9 +188,10 @@ grep -lF -e "$password" -e "$pin" -f <(grep -hv -- ----- "$work/cert/signer.key"
   "$work"/cert/*.log "$work"/tree/CMakeCache.txt "$work"/tree/build.ninja && fail "a password, PIN or key is in the files above"
 
 if [ $status = 0 ]; then
+  osslsigncode remove-signature -in "$a" -out "$work/release-unsigned.exe" >/dev/null 2>&1  # its payload is another
   echo "signed: two builds give the same $(stat -c %s "$b") bytes ($(( $(stat -c %s "$b") - $(stat -c %s "$unsigned") )) of signature)," \
        "verified against the test CA, a changed payload byte detected, resources intact; the token signs the same;" \
-       "its time-stamped release build verifies ($(( $(stat -c %s "$a") - $(stat -c %s "$b") )) bytes of time stamp)"
+       "its time-stamped release build verifies ($(( $(stat -c %s "$a") - $(stat -c %s "$work/release-unsigned.exe") - $(stat -c %s "$b") + $(stat -c %s "$unsigned") )) bytes of time stamp)"
   rm -rf "$work"
 fi
 exit $status
