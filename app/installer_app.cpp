@@ -5,6 +5,7 @@
 #include "manifest.h"
 #include "one_installer.h"
 #include "resource.h"
+#include "resource_check.h"
 #include "run_mode.h"
 #include "silent_view.h"
 #include "welcome_dlg.h"
@@ -111,6 +112,13 @@ BOOL CInstallerApp::InitApplication()
         return FALSE;
     }
 
+    // A damaged download installs nothing: every payload file is checked before the
+    // first window, and before anything on the machine changes.
+    if (!PayloadWhole()) {
+        m_outcome = kOutcomeFailed;
+        return FALSE;
+    }
+
     if (!VersionFacilityAvailable()) {
         AfxMessageBox(kNoVersionLibraryText, MB_ICONSTOP, 0, kBoxFatal);
         m_outcome = kOutcomeFailed;
@@ -123,6 +131,21 @@ BOOL CInstallerApp::InitApplication()
     if (!CloseRunningProduct())
         return FALSE;
     return CWinApp::InitApplication();
+}
+
+BOOL CInstallerApp::PayloadWhole()
+{
+    UINT nId;
+    const ops::ResourceState state = ops::CheckPayload(&nId);
+    if (state == ops::kResourceWhole)
+        return TRUE;
+    const BOOL bMissing = state == ops::kResourceMissing;
+    CString strLine;
+    strLine.Format(bMissing ? kLogResourceMissing : kLogResourceDamaged, nId);
+    g_installLog.Write(strLine);
+    AfxShowMessageBox(NULL, bMissing ? kResourceMissingText : kResourceCorruptText, kErrorCaption, MB_ICONSTOP,
+                      kBoxFatal);
+    return FALSE;
 }
 
 BOOL CInstallerApp::CloseRunningProduct()

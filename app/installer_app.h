@@ -28,6 +28,8 @@ public:
     HANDLE m_hInstallerMutex;   // held until the process ends; NULL: none
 
 private:
+    // The payload check: FALSE, after saying which resource, when one is missing or damaged.
+    BOOL PayloadWhole();
     // The running-product check: FALSE when Merolin runs on, or the user ended the run.
     BOOL CloseRunningProduct();
 };

@@ -146,7 +146,7 @@ set_target_properties(MerolinSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_B
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/release.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/res-gen/app.min.manifest)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/installer.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/merolin.ico;${CMAKE_BINARY_DIR}/res-gen/license.msz;${CMAKE_SOURCE_DIR}/res/resource.h")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/merolin.ico;${CMAKE_BINARY_DIR}/res-gen/license.msz;${CMAKE_BINARY_DIR}/res-gen/checksums.crc;${CMAKE_SOURCE_DIR}/res/resource.h")
 add_dependencies(MerolinSetup ${MEROLIN_RES_GEN_TARGET})
 if(MEROLIN_PAYLOAD_TARGET)
   add_dependencies(MerolinSetup ${MEROLIN_PAYLOAD_TARGET})

@@ -74,6 +74,7 @@ extern CString g_strStartMenuDir;
 
 // Payload: the compressed files of payload_list.h, installed in table order.
 inline constexpr char kPayloadResourceType[] = "MSZ";
+inline constexpr char kChecksumResourceType[] = "CRC";  // the check table of the "MSZ" resources
 struct PayloadFile {
     UINT nResourceId;
     const char* pszFileName;
@@ -240,4 +241,6 @@ inline constexpr char kLogBox[] = "Box \"%s\": %s -- answer: %s%s";
 inline constexpr char kLogSilent[] = " (silent)";
 inline constexpr char kLogExitCode[] = "Exit code %d";
 inline constexpr char kLogAnotherInstaller[] = "Another installer of " MEROLIN_NAME " is running: nothing done";
+inline constexpr char kLogResourceMissing[] = "Setup file damaged: resource %u is missing";
+inline constexpr char kLogResourceDamaged[] = "Setup file damaged: resource %u is not the one the build recorded";
 inline constexpr char kLogProgramRunning[] = "Running from the installation's directory: %s (process %lu)";

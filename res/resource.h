@@ -10,8 +10,10 @@
 #define IDD_WELCOME            130
 #define IDD_LICENSE            131
 
-// Licence text, type "TEXT"
+// Licence text, compressed, type "MSZ"
 #define IDR_LICENSE_TEXT       132
+// The check table of the compressed resources, type "CRC"
+#define IDR_CHECKSUMS          140
 
 // The compressed payload files, type "MSZ", are numbered in manifest/payload_list.h.
 

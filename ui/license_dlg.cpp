@@ -1,5 +1,6 @@
 #include "license_dlg.h"
 #include "expand.h"
+#include "resource_check.h"
 #include "manifest.h"
 #include "resource.h"
 
@@ -23,12 +24,12 @@ BOOL CLicenseDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    // The text travels compressed, as the payload does, and is expanded here.
-    HMODULE hModule = AfxGetResourceHandle();
-    HRSRC hFound = sys::FindResourceA(hModule, MAKEINTRESOURCEA(IDR_LICENSE_TEXT), kPayloadResourceType);
-    HGLOBAL hLoaded = hFound ? sys::LoadResource(hModule, hFound) : NULL;
-    const BYTE* pData = hLoaded ? (const BYTE*)sys::LockResource(hLoaded) : NULL;
-    if (!pData || !ops::ExpandText(pData, sys::SizeofResource(hModule, hFound), m_strLicense)) {
+    // The text travels compressed, as the payload does, and is expanded here once it
+    // is the one the build recorded: a damaged text is never shown garbled.
+    const BYTE* pData;
+    DWORD nSize;
+    if (ops::LoadCheckedResource(IDR_LICENSE_TEXT, &pData, &nSize) != ops::kResourceWhole ||
+        !ops::ExpandText(pData, nSize, m_strLicense)) {
         // The text is part of the installer itself: without it the file is damaged.
         // The installation goes on as if the user had agreed.
         m_strLicense.Empty();

@@ -2,6 +2,7 @@
 // Exit codes: 0 success, 1 bad input or I/O failure, 2 wrong usage.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -20,6 +21,10 @@ const char kUsage[] =
     "usage: szdd compress IN OUT   compress IN into the SZDD file OUT (smallest possible)\n"
     "       szdd expand IN OUT     expand the SZDD file IN into OUT\n"
     "       szdd info FILE         show the header, sizes and ratio of an SZDD file\n"
+    "       szdd checksums OUT ID=FILE...\n"
+    "                              write the check table of resources: for each, its\n"
+    "                              number, length and CRC-32, as three little-endian\n"
+    "                              32-bit words\n"
     "OUT is replaced if it exists, but never when it is the same file as IN.\n"
     "Exit status: 0 success, 1 bad input or I/O error, 2 wrong usage.\n";
 
@@ -97,6 +102,34 @@ int Info(const std::string& path) {
     return kExitOk;
 }
 
+// The CRC-32 of ZIP and PNG (reflected, polynomial 0xEDB88320).
+std::uint32_t Crc32(const std::vector<std::uint8_t>& data) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::uint8_t byte : data) {
+        crc ^= byte;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+int Checksums(const std::string& out, int count, char** rows) {
+    std::vector<std::uint8_t> table, file;
+    for (int i = 0; i < count; ++i) {
+        const std::string row = rows[i];
+        const std::size_t eq = row.find('=');
+        char* end = nullptr;
+        const unsigned long id = std::strtoul(row.c_str(), &end, 10);
+        if (eq == std::string::npos || eq == 0 || end != row.c_str() + eq || id == 0 || id > 0xFFFF)
+            return Usage(("not a resource number and file: " + row).c_str());
+        const std::string path = row.substr(eq + 1);
+        if (!ReadFile(path, file)) return Fail(path, std::strerror(errno));
+        for (std::uint32_t word : {std::uint32_t(id), std::uint32_t(file.size()), Crc32(file)})
+            for (int b = 0; b < 4; ++b) table.push_back(std::uint8_t(word >> (8 * b)));
+    }
+    if (!WriteFile(out, table)) return Fail(out, std::strerror(errno));
+    return kExitOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -113,6 +146,10 @@ int main(int argc, char** argv) {
     if (command == "info") {
         if (argc != 3) return Usage("info takes one file");
         return Info(argv[2]);
+    }
+    if (command == "checksums") {
+        if (argc < 4) return Usage("checksums takes an output file and one or more ID=FILE");
+        return Checksums(argv[2], argc - 3, argv + 3);
     }
     return Usage(("unknown command '" + command + "'").c_str());
 }

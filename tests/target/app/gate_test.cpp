@@ -344,12 +344,22 @@ TEST_F(GateTest, TwoWindowsOfTheSameTitle_OnlyOneIsAskedAndTheGatePasses)
     EXPECT_EQ(faults.Count(AFX_CALL_FindWindowA), 2 + 8);
 }
 
+// Finds no resource of that number (the rest as the system finds them).
+static UINT g_missingResource;
+static HRSRC WINAPI FindAllBut(HMODULE module, LPCSTR name, LPCSTR type)
+{
+    return (UINT)(UINT_PTR)name == g_missingResource ? NULL : ::FindResourceA(module, name, type);
+}
+// The resource's length one byte short.
+static DWORD WINAPI SizeOneShort(HMODULE module, HRSRC resource) { return ::SizeofResource(module, resource) - 1; }
+
 TEST_F(GateTest, LicenceThatCannotBeLoadedCountsAsAccepted)
 {
     ScriptedBoxes boxes;
     boxes.Expect("ERROR", "Setup file is corrupted!", MB_ICONSTOP, IDOK);
     ScreenAnswers screens(kOk, kCancel);  // the licence screen never comes up to be refused
-    faults.Fail(AFX_CALL_FindResourceA);
+    g_missingResource = IDR_LICENSE_TEXT;
+    faults.Forward().FindResourceA = FindAllBut;
     EXPECT_TRUE(app.InitApplication());
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_NE(boxes.Seen()[0].hOwner, nullptr);
@@ -377,6 +387,27 @@ TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
             EndAtTheGate();
         },
         ::testing::ExitedWithCode(2), expected);
+}
+
+// A payload resource missing, or not the one the build recorded: the stop box before
+// any window, exit code 2.
+TEST_F(GateTest, ADamagedPayloadShowsTheStopBoxBeforeAnyWindow)
+{
+    EXPECT_EXIT(
+        {
+            LogEverything();
+            g_missingResource = 136;  // the help file's
+            faults.Forward().FindResourceA = FindAllBut;
+            EndAtTheGate();
+        },
+        ::testing::ExitedWithCode(2), Sequence("box ERROR 16 Setup file appears to be corrupted!;backdrop none;"));
+    EXPECT_EXIT(
+        {
+            LogEverything();
+            faults.Forward().SizeofResource = SizeOneShort;
+            EndAtTheGate();
+        },
+        ::testing::ExitedWithCode(2), Sequence("box ERROR 16 Setup file is corrupted!;backdrop none;"));
 }
 
 // A silent run shows no screen and no box, and ends with its own exit code: 3 for a

@@ -1,8 +1,10 @@
 // ExtractPayloadFile against the real resources, file system and version library:
 // test payloads 900..904 (see CMakeLists.txt) and the installer's seven.
 #include "expand.h"
+#include "resource_check.h"
 #include "ops_fixture.h"
 #include <algorithm>
+#include <list>
 
 using testing::ElementsAre;
 using testing::UnorderedElementsAre;
@@ -435,4 +437,42 @@ TEST(ExpandText, TheLicenceWholeOrNothing)
     EXPECT_FALSE(ops::ExpandText((const BYTE*)data.data(), (DWORD)data.size() - 1, text));
     data[8] = 'B';
     EXPECT_FALSE(ops::ExpandText((const BYTE*)data.data(), (DWORD)data.size(), text));
+}
+
+// The resources as the build recorded them, and what the check tells of a resource
+// that is missing, changed in one byte, or not recorded at all.
+static HRSRC g_lastFound;
+static std::list<std::vector<BYTE>> g_copies;  // each stays where it is while the test runs
+static HRSRC WINAPI RememberFound(HMODULE module, LPCSTR name, LPCSTR type)
+{
+    return g_lastFound = ::FindResourceA(module, name, type);
+}
+static LPVOID WINAPI PayloadChangedInOneByte(HGLOBAL loaded)
+{
+    const BYTE* p = (const BYTE*)::LockResource(loaded);
+    const DWORD n = ::SizeofResource(::GetModuleHandleA(NULL), g_lastFound);
+    g_copies.emplace_back(p, p + n);
+    if (n != 12 * (kPayloadFileCount + 1))  // the check table itself stays as it is
+        g_copies.back()[n / 2] ^= 0x20;
+    return g_copies.back().data();
+}
+
+TEST(ResourceCheck, WholeMissingChangedAndUnrecordedAreToldApart)
+{
+    EXPECT_EQ(0xCBF43926u, ops::Crc32((const BYTE*)"123456789", 9));
+    UINT nId = 0;
+    const BYTE* pData;
+    DWORD nSize;
+    EXPECT_EQ(ops::kResourceWhole, ops::CheckPayload(&nId));
+    EXPECT_EQ(ops::kResourceWhole, ops::LoadCheckedResource(IDR_LICENSE_TEXT, &pData, &nSize));
+    EXPECT_EQ(ops::kResourceDamaged, ops::LoadCheckedResource(900, &pData, &nSize));
+    EXPECT_EQ(ops::kResourceMissing, ops::LoadCheckedResource(899, &pData, &nSize));
+    PlatformFaults faults;
+    faults.Fail(AFX_CALL_FindResourceA);
+    EXPECT_EQ(ops::kResourceMissing, ops::CheckPayload(&nId));
+    EXPECT_EQ(kPayloadTable[0].nResourceId, nId);
+    faults.Forward().FindResourceA = RememberFound;
+    faults.Forward().LockResource = PayloadChangedInOneByte;
+    EXPECT_EQ(ops::kResourceDamaged, ops::CheckPayload(&nId));
+    EXPECT_EQ(kPayloadTable[0].nResourceId, nId);
 }
