@@ -1,5 +1,6 @@
 #include "command_line.h"
 #include "install_flow.h"
+#include "target_dir.h"
 
 namespace {
 
@@ -25,9 +26,12 @@ void CCommandLine::Parse(const char* p)
         if (!*p)
             break;
         if (BeginsWith(p, "/D=")) {
-            // The rest of the line; the blanks after it are not the directory's.
+            // The rest of the line; the blanks after it are not the directory's, nor is
+            // one separator at its end, as administrators often write it.
             int nLength = lstrlenA(p);
             while (IsBlank(p[nLength - 1]))
+                --nLength;
+            if (nLength > 6 && ops::EndsWithSeparator(CString(p, nLength)))
                 --nLength;
             // A directory the installer would refuse is refused here, before anything
             // is removed for it: a relative or network path, a name the system would

@@ -5,6 +5,7 @@
 #include "previous_install.h"
 #include "registry.h"
 #include "report.h"
+#include "file_probe.h"
 #include "target_dir.h"
 #include "shell_folders.h"
 
@@ -80,6 +81,20 @@ BOOL CInstallFlow::CheckTargetFirst(const CString& strDir)
     if (!IsAcceptableTarget(strDir)) {
         ops::ReportError(m_view.BoxOwner(), kInvalidPathText);
         return FALSE;
+    }
+    // A file where a directory of the path must go: the directory stage could not
+    // make it, and says so in these words.
+    for (const char* p = (const char*)strDir + 3;; p = AfxNextChar(p)) {
+        if (*p == '\\' || !*p) {
+            const CString strAbove(strDir, (int)(p - (const char*)strDir));
+            struct _finddata_t fd;
+            if (ops::ProbePath(strAbove, &fd) && !(fd.attrib & _A_SUBDIR)) {
+                ops::ReportError(m_view.BoxOwner(), kDirectoryErrorText + strAbove);
+                return FALSE;
+            }
+            if (!*p)
+                break;
+        }
     }
     return ops::CheckTargetDrive(m_view.BoxOwner(), strDir);
 }

@@ -143,6 +143,7 @@ const WORD kReleaseHour = 1, kReleaseMinute = 31, kReleaseSecond = 0, kReleaseMi
 // Other fixed file names
 inline constexpr char kTempCompressedFile[] = "MR.MSZ";
 inline constexpr char kTempExpandedFile[] = "MR.XXX";
+inline constexpr char kVersionTempName[] = "VER0000.tmp";  // the shape of the version library's own temporary names
 inline constexpr char kProgramFilesPattern[] = MEROLIN_NAME ".*";
 inline constexpr char kAnyFileSuffix[] = "\\*.*";
 

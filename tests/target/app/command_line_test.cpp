@@ -16,6 +16,11 @@ TEST(CommandLine, EverySwitchAndItsEdges)
         { "/S /D=Merolin", "SB", "", nullptr },  { "/S /D=\\\\server\\share\\Merolin", "SB", "", nullptr },
         { "/S /D=C:\\Apps\\Merolin.", "SB", "", nullptr }, { "/S /D=C:\\A /LOG=C:\\x.log", "SB", "", nullptr },
         { "/D=C:Merolin", "B", "", nullptr },    { "/D=1:\\Merolin", "B", "", nullptr },
+        // a bare root, a device's name as a component; one separator at the end is dropped
+        { "/S /D=C:\\", "SB", "", nullptr },     { "/S /D=C:\\Apps\\M\\ ", "S", "", "C:\\Apps\\M" },
+        { "/D=C:\\CON", "B", "", nullptr },      { "/D=C:\\A\\com7.log\\M", "B", "", nullptr },
+        { "/D=C:\\A\\Nul.txt", "B", "", nullptr }, { "/D=C:\\A\\CLOCK$", "B", "", nullptr },
+        { "/D=C:\\Console\\LPT\\COM10", "", "", "C:\\Console\\LPT\\COM10" },
         { "/LOG=C:\\setup.log /S", "S", "C:\\setup.log", "" },
         { "/log=\"C:\\My Logs\\a.log\" /D=D:\\A", "", "C:\\My Logs\\a.log", "D:\\A" },
         { "/LOG=a.log /LOG=b.log", "", "b.log", "" },
@@ -38,5 +43,11 @@ TEST(CommandLine, EverySwitchAndItsEdges)
             EXPECT_STREQ(c.log, cmd.m_options.m_strLogFile);
         if (c.dir)
             EXPECT_STREQ(c.dir, cmd.m_options.m_strTargetDir);
+    }
+    // The longest directory that the version library can expand the payload into.
+    for (int n : { 115, 116 }) {
+        CCommandLine cmd;
+        cmd.Parse(("/D=C:\\" + std::string(n - 3, 'a')).c_str());
+        EXPECT_EQ(n == 116, !!cmd.m_bBad) << n;
     }
 }
