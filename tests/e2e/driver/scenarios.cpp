@@ -319,10 +319,10 @@ const std::string kLogDir = "C:\\windows\\temp"; // outside the snapshots of dri
 
 // Runs the installer with these arguments and no one at the screen: any window of it
 // fails the scenario. Returns its exit code.
-DWORD RunUnattended(const std::string& args)
+DWORD RunUnattended(const std::string& args, const std::string& exe = g_env->setupExe)
 {
     Process p;
-    p.Start(g_env->setupExe, args, "C:\\Setup");
+    p.Start(exe, args, "C:\\Setup");
     for (; p.Running(); Sleep(10))
         for (HWND w : TopWindows(p.Id()))
             Fail("the run shows window \"%s\" (class %s)", WindowText(w).c_str(), ClassOf(w).c_str());
@@ -754,6 +754,19 @@ void SilentFailure()
     const std::string args = "/S /LOG=" + log + " /D=" + dir;
     MakeDirs(Join(dir, "Vocab_MULT.MR1"));
     Snapshot before = TakeSnapshot();
+    // First a download with one byte of a payload file changed (the last compressed
+    // resource in the file: resources stand in the order of their numbers, the
+    // licence's lowest): it changes nothing and says which resource is damaged.
+    std::string image = ReadFile(g_env->setupExe);
+    const size_t szdd = image.rfind("SZDD\x88\xF0\x27\x33");
+    Check(szdd != std::string::npos, "the exe carries compressed resources");
+    image[szdd + 200] ^= 0x20;
+    const std::string damaged = "C:\\Setup\\damaged.exe", damagedLog = kLogDir + "\\damaged.log";
+    WriteFile(damaged, image);
+    Check(RunUnattended("/S /LOG=" + damagedLog + " /D=" + dir, damaged) == 2, "exit code 2 for a damaged exe");
+    DeleteFileA(damaged.c_str());
+    ExpectChanges(before, TakeSnapshot(), {});
+    Check(ReadFile(damagedLog).find("Setup file damaged: resource 1") != std::string::npos, "the log names the resource");
     Check(RunUnattended(args) == 2, "exit code 2");
     ExpectChanges(before, TakeSnapshot(), {});
     ExpectNoProductKeys();
