@@ -368,8 +368,9 @@ std::vector<std::string> InstalledLog(const std::string& answer)
 
 // ---- the scenarios ----
 
-// 1 and 2: a clean installation accepted to the end; the completion question answered
-// No (nothing started) or Yes (the product starts from the target directory).
+// clean_install, run_after_install: a clean installation accepted to the end; the
+// completion question answered No (nothing started) or Yes (the product starts from the
+// target directory).
 void CleanInstall(bool runIt)
 {
     Snapshot before = TakeSnapshot();
@@ -416,9 +417,9 @@ void CleanInstall(bool runIt)
     ExpectInstalled(before, kDefaultDir, t0, t1);
 }
 
-// 3: refusals at the welcome (Cancel, then the close box) and at the licence: each
-// ends the installer with 4, leaves no window and writes nothing; meanwhile a second,
-// silent installer ends at once with 1618.
+// refusals: at the welcome (Cancel, then the close box) and at the licence: each ends
+// the installer with 4, leaves no window and writes nothing; meanwhile a second, silent
+// installer ends at once with 1618.
 void Refusals()
 {
     Snapshot before = TakeSnapshot();
@@ -457,7 +458,8 @@ void Refusals()
     ExpectNoProductKeys();
 }
 
-// 4: the product is running when the installer starts.
+// product_running: the product is running when the installer starts; once the gate
+// has closed it (its boxes: tests/target/app), the installation goes on to the end.
 void ProductRunning()
 {
     MakeDirs("C:\\Setup\\StandIn");
@@ -473,13 +475,9 @@ void ProductRunning()
     Process p;
     StartInstaller(p);
     PassGate(p);
-    ExpectBox(p, "NOTICE",
-              "A version of Merolin is currently running\r\nand must be closed before installation can continue."
-              "\r\n\r\nThis installation program will attempt to close it,\r\nbut it may be necessary to close "
-              "Merolin manually before continuing.",
-              "OK Cancel", IDOK);
+    Answer(WaitBox(p, "NOTICE"), IDOK);
     Check(product.WaitExit(20000, "after the close request") == 0, "the product closed on the request");
-    ExpectBox(p, "OK", "Merolin has been closed, installation can continue", "OK", IDOK);
+    Answer(WaitBox(p, "OK"), IDOK);
     HWND dlg = InstallerDialog(p, kDefaultDir);
     InstallToTheEnd(p, dlg, IDNO);
     ExpectInstalled(before, kDefaultDir, t0, time(nullptr));
@@ -495,10 +493,10 @@ std::string MissingDrive()
     Fail("every drive letter from Q to Y is in use");
 }
 
-// 5: Install into a drive that does not exist; then an install into a directory typed
-// by its short name fails at a program-group link; then the same directory typed by
-// its own name installs to the end, and nothing of it is taken for the failed
-// attempt's.
+// bad_drive_then_good: Install into a drive that does not exist; then an install into a
+// directory typed by its short name fails at a program-group link; then the same
+// directory typed by its own name installs to the end, and nothing of it is taken for
+// the failed attempt's.
 void BadDriveThenGood()
 {
     Snapshot before = TakeSnapshot();
@@ -527,10 +525,11 @@ void BadDriveThenGood()
     ExpectInstalled(before, good, t0, time(nullptr));
 }
 
-// 6: Install fails part-way because a directory stands where the help file goes; Cancel
-// rolls back: the target directory, which was there before, keeps only what the user
-// had put there, and stays without a word.
-// 10: the same with Esc: once an attempt wrote something, Esc is Cancel.
+// failed_then_cancel: Install fails part-way because a directory stands where the help
+// file goes; Cancel rolls back: the target directory, which was there before, keeps
+// only what the user had put there, and stays without a word.
+// escape_after_failure: the same with Esc: once an attempt wrote something, Esc is
+// Cancel.
 void FailedThenCancel(bool byEscape)
 {
     std::string dir = "C:\\Work\\Merolin";
@@ -554,8 +553,8 @@ void FailedThenCancel(bool byEscape)
     ExpectNoProductKeys();
 }
 
-// 11: a directory typed with a trailing space (the file system would drop it) is
-// refused before anything is made; a good one then installs.
+// trailing_space_then_good: a directory typed with a trailing space (the file system
+// would drop it) is refused before anything is made; a good one then installs.
 void TrailingSpaceThenGood()
 {
     Snapshot before = TakeSnapshot();
@@ -573,10 +572,12 @@ void TrailingSpaceThenGood()
     ExpectInstalled(before, good, t0, time(nullptr));
 }
 
-// 7: a reinstallation over an installation registered at a directory of its own.
-// 13: the same, silent, with a log that cannot be written: it goes into the previous
-// installation's directory all the same, once its Merolin.exe has ended: while it runs
-// with another title and no mutex (as in another session), the run ends with 1.
+// reinstall_custom_path: a reinstallation over an installation registered at a
+// directory of its own.
+// silent_reinstall: the same, silent, with a log that cannot be written: it goes into
+// the previous installation's directory all the same, once its Merolin.exe has ended:
+// while it runs with another title and no mutex (as in another session), the run ends
+// with 1.
 void Reinstall(bool silent)
 {
     std::string dir = "C:\\Apps\\Tolvane Merolin 1.2";
@@ -650,9 +651,9 @@ void Reinstall(bool silent)
               "the user's %s is untouched", u.first);
 }
 
-// 8: a directory typed by the user that is long (length given): Install ends either in
-// a complete installation or in clear failure messages; after a failure, Cancel leaves
-// nothing of the product and no stray file anywhere on C:.
+// long_dir_120, long_dir_270: a directory typed by the user that is long: Install ends
+// either in a complete installation or in clear failure messages; after a failure,
+// Cancel leaves nothing of the product and no stray file anywhere on C:.
 void LongDirectory(const std::string& dir)
 {
     Log("directory of %u characters: %s", (unsigned)dir.size(), dir.c_str());
@@ -731,7 +732,7 @@ void LongDirectory(const std::string& dir)
     ExpectNoProductKeys();
 }
 
-// 12: a silent installation into a directory with spaces: no window at all,
+// silent_install: a silent installation into a directory with spaces: no window at all,
 // everything an interactive installation makes, and the log.
 void SilentInstall()
 {
@@ -744,10 +745,10 @@ void SilentInstall()
     ExpectLog(log, args, InstalledLog("No (silent)"));
 }
 
-// 14: a silent installation that fails at a sample file (a directory stands where the
-// last one goes): the attempt goes on to its end, then exit code 2 and everything it
-// wrote rolled back, the other samples and the vendor's keys included; the reasons in
-// the log.
+// silent_failure: a silent installation that fails at a sample file (a directory stands
+// where the last one goes): the attempt goes on to its end, then exit code 2 and
+// everything it wrote rolled back, the other samples and the vendor's keys included;
+// the reasons in the log.
 void SilentFailure()
 {
     const std::string dir = "C:\\Work\\Merolin", log = kLogDir + "\\failed.log";
@@ -784,9 +785,10 @@ void SilentFailure()
                "Exit code 2"});
 }
 
-// 15: bad command lines: silent ones end with 3 and write nothing, not even a log; with
-// windows, they (and /?) show the usage and end with 3. Then with windows, a log and a
-// directory: the dialog proposes the directory, the log has the user's answer.
+// command_lines: bad command lines: silent ones end with 3 and write nothing, not even
+// a log; with windows, they (and /?) show the usage and end with 3. Then with windows,
+// a log and a directory: the dialog proposes the directory, the log has the user's
+// answer.
 void CommandLines()
 {
     const std::string dir = "C:\\Apps\\Chosen Merolin", log = kLogDir + "\\with windows.log";

@@ -1,5 +1,5 @@
-// OnCancelInstall: the question, the rollback of what the progress flags record,
-// and the end of the dialog. Each fatal stage of the install sequence is made to
+// Cancel: the question, the rollback of what the progress flags record,
+// and the end of the view. Each fatal stage of the install sequence is made to
 // fail, checked, and then cancelled. The rollback never deletes anything the
 // install did not write.
 #include "flow_fixture.h"
@@ -16,10 +16,10 @@ protected:
     // Cancel with Yes at the question; the rollback's own boxes are expected by the caller.
     void ConfirmCancel()
     {
-        dlg.OnCancelInstall();
+        flow.Cancel();
         EXPECT_EQ("Stand by:\r\nAborting installation...", Status());
-        EXPECT_FALSE(DialogOpen());
-        EXPECT_TRUE(dlg.m_bCancelPending);
+        EXPECT_FALSE(ViewOpen());
+        EXPECT_TRUE(view.cancelPending);
     }
 };
 
@@ -93,15 +93,15 @@ TEST_P(FatalStageTest, StopsWithItsFlagsAndCancelUndoesThem)
             else
                 boxes.Expect("ERROR", box.first, box.second, IDOK);
         }
-        dlg.OnInstall();
+        flow.Install();
         EXPECT_TRUE(faults.Fired());
     }
 
-    // The failure: the dialog stays open with the stage's status and flags.
-    ASSERT_TRUE(DialogOpen());
+    // The failure: the view stays open with the stage's status and flags.
+    ASSERT_TRUE(ViewOpen());
     EXPECT_EQ(stage.flags, ProgressFlags());
     EXPECT_EQ(stage.status, Status());
-    EXPECT_FALSE(dlg.m_bCancelPending);
+    EXPECT_FALSE(view.cancelPending);
     std::vector<std::string> files;
     for (int i = 0; i < stage.requiredFilesLeft; ++i)
         files.push_back(kRequiredFiles[i]);
@@ -141,19 +141,19 @@ TEST_F(CancelTest, BeforeAnyInstallDeletesNothing)
     ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
     WriteWholeFile(group + "\\Merolin.lnk", "mine");
     RegPutString(kAppPathsKey, "Path", target);
-    StatusRecorder status(dlg.m_hWnd);
+    view.statuses.clear();
 
     ExpectCancelQuestion(false, IDYES);
     ExpectIncomplete();
     ConfirmCancel();
 
-    EXPECT_THAT(status.Texts(), ElementsAre("Stand by:\r\nAborting installation..."));
+    EXPECT_THAT(view.statuses, ElementsAre("Stand by:\r\nAborting installation..."));
     EXPECT_EQ(4u, TargetFiles().size());
     EXPECT_EQ("mine", ReadWholeFile(target + "\\Merolin.exe"));
     EXPECT_TRUE(FileExists(group + "\\Merolin.lnk"));
     EXPECT_EQ(target, RegString(kAppPathsKey, "Path"));
     for (const SeenBox& box : boxes.Seen())
-        EXPECT_EQ(dlg.m_hWnd, box.hOwner) << box.text;
+        EXPECT_EQ(view.owner, box.hOwner) << box.text;
 }
 
 // No at the question: nothing changes, and Install then runs to its completion.
@@ -164,25 +164,25 @@ TEST_F(CancelTest, RefusedCancelLeavesEverythingAndInstallCompletes)
         faults.Fail(AFX_CALL_FindResourceA, 4);
         ExpectReport(kCorrupted);
         ExpectFatal("Couldn't install Merolin.txt!");
-        dlg.OnInstall();
+        flow.Install();
     }
     const std::vector<int> flags = ProgressFlags();
     const std::vector<std::string> files = TargetFiles();
     ASSERT_EQ(3u, files.size());
 
-    StatusRecorder status(dlg.m_hWnd);
+    view.statuses.clear();
     ExpectCancelQuestion(true, IDNO);
-    dlg.OnCancelInstall();
+    flow.Cancel();
 
-    EXPECT_FALSE(dlg.m_bCancelPending);
-    EXPECT_TRUE(DialogOpen());
-    EXPECT_THAT(status.Texts(), IsEmpty());
+    EXPECT_FALSE(view.cancelPending);
+    EXPECT_TRUE(ViewOpen());
+    EXPECT_THAT(view.statuses, IsEmpty());
     EXPECT_EQ(flags, ProgressFlags());
     EXPECT_EQ(files, TargetFiles());
 
     ExpectCompletion(IDNO);
-    dlg.OnInstall();
-    EXPECT_FALSE(DialogOpen());
+    flow.Install();
+    EXPECT_FALSE(ViewOpen());
     EXPECT_EQ(7u, TargetFiles().size());
     EXPECT_EQ(target, RegString(kAppPathsKey, "Path"));
 }
@@ -199,7 +199,7 @@ TEST_F(CancelTest, DirectoryThatWasThereStaysWithoutANote)
         faults.Fail(AFX_CALL_CoCreateInstance, 3);
         ExpectReport(kNoLink);
         ExpectFatal("Couldn't create start menu help shortcut!");
-        dlg.OnInstall();
+        flow.Install();
     }
     ExpectCancelQuestion(true, IDYES);
     ExpectIncomplete();
@@ -211,15 +211,15 @@ TEST_F(CancelTest, DirectoryThatWasThereStaysWithoutANote)
     EXPECT_FALSE(DesktopLinkExists());
 }
 
-// Everything flagged: after a complete install (on this modeless dialog the
-// handler can still be run) the rollback undoes every stage, the samples and the
+// Everything flagged: after a complete install (the flow can still be
+// cancelled) the rollback undoes every stage, the samples and the
 // directories included. The vendor's version key goes; the vendor key, which was
 // there before, stays.
 TEST_F(CancelTest, RollbackOfEveryStage)
 {
     RegPutString("SOFTWARE\\Tolvane Software\\Merolin\\1.20", "", "older");
     ExpectCompletion(IDNO);
-    dlg.OnInstall();
+    flow.Install();
     ASSERT_EQ((std::vector<int>{ 1, 1, 1, 1, 1, 1, 1 }), ProgressFlags());
     ASSERT_TRUE(RegKeyExists(kVendorVersionKey));
 
@@ -275,7 +275,7 @@ LONG WINAPI RecordRegDeleteKey(HKEY parent, LPCSTR name)
 TEST_F(CancelTest, RollbackUndoesTheStagesInTheirOrder)
 {
     ExpectCompletion(IDNO);
-    dlg.OnInstall();
+    flow.Install();
     ASSERT_EQ((std::vector<int>{ 1, 1, 1, 1, 1, 1, 1 }), ProgressFlags());
     WriteWholeFile(target + "\\notes.txt", "mine");  // keeps the directory, so its NOTE shows in order
 
@@ -325,7 +325,7 @@ TEST_F(CancelTest, SharedProgramGroupFolderIsNotRemoved)
     WriteWholeFile(programs + "\\Other.lnk", "other");
     g_strStartMenuDir = programs.c_str();
     ExpectCompletion(IDNO);
-    dlg.OnInstall();
+    flow.Install();
     ASSERT_EQ(4u, ListDir(programs).size());
 
     ExpectCancelQuestion(true, IDYES);
@@ -354,13 +354,13 @@ TEST_F(CancelTest, NeverDeletesWhatTheInstallDidNotWrite)
         faults.Fail(AFX_CALL_FindResourceA, 4);  // first: fails at Merolin.txt
         ExpectReport(kCorrupted);
         ExpectFatal("Couldn't install Merolin.txt!");
-        dlg.OnInstall();
+        flow.Install();
 
         TypeTarget(second);
         faults.Fail(AFX_CALL_FindResourceA, 2);  // second: fails at Merolin.hlp
         ExpectReport(kCorrupted);
         ExpectFatal("Couldn't install Merolin.hlp!");
-        dlg.OnInstall();
+        flow.Install();
     }
     ASSERT_EQ("MZ", ReadWholeFile(second + "\\Merolin.exe").substr(0, 2)) << "the second install replaced it";
     ASSERT_EQ("mine", ReadWholeFile(second + "\\Merolin.hlp"));
@@ -394,7 +394,7 @@ TEST_F(CancelTest, TemporaryFilesOfAFailedExtractionGoWithTheDirectory)
             faults.Fail(c.call, 1);
             ExpectReport(c.report);
             ExpectFatal("Couldn't install Merolin.exe!");
-            dlg.OnInstall();
+            flow.Install();
         }
         if (c.left)
             ASSERT_THAT(TargetFiles(), ElementsAre(c.left));
@@ -404,8 +404,9 @@ TEST_F(CancelTest, TemporaryFilesOfAFailedExtractionGoWithTheDirectory)
         ExpectIncomplete();
         ConfirmCancel();
         EXPECT_FALSE(DirExists(target));
-        ::ShowWindow(dlg.m_hWnd, SW_SHOW);  // the same dialog serves the second case
-        dlg.m_bCancelPending = FALSE;
+        view.hidden = false;  // the same view serves the second case
+        view.ending = FakeView::kNotEnded;
+        view.cancelPending = FALSE;
     }
 }
 
@@ -418,7 +419,7 @@ TEST_F(CancelTest, SameDirectoryInAnotherCaseIsCleanedOnce)
         faults.Fail(AFX_CALL_FindResourceA, 2);
         ExpectReport(kCorrupted);
         ExpectFatal("Couldn't install Merolin.hlp!");
-        dlg.OnInstall();
+        flow.Install();
         std::string upper = target;
         for (char& c : upper)
             c = (char)toupper((unsigned char)c);
@@ -426,7 +427,7 @@ TEST_F(CancelTest, SameDirectoryInAnotherCaseIsCleanedOnce)
         faults.Fail(AFX_CALL_FindResourceA, 3);
         ExpectReport(kCorrupted);
         ExpectFatal("Couldn't install Uninstall.exe!");
-        dlg.OnInstall();
+        flow.Install();
     }
     ASSERT_EQ(2u, TargetFiles().size());
     ExpectCancelQuestion(true, IDYES);
@@ -436,38 +437,3 @@ TEST_F(CancelTest, SameDirectoryInAnotherCaseIsCleanedOnce)
 }
 
 } // namespace
-
-// Esc and the close box: before anything was written they end the dialog at once; a
-// close request that comes while the sequence runs (its box open) is taken up when
-// the sequence stops, as the Cancel button: question, rollback, notice.
-HWND g_closeTarget;
-FILE* __cdecl CloseRequestThenFail(const char*, const char*)
-{
-    // What Esc and the close box come to in the dialog (the dialog manager posts it;
-    // here it arrives at once, as it would from a box's message loop).
-    ::SendMessageA(g_closeTarget, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return NULL;
-}
-
-TEST_F(CancelTest, CloseBoxDuringAFailedAttemptRollsBackOnceTheBoxIsAnswered)
-{
-    g_closeTarget = dlg.m_hWnd;
-    {
-        PlatformFaults faults;
-        faults.Forward().fopen = CloseRequestThenFail;
-        ExpectReport("Can't overwrite temporary file \"MR.MSZ\"");
-        ExpectFatal("Couldn't install Merolin.exe!");
-        ExpectCancelQuestion(true, IDYES);
-        ExpectIncomplete();
-        dlg.OnInstall();
-    }
-    EXPECT_FALSE(DialogOpen());
-    EXPECT_FALSE(DirExists(*scratch / "Apps")) << "the attempt's directories are gone";
-}
-
-TEST_F(CancelTest, EscBeforeAnyAttemptEndsAtOnce)
-{
-    ::SendMessageA(dlg.m_hWnd, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
-    EXPECT_FALSE(DialogOpen());
-    EXPECT_TRUE(boxes.Seen().empty());
-}

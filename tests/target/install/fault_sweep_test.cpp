@@ -1,7 +1,6 @@
-// The fault sweep: a whole install (the dialog's opening included) is run again and
-// again with the N-th platform call failing, N = 1, 2, ..., until a run completes
-// without the fault firing. After each run that leaves the dialog open, Cancel is
-// pressed. Every run must end without a crash and leave a state the installer can
+// The fault sweep: a whole install (the opening included) is run again and again
+// with the N-th platform call failing, N = 1, 2, ..., until a run completes without
+// the fault firing. After each run that leaves the view open, Cancel is pressed. Every run must end without a crash and leave a state the installer can
 // answer for:
 //   - a run that did not complete showed at least one box;
 //   - a run that completed installed every required file and the program group;
@@ -108,24 +107,19 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
         ScriptedBoxes boxes;
         boxes.AnswerAnyWith(IDYES);  // Yes to the free-space warning and to Cancel; OK elsewhere
         CRunOptions options;
-        CInstallerDlg dlg(options, NULL);
+        FakeView view;
+        CInstallFlow flow(view, options);
         {
             PlatformFaults faults;
             RecordShellExecute(faults, &started);
             faults.Forward().CoInitialize = RecordingCoInitialize;  // given back after each run
             faults.FailNthOfAll(n);
-            ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
-            // A modeless dialog ended inside its opening is shown all the same; the
-            // opening ends only when COM cannot be started, and says so.
-            opened = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
-            for (const SeenBox& box : boxes.Seen())
-                if (box.text == "Can't initialize Component Object Module - aborting installation")
-                    opened = false;
+            opened = flow.Open() != FALSE;
             if (opened) {
                 g_strStartMenuDir = group.c_str();
-                ::SetDlgItemTextA(dlg.m_hWnd, IDC_TARGET_DIR, target.c_str());
-                dlg.OnInstall();
-                completed = !::IsWindowVisible(dlg.m_hWnd);
+                view.target = target;
+                flow.Install();
+                completed = !view.IsOpen();
             }
             fired = faults.Fired();
             failed = faults.LastFailed();
@@ -141,7 +135,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
 
         if (!opened) {
             ++endedOpening;
-            EXPECT_FALSE(boxes.Seen().empty()) << "the dialog ended at its opening without a word";
+            EXPECT_FALSE(boxes.Seen().empty()) << "the run ended at its opening without a word";
             EXPECT_FALSE(DirExists(*scratch / "Apps"));
         } else if (completed) {
             completedWithFault += fired;
@@ -159,8 +153,8 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
             EXPECT_FALSE(boxes.Seen().empty()) << "an install stopped without a word";
             EXPECT_TRUE(started.empty());
             ++cancelled;
-            dlg.OnCancelInstall();
-            EXPECT_FALSE(::IsWindowVisible(dlg.m_hWnd)) << "the cancel ended the dialog";
+            flow.Cancel();
+            EXPECT_FALSE(view.IsOpen()) << "the cancel ended the view";
             EXPECT_EQ("Installation Incomplete", boxes.Seen().back().caption);
             EXPECT_EQ(flags, ProgressFlags());
 
@@ -186,8 +180,6 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
         EXPECT_EQ(before.programFiles, after.programFiles);
         EXPECT_EQ(before.desktop, after.desktop);
 
-        if (dlg.m_hWnd)
-            dlg.DestroyWindow();
         UninitializeRecordedCom();
         if (testing::Test::HasFatalFailure())
             return;
@@ -202,7 +194,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
     for (const auto& entry : faultsByCall)
         byCall += " " + entry.first + "=" + std::to_string(entry.second);
     printf("fault sweep: %d faults injected over %ld platform calls of a clean run; %d runs cancelled, "
-           "%d completed despite the fault, %d ended at the dialog's opening\nfaults by call:%s\n",
+           "%d completed despite the fault, %d ended at the opening\nfaults by call:%s\n",
            injected, callsOfACleanRun, cancelled, completedWithFault, endedOpening, byCall.c_str());
     RecordProperty("faults_injected", injected);
     EXPECT_GT(injected, 100);

@@ -36,24 +36,7 @@ DWORD PayloadLength(UINT nResourceId)
     return common::SzddExpandedLength(::LockResource(::LoadResource(h, r)), ::SizeofResource(h, r));
 }
 
-std::vector<std::string> ListTree(const std::string& dir)
-{
-    std::vector<std::string> out;
-    for (const std::string& name : ListDir(dir)) {
-        std::string path = dir + "\\" + name;
-        if (DirExists(path)) {
-            out.push_back(name + "\\");
-            for (const std::string& sub : ListTree(path))
-                out.push_back(name + "\\" + sub);
-        } else {
-            out.push_back(name);
-        }
-    }
-    return out;
-}
-
 namespace {
-StatusRecorder* g_recorder;
 std::vector<ShellExecuteCall>* g_shellCalls;
 
 HINSTANCE WINAPI FakeShellExecute(HWND h, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, INT show)
@@ -73,25 +56,6 @@ HRESULT WINAPI NoShellWindows(REFCLSID clsid, LPUNKNOWN outer, DWORD context, RE
 }
 } // namespace
 
-StatusRecorder::StatusRecorder(HWND hDlg) : m_hStatus(::GetDlgItem(hDlg, IDC_STATUS))
-{
-    g_recorder = this;
-    m_previous = (WNDPROC)::SetWindowLongPtrA(m_hStatus, GWLP_WNDPROC, (LONG_PTR)&StatusRecorder::Proc);
-}
-
-StatusRecorder::~StatusRecorder()
-{
-    ::SetWindowLongPtrA(m_hStatus, GWLP_WNDPROC, (LONG_PTR)m_previous);
-    g_recorder = nullptr;
-}
-
-LRESULT CALLBACK StatusRecorder::Proc(HWND h, UINT msg, WPARAM w, LPARAM l)
-{
-    if (msg == WM_SETTEXT && g_recorder)
-        g_recorder->m_texts.push_back(l ? (const char*)l : "");
-    return ::CallWindowProcA(g_recorder->m_previous, h, msg, w, l);
-}
-
 void WithoutDesktopShell(PlatformFaults& faults) { faults.Forward().CoCreateInstance = &NoShellWindows; }
 
 void RecordShellExecute(PlatformFaults& faults, std::vector<ShellExecuteCall>* calls)
@@ -109,29 +73,16 @@ void FlowTest::SetUp()
     scratch.reset(new ScratchDir(CurrentTestName()));
     target = *scratch / "Apps\\Merolin";
     group = *scratch / "Programs\\Merolin";
-    ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
-    ASSERT_TRUE(DialogOpen()) << "the dialog ended while opening";
+    ASSERT_TRUE(flow.Open()) << "the opening ended the run";
+    ASSERT_TRUE(ViewOpen());
     g_strStartMenuDir = group.c_str();
     TypeTarget(target);
 }
 
 void FlowTest::TearDown()
 {
-    if (dlg.m_hWnd)
-        dlg.DestroyWindow();
     ResetProgressFlags();
     RemoveProductKeys();
     ::DeleteFileA((DesktopDir() + "\\Merolin.lnk").c_str());
     scratch.reset();
-}
-
-void FlowTest::TypeTarget(const std::string& dir)
-{
-    ::SetDlgItemTextA(dlg.m_hWnd, IDC_TARGET_DIR, dir.c_str());
-    ASSERT_EQ(dir, std::string(dlg.m_strTargetDir));
-}
-
-bool FlowTest::AnyProductKey() const
-{
-    return RegKeyExists("SOFTWARE\\Tolvane Software") || RegKeyExists(kAppPathsKey) || RegKeyExists(kUninstallKey);
 }

@@ -1,11 +1,12 @@
-// Shared fixture of the install-flow tests: the installer dialog made modeless from
-// the real template, with the real payload resources, a target directory and a
-// program group below C:\scratch, a scripted answerer for the boxes and a clean
-// registry. The progress flags are process globals: every test starts at 0.
+// Shared fixture of the install-flow tests: the flow opened on a fake view, with the
+// real payload resources, a target directory and a program group below C:\scratch,
+// a scripted answerer for the boxes and a clean registry. The progress flags are
+// process globals: every test starts at 0.
 #pragma once
 #include "boxes.h"
+#include "fake_view.h"
 #include "faults.h"
-#include "installer_dlg.h"
+#include "install_flow.h"
 #include "manifest.h"
 #include "resource.h"
 #include "testenv.h"
@@ -29,22 +30,6 @@ std::vector<int> ProgressFlags();  // the seven, in the order they are set
 using common::DesktopDir;
 // The expanded length that a payload resource of this program announces.
 DWORD PayloadLength(UINT nResourceId);
-// Every file below dir, as paths relative to it (directories end in "\").
-std::vector<std::string> ListTree(const std::string& dir);
-
-// Records every text put into the status line, in order.
-class StatusRecorder {
-public:
-    explicit StatusRecorder(HWND hDlg);
-    ~StatusRecorder();
-    const std::vector<std::string>& Texts() const { return m_texts; }
-
-private:
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l);
-    HWND m_hStatus;
-    WNDPROC m_previous;
-    std::vector<std::string> m_texts;
-};
 
 // What ShellExecuteA was asked to do (faked through the call table).
 struct ShellExecuteCall {
@@ -65,9 +50,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Types a directory into the target field (the dialog's own change handler
-    // copies it into m_strTargetDir).
-    void TypeTarget(const std::string& dir);
+    // A directory typed into the view's target field.
+    void TypeTarget(const std::string& dir) { view.target = dir; }
     // The boxes of the sequence and the rollback.
     void ExpectFatal(const std::string& text) { boxes.Expect("ERROR", text, MB_ICONSTOP, IDOK); }
     void ExpectReport(const std::string& text) { boxes.Expect("ERROR", text, MB_ICONINFORMATION, IDOK); }
@@ -82,17 +66,17 @@ protected:
     }
     void ExpectIncomplete() { boxes.Expect("Installation Incomplete", kIncompleteText, MB_ICONINFORMATION, IDOK); }
 
-    bool DialogOpen() const { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); }
-    std::string Status() const { return std::string(dlg.GetDlgItemText(IDC_STATUS)); }
+    bool ViewOpen() const { return view.IsOpen(); }
+    std::string Status() const { return view.Status(); }
     std::vector<std::string> TargetFiles() const { return ListDir(target); }
     std::vector<std::string> GroupFiles() const { return ListDir(group); }
     bool DesktopLinkExists() const { return FileExists(DesktopDir() + "\\Merolin.lnk"); }
-    bool AnyProductKey() const;
 
-    ScriptedBoxes boxes;  // declared first: it also answers boxes of the dialog's opening
+    ScriptedBoxes boxes;  // declared first: it also answers boxes of the opening
     std::unique_ptr<ScratchDir> scratch;
     std::string target;   // scratch\Apps\Merolin (not there yet)
     std::string group;    // scratch\Programs\Merolin (not there yet)
     CRunOptions options;
-    CInstallerDlg dlg{options, NULL};
+    FakeView view;
+    CInstallFlow flow{view, options};
 };

@@ -1,4 +1,4 @@
-// OnInstall: a whole installation, the status line stage by stage, the completion
+// Install: a whole installation, the status line stage by stage, the completion
 // question and the start of the product, the stages that may fail and go on, and a
 // retry after a failure. The fatal stages, each followed by Cancel, are in
 // cancel_test.cpp.
@@ -46,12 +46,12 @@ TEST_F(InstallTest, CompleteInstallAsksToStartAndEndsOnNo)
     PlatformFaults faults;
     std::vector<ShellExecuteCall> started;
     RecordShellExecute(faults, &started);
-    StatusRecorder status(dlg.m_hWnd);
+    view.statuses.clear();
     ExpectCompletion(IDNO);
 
-    dlg.OnInstall();
+    flow.Install();
 
-    EXPECT_THAT(status.Texts(), ElementsAre("Installing:\r\nCreating installation directory...",
+    EXPECT_THAT(view.statuses, ElementsAre("Installing:\r\nCreating installation directory...",
                                             "Installing:\r\nInstalling application files...",
                                             "Installing:\r\nInstalling DeskTop shortcut...",
                                             "Installing:\r\nInstalling Start Menu shortcuts...",
@@ -63,8 +63,8 @@ TEST_F(InstallTest, CompleteInstallAsksToStartAndEndsOnNo)
     EXPECT_TRUE(DesktopLinkExists());
     ExpectRegistered();
     ASSERT_EQ(1u, boxes.Seen().size());
-    EXPECT_EQ(dlg.m_hWnd, boxes.Seen()[0].hOwner);
-    EXPECT_FALSE(DialogOpen());
+    EXPECT_EQ(view.owner, boxes.Seen()[0].hOwner);
+    EXPECT_FALSE(ViewOpen());
     EXPECT_THAT(started, IsEmpty());
     EXPECT_EQ(0, faults.Count(AFX_CALL_ShellExecuteA));
 }
@@ -76,7 +76,7 @@ TEST_F(InstallTest, CompletionYesStartsTheProgramInTheTargetDirectory)
     RecordShellExecute(faults, &started);
     ExpectCompletion(IDYES);
 
-    dlg.OnInstall();
+    flow.Install();
 
     ASSERT_EQ(1u, started.size());
     EXPECT_EQ(NULL, started[0].hOwner);
@@ -86,24 +86,24 @@ TEST_F(InstallTest, CompletionYesStartsTheProgramInTheTargetDirectory)
     EXPECT_EQ(target, started[0].directory);
     EXPECT_EQ(SW_SHOWNORMAL, started[0].show);
     EXPECT_TRUE(FileExists(started[0].file));
-    EXPECT_FALSE(DialogOpen());
+    EXPECT_FALSE(ViewOpen());
 }
 
-// A product that cannot be started is not reported; the dialog ends as usual.
+// A product that cannot be started is not reported; the view ends as usual.
 TEST_F(InstallTest, ProductThatCannotStartIsNotReported)
 {
     PlatformFaults faults;
     WithoutDesktopShell(faults);
     faults.Fail(AFX_CALL_ShellExecuteA);
     ExpectCompletion(IDYES);
-    dlg.OnInstall();
+    flow.Install();
     EXPECT_EQ(1, faults.Count(AFX_CALL_ShellExecuteA));
-    EXPECT_FALSE(DialogOpen());
+    EXPECT_FALSE(ViewOpen());
     EXPECT_EQ(1u, boxes.Seen().size());
 }
 
 // A directory whose files would not land where it says is refused before anything
-// is made, with the words a bad drive gets; the dialog stays and takes a good one.
+// is made, with the words a bad drive gets; the view stays and takes a good one.
 TEST_F(InstallTest, DirectoryWhoseFilesWouldLandElsewhereIsRefused)
 {
     const std::string longest = *scratch / std::string(259 - scratch->Path().size() - 18, 'd');  // + "\\US-Caps_FITB.MR1"
@@ -114,14 +114,14 @@ TEST_F(InstallTest, DirectoryWhoseFilesWouldLandElsewhereIsRefused)
         TypeTarget(dir);
         ExpectReport("Please specify a valid disk drive and path");
         ExpectFatal("Couldn't create installation directory!");
-        dlg.OnInstall();
-        EXPECT_TRUE(DialogOpen());
+        flow.Install();
+        EXPECT_TRUE(ViewOpen());
         EXPECT_THAT(ListDir(scratch->Path()), IsEmpty()) << "nothing is made";
         EXPECT_EQ(std::vector<int>(7, 0), ProgressFlags());
     }
     TypeTarget(target);
     ExpectCompletion(IDNO);
-    dlg.OnInstall();
+    flow.Install();
     EXPECT_EQ(kAllFlags, ProgressFlags());
     ExpectAllFiles();
 }
@@ -131,13 +131,13 @@ TEST_F(InstallTest, PendingCancelSkipsTheCompletion)
     PlatformFaults faults;
     std::vector<ShellExecuteCall> started;
     RecordShellExecute(faults, &started);
-    dlg.m_bCancelPending = TRUE;
+    view.cancelPending = TRUE;
 
-    dlg.OnInstall();  // no box is expected
+    flow.Install();  // no box is expected
 
     EXPECT_EQ(kAllFlags, ProgressFlags());
     EXPECT_EQ("Installing:\r\nUpdating system registry...", Status());
-    EXPECT_FALSE(DialogOpen());
+    EXPECT_FALSE(ViewOpen());
     EXPECT_THAT(started, IsEmpty());
     ExpectAllFiles();
 }
@@ -147,7 +147,7 @@ TEST_F(InstallTest, ExistingDirectoryIsAcceptedAndKeepsItsFiles)
     ASSERT_EQ(0, SHCreateDirectoryExA(NULL, target.c_str(), NULL));
     WriteWholeFile(target + "\\notes.txt", "mine");
     ExpectCompletion(IDNO);
-    dlg.OnInstall();
+    flow.Install();
     EXPECT_EQ(1, g_bDirCreated);
     EXPECT_EQ("mine", ReadWholeFile(target + "\\notes.txt"));
     EXPECT_EQ(8u, TargetFiles().size());
@@ -168,7 +168,7 @@ TEST_P(SampleFailureTest, ShowsItsBoxAndGoesOn)
     boxes.Expect("ERROR", messages[sample], MB_ICONSTOP, IDOK);
     ExpectCompletion(IDNO);
 
-    dlg.OnInstall();
+    flow.Install();
 
     EXPECT_EQ(kAllFlags, ProgressFlags());
     EXPECT_FALSE(FileExists(target + "\\" + kSampleFiles[sample]));
@@ -176,7 +176,7 @@ TEST_P(SampleFailureTest, ShowsItsBoxAndGoesOn)
     EXPECT_EQ(7, faults.Count(AFX_CALL_FindResourceA));
     EXPECT_THAT(GroupFiles(), UnorderedElementsAreArray(kGroupLinks));
     ExpectRegistered();
-    EXPECT_FALSE(DialogOpen());
+    EXPECT_FALSE(ViewOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, SampleFailureTest, testing::Values(0, 1, 2));
@@ -191,7 +191,7 @@ TEST_F(InstallTest, AllSampleFilesFailingStillCompletes)
         ExpectFatal(text);
     }
     ExpectCompletion(IDNO);
-    dlg.OnInstall();
+    flow.Install();
     EXPECT_EQ(kAllFlags, ProgressFlags());
     ExpectAllFiles(false);
 }
@@ -201,17 +201,17 @@ TEST_F(InstallTest, DesktopShortcutFailureGoesOn)
 {
     PlatformFaults faults;
     faults.Fail(AFX_CALL_CoCreateInstance, 1);
-    StatusRecorder status(dlg.m_hWnd);
+    view.statuses.clear();
     ExpectReport("Can't create Program Files link");
     ExpectCompletion(IDNO);
 
-    dlg.OnInstall();
+    flow.Install();
 
     EXPECT_FALSE(DesktopLinkExists());
     EXPECT_THAT(GroupFiles(), UnorderedElementsAreArray(kGroupLinks));
     EXPECT_EQ(kAllFlags, ProgressFlags());
-    EXPECT_EQ(6u, status.Texts().size());
-    EXPECT_FALSE(DialogOpen());
+    EXPECT_EQ(6u, view.statuses.size());
+    EXPECT_FALSE(ViewOpen());
 }
 
 // A second press of Install after a failure runs every stage again; the flags of
@@ -222,21 +222,21 @@ TEST_F(InstallTest, RetryAfterAFailureCompletes)
     faults.Fail(AFX_CALL_FindResourceA, 4);  // Merolin.txt
     ExpectReport("Setup file appears to be corrupted!");
     ExpectFatal("Couldn't install Merolin.txt!");
-    dlg.OnInstall();
-    ASSERT_TRUE(DialogOpen());
+    flow.Install();
+    ASSERT_TRUE(ViewOpen());
     EXPECT_EQ((std::vector<int>{ 1, 1, 1, 1, 0, 0, 0 }), ProgressFlags());
     EXPECT_EQ("Installing:\r\nInstalling application files...", Status());
 
-    StatusRecorder status(dlg.m_hWnd);
+    view.statuses.clear();
     ExpectCompletion(IDNO);
-    dlg.OnInstall();
+    flow.Install();
 
-    EXPECT_EQ("Installing:\r\nCreating installation directory...", status.Texts().at(0));
+    EXPECT_EQ("Installing:\r\nCreating installation directory...", view.statuses.at(0));
     EXPECT_EQ(11, faults.Count(AFX_CALL_FindResourceA));  // 4 + all 7 again
     EXPECT_EQ(kAllFlags, ProgressFlags());
     ExpectAllFiles();
     ExpectRegistered();
-    EXPECT_FALSE(DialogOpen());
+    EXPECT_FALSE(ViewOpen());
 }
 
 // A retry in another directory that completes leaves nothing of the failed attempt:
@@ -250,18 +250,18 @@ TEST_F(InstallTest, RetryElsewhereRemovesWhatTheFailedAttemptWrote)
         faults.Fail(AFX_CALL_FindResourceA, 4);  // Merolin.txt
         ExpectReport("Setup file appears to be corrupted!");
         ExpectFatal("Couldn't install Merolin.txt!");
-        dlg.OnInstall();
+        flow.Install();
     }
     ASSERT_TRUE(FileExists(first + "\\Merolin.exe"));
     TypeTarget(target);
     ExpectCompletion(IDNO);
-    dlg.OnInstall();
+    flow.Install();
     EXPECT_FALSE(DirExists(*scratch / "First")) << "the failed attempt's directories are gone";
     ExpectAllFiles();
     ExpectRegistered();
 }
 
-// A registry write that fails is no success: the stage's message, the dialog stays,
+// A registry write that fails is no success: the stage's message, the view stays,
 // and Cancel removes the keys that the attempt did write.
 TEST_F(InstallTest, RegistryFailureStopsAndCancelRemovesTheKeysWritten)
 {
@@ -269,14 +269,14 @@ TEST_F(InstallTest, RegistryFailureStopsAndCancelRemovesTheKeysWritten)
         PlatformFaults faults;
         faults.Fail(AFX_CALL_RegSetValueExA, 4);  // the uninstall entry's display name
         ExpectFatal("Couldn't update system registry!");
-        dlg.OnInstall();
+        flow.Install();
     }
-    ASSERT_TRUE(DialogOpen());
+    ASSERT_TRUE(ViewOpen());
     EXPECT_EQ((std::vector<int>{ 1, 1, 1, 1, 1, 1, 0 }), ProgressFlags());
     ASSERT_TRUE(RegKeyExists(kAppPathsKey));
     ExpectCancelQuestion(true, IDYES);
     ExpectIncomplete();
-    dlg.OnCancelInstall();
+    flow.Cancel();
     EXPECT_FALSE(RegKeyExists("SOFTWARE\\Tolvane Software")) << "the vendor's keys that the install made go too";
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     EXPECT_FALSE(RegKeyExists(kUninstallKey));
@@ -284,23 +284,23 @@ TEST_F(InstallTest, RegistryFailureStopsAndCancelRemovesTheKeysWritten)
 
 } // namespace
 
-// COM already started on the thread (S_FALSE) is no failure: a second dialog opens,
+// COM already started on the thread (S_FALSE) is no failure: a second flow opens,
 // and its end gives back only its own start.
-TEST_F(InstallTest, ComStartedBeforeTheDialogCountsAsStarted)
+TEST_F(InstallTest, ComStartedBeforeTheOpeningCountsAsStarted)
 {
-    ASSERT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's dialog started COM";
+    ASSERT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's flow started COM";
     {
-        CInstallerDlg second(options, NULL);
-        ASSERT_TRUE(second.Create(IDD_INSTALLER));
-        EXPECT_TRUE(::IsWindowVisible(second.m_hWnd)) << "the dialog opened";
-        second.DestroyWindow();
+        FakeView secondView;
+        CInstallFlow second(secondView, options);
+        EXPECT_TRUE(second.Open()) << "the flow opened";
+        EXPECT_TRUE(secondView.IsOpen());
     }
     g_strStartMenuDir = group.c_str();  // the second opening proposed the real ones
     ::CoUninitialize();
-    EXPECT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's dialog still holds its start";
+    EXPECT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's flow still holds its start";
     ::CoUninitialize();
     ExpectCompletion(IDNO);
-    dlg.OnInstall();
+    flow.Install();
     ExpectAllFiles();
 }
 

@@ -1,11 +1,23 @@
-// The opening of an installation (CInstallFlow::Open, run by the installer dialog's
-// initialisation): the proposed target directory, the program group, COM, a
-// previous installation and the overwrite question, the order of the steps and the
-// status line while each one runs.
-#include "installer_dlg_fixture.h"
+// The opening of an installation (CInstallFlow::Open, on a fake view): the proposed
+// target directory, the program group, COM, a previous installation and the
+// overwrite question, the order of the steps and the status line while each one runs.
+#include "fake_view.h"
+#include "opening_fixture.h"
 #include <vector>
 
 namespace {
+
+// Opens a flow on a fake view and returns the directory it proposes.
+std::string ProposedDirectory()
+{
+    CRunOptions options;
+    FakeView view;
+    CInstallFlow flow(view, options);
+    EXPECT_TRUE(flow.Open());
+    UninitializeRecordedCom();
+    EXPECT_EQ(std::string(g_strInstallDir), view.target);
+    return view.target;
+}
 
 void PutRawValue(DWORD type, const void* data, DWORD size)
 {
@@ -17,7 +29,7 @@ void PutRawValue(DWORD type, const void* data, DWORD size)
 
 } // namespace
 
-TEST_F(InstallerDlgTest, ProposedDirectoryFromProgramFilesDir)
+TEST_F(OpeningTest, ProposedDirectoryFromProgramFilesDir)
 {
     RegPutString(kCurrentVersion, "ProgramFilesDir", "D:\\Apps");
     EXPECT_EQ(ProposedDirectory(), "D:\\Apps\\Merolin");
@@ -60,7 +72,7 @@ LONG WINAPI UnterminatedValue(HKEY, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE d
 }
 } // namespace
 
-TEST_F(InstallerDlgTest, AStringWithoutItsNulIsReadNoFurtherThanItsSize)
+TEST_F(OpeningTest, AStringWithoutItsNulIsReadNoFurtherThanItsSize)
 {
     faults.Forward().RegQueryValueExA = UnterminatedValue;
     g_filler = 'Z';
@@ -78,7 +90,7 @@ TEST_F(InstallerDlgTest, AStringWithoutItsNulIsReadNoFurtherThanItsSize)
     EXPECT_EQ(ProposedDirectory(), "E:\\Apps\\Merolin");
 }
 
-TEST_F(InstallerDlgTest, ProgramGroupDefaultHasNoProductFolder)
+TEST_F(OpeningTest, ProgramGroupDefaultHasNoProductFolder)
 {
     for (AfxCallId call : { AFX_CALL_SHGetSpecialFolderLocation, AFX_CALL_SHGetPathFromIDListA }) {
         faults.Fail(call);
@@ -89,80 +101,53 @@ TEST_F(InstallerDlgTest, ProgramGroupDefaultHasNoProductFolder)
     EXPECT_EQ(std::string(g_strStartMenuDir), common::ProgramsDir() + "\\Merolin");
 }
 
-TEST_F(InstallerDlgTest, ComFailureIsReportedAndEndsTheDialogUnseen)
-{
-    ScriptedBoxes boxes;
-    boxes.Expect("ERROR", "Can't initialize Component Object Module - aborting installation", MB_ICONEXCLAMATION,
-                 IDOK);
-    faults.Fail(AFX_CALL_CoInitialize);
-    CRunOptions options;
-    CInstallerDlg dlg(options, NULL);
-    bool shown = false;
-    RunModal(dlg, [&](HWND) { shown = true; }, 5);
-    EXPECT_FALSE(shown);
-    ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_NE(boxes.Seen()[0].hOwner, nullptr);
-    // nothing after COM ran: no search for a previous installation, no space statement
-    EXPECT_STREQ(dlg.m_strStatus, "Stand by:\r\nChecking system parameters...");
-    EXPECT_STREQ(dlg.m_strTargetDir, "C:\\Program Files\\Merolin");
-}
-
 // ---- a previous installation and the overwrite question
 
 namespace {
 const char kOverwrite[] =
     "This will overwrite any previous installation:\r\n\r\nAre you sure you want to continue installing Merolin?";
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe";
-
-void LogKeyAtExit() { Log(RegKeyExists(kAppPaths) ? "key kept" : "key removed"); }
 } // namespace
 
-TEST_F(InstallerDlgTest, PreviousInstallationRemovedAfterYes)
+TEST_F(OpeningTest, PreviousInstallationRemovedAfterYes)
 {
     ScratchDir previous(CurrentTestName());
     RegPutString(kAppPaths, "Path", previous.Path());
     ScriptedBoxes boxes;
     boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
     CRunOptions options;
-    CInstallerDlg dlg(options, NULL);
-    std::string dir, status;
-    INT_PTR r = RunModal(dlg, [&](HWND h) {
-        dir = CWnd::FromHandle(h)->GetDlgItemText(IDC_TARGET_DIR);
-        status = CWnd::FromHandle(h)->GetDlgItemText(IDC_STATUS);
-        PressEscape(h);
-    });
-    EXPECT_EQ(r, IDCANCEL);
+    FakeView view;
+    CInstallFlow flow(view, options);
+    EXPECT_TRUE(flow.Open());
     ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_NE(boxes.Seen()[0].hOwner, nullptr);
-    EXPECT_EQ(dir, previous.Path());  // the previous installation's folder is proposed
-    EXPECT_EQ(status, "To install Merolin, at least\r\n500 Kb of free disk space is required.");
+    EXPECT_EQ(boxes.Seen()[0].hOwner, view.owner);
+    EXPECT_EQ(view.target, previous.Path());  // the previous installation's folder is proposed
+    EXPECT_EQ(view.Status(), "To install Merolin, at least\r\n500 Kb of free disk space is required.");
     EXPECT_FALSE(RegKeyExists(kAppPaths));  // the check ran again, in remove mode
     RemoveProductKeys();
 }
 
-TEST_F(InstallerDlgTest, PreviousInstallationKeptAndProcessEndedAfterNo)
+TEST_F(OpeningTest, PreviousInstallationKeptAndRunEndedAfterNo)
 {
     ScratchDir previous(CurrentTestName());
     RegPutString(kAppPaths, "Path", previous.Path());
-    EXPECT_EXIT(
-        {
-            StartLog("RUN");
-            LogBoxes({}, IDNO);
-            atexit(LogKeyAtExit);
-            CRunOptions options;
-            CInstallerDlg dlg(options, NULL);
-            dlg.DoModal();
-            exit(dlg.Outcome() == kOutcomeUserEnded ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0),
-        RegexEscaped("RUN{box Note 52 owned " + Flat(kOverwrite) + ";key kept;}"));
+    ScriptedBoxes boxes;
+    boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDNO);
+    CRunOptions options;
+    FakeView view;
+    CInstallFlow flow(view, options);
+    EXPECT_FALSE(flow.Open());
+    EXPECT_EQ(kOutcomeUserEnded, flow.Outcome());
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].hOwner, view.owner);
+    EXPECT_TRUE(RegKeyExists(kAppPaths));
     RemoveProductKeys();
 }
 
 // ---- the order of the opening steps, and the status line while each one runs
 
 namespace {
-CInstallerDlg* g_pOpening;
+FakeView* g_pOpening;
 std::vector<std::string> g_steps;
 void Step(const std::string& s)
 {
@@ -171,7 +156,7 @@ void Step(const std::string& s)
 }
 std::string StatusNow()
 {
-    return g_pOpening && g_pOpening->m_hWnd ? Flat(std::string(g_pOpening->GetDlgItemText(IDC_STATUS))) : "<none>";
+    return g_pOpening ? Flat(g_pOpening->Status()) : "<none>";
 }
 LONG WINAPI StepRegOpen(HKEY h, LPCSTR sub, DWORD opt, REGSAM sam, PHKEY out)
 {
@@ -194,7 +179,7 @@ HRESULT WINAPI StepCoInitialize(LPVOID p)
 }
 } // namespace
 
-TEST_F(InstallerDlgTest, OpeningStepsRunInOrderEachUnderItsStatus)
+TEST_F(OpeningTest, OpeningStepsRunInOrderEachUnderItsStatus)
 {
     ScratchDir previous(CurrentTestName());
     RegPutString(kAppPaths, "Path", previous.Path());
@@ -205,12 +190,12 @@ TEST_F(InstallerDlgTest, OpeningStepsRunInOrderEachUnderItsStatus)
     ScriptedBoxes boxes;
     boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
     CRunOptions options;
-    CInstallerDlg dlg(options, NULL);
-    g_pOpening = &dlg;
-    ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
+    FakeView view;
+    CInstallFlow flow(view, options);
+    g_pOpening = &view;
+    ASSERT_TRUE(flow.Open());
     Step("opened " + StatusNow());
     g_pOpening = NULL;
-    dlg.DestroyWindow();
     RemoveProductKeys();
     const std::string checking = "Stand by:<CR><LF>Checking system parameters...";
     EXPECT_EQ(g_steps, (std::vector<std::string>{

@@ -1,16 +1,38 @@
-// DeleteMatchingFiles, the operation that removes a previous installation's files: a
+// DetectPreviousInstall as the opening runs it: each of the five probes alone, the
+// previous directory becoming the proposal, what remove mode deletes and what it
+// leaves, long paths. DeleteMatchingFiles, with which it removes the files: a
 // directory's files by pattern, never its subdirectories or other names, and nothing
-// where the directory's name is too long for the system's search.
+// where the directory's name is too long for the system's search. (The overwrite
+// question of the opening: tests/target/install/.)
 #include "ops_fixture.h"
 
+using testing::ElementsAre;
 using testing::UnorderedElementsAre;
 
 namespace {
 
 class PreviousInstallTest : public OpsTest {
 protected:
+    PreviousInstallTest()
+    {
+        g_strInstallDir = target.c_str();
+        g_strStartMenuDir = group.c_str();
+    }
+    // The probe as the opening runs it: on the proposed directory and the program group.
+    BOOL Detect(BOOL bRemove)
+    {
+        BOOL bPathRead = FALSE;
+        const BOOL bFound = ops::DetectPreviousInstall(bRemove, g_strInstallDir, g_strStartMenuDir, &bPathRead);
+        pathRead = bPathRead != FALSE;
+        return bFound;
+    }
+    std::vector<std::string> GroupFiles() const { return ListDir(group); }
+
     ScratchDir scratch{ CurrentTestName() };
     std::string old = scratch / "Old\\Merolin";  // a previous installation's directory
+    std::string target = scratch / "Apps\\Merolin";   // the proposed directory (not there yet)
+    std::string group = scratch / "Programs\\Merolin";  // the program group (not there yet)
+    bool pathRead = false;
 };
 
 TEST_F(PreviousInstallTest, DeleteMatchingFilesInAVeryLongDirectoryDeletesNothing)
@@ -27,6 +49,178 @@ TEST_F(PreviousInstallTest, DeleteMatchingFilesSkipsDirectoriesAndOtherNames)
     EXPECT_THAT(ListDir(old), UnorderedElementsAre("Merolin.cfg", "xMerolin.c", "Merolin_old.c"));
     ops::DeleteMatchingFiles((old + "\\missing").c_str(), "*.*");
     EXPECT_EQ(3u, ListDir(old).size());
+}
+
+TEST_F(PreviousInstallTest, CleanSystemFindsNothingInEitherMode)
+{
+    EXPECT_FALSE(Detect(FALSE));
+    EXPECT_FALSE(Detect(TRUE));
+    EXPECT_EQ(target, std::string(g_strInstallDir));
+    EXPECT_FALSE(pathRead);
+    EXPECT_FALSE(DirExists(target));
+    EXPECT_FALSE(DirExists(group));
+    EXPECT_FALSE(AnyProductKey());
+    EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// Each key alone is an installation; remove mode deletes it with everything below
+// it and nothing beside it.
+struct KeyCase {
+    const char* name;
+    const char* create;   // made with one value
+    const char* probed;   // what the probe opens and remove mode deletes
+    const char* sibling;  // a neighbour that must stay
+};
+const KeyCase kKeyCases[] = {
+    { "AppPaths", kAppPathsKey, kAppPathsKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin2.exe" },
+    { "Uninstall", kUninstallKey, kUninstallKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin2" },
+    { "Vendor", "SOFTWARE\\Tolvane Software\\Merolin\\1.31\\Deeper", kVendorKey, "SOFTWARE\\Tolvane Software\\Other" },
+};
+
+class KeyProbeTest : public PreviousInstallTest, public testing::WithParamInterface<KeyCase> {};
+
+TEST_P(KeyProbeTest, KeyAloneIsFoundAndRemoveModeDeletesIt)
+{
+    const KeyCase& key = GetParam();
+    RegPutString(key.create, "Data", "1");
+    RegPutString(key.sibling, "Data", "1");
+
+    EXPECT_TRUE(Detect(FALSE));
+    EXPECT_TRUE(RegKeyExists(key.create)) << "detect mode only looks";
+    EXPECT_EQ(target, std::string(g_strInstallDir)) << "no Path, no new proposal";
+
+    EXPECT_TRUE(Detect(TRUE));
+    EXPECT_FALSE(RegKeyExists(key.probed));
+    EXPECT_TRUE(RegKeyExists(key.sibling));
+    EXPECT_FALSE(Detect(FALSE));
+    RegRemoveTree(key.sibling);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyProbeTest, testing::ValuesIn(kKeyCases),
+                         [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+
+// An existing directory counts even when empty: its search lists ".".
+TEST_F(PreviousInstallTest, EmptyInstallDirectoryAloneIsFound)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, target.c_str(), NULL));
+    EXPECT_TRUE(Detect(FALSE));
+    EXPECT_TRUE(Detect(TRUE));
+    EXPECT_TRUE(DirExists(target)) << "the directory itself stays";
+}
+
+TEST_F(PreviousInstallTest, EmptyProgramGroupAloneIsFound)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
+    EXPECT_TRUE(Detect(FALSE));
+    EXPECT_TRUE(Detect(TRUE));
+    EXPECT_TRUE(DirExists(group));
+}
+
+// A recorded "Path" becomes the proposal, the new install directory and the field,
+// and it is there, not in the default directory, that remove mode deletes.
+TEST_F(PreviousInstallTest, RecordedPathBecomesTheProposal)
+{
+    for (const std::string& dir : { old, target }) {
+        ASSERT_EQ(0, SHCreateDirectoryExA(NULL, dir.c_str(), NULL));
+        WriteWholeFile(dir + "\\Merolin.exe", "x");
+    }
+    RegPutString(kAppPathsKey, "Path", old);
+
+    EXPECT_TRUE(Detect(FALSE));
+    EXPECT_EQ(old, std::string(g_strInstallDir));
+    EXPECT_TRUE(pathRead);
+    EXPECT_TRUE(FileExists(old + "\\Merolin.exe"));
+
+    g_strInstallDir = target.c_str();  // the directory is read again by the remove pass
+    EXPECT_TRUE(Detect(TRUE));
+    EXPECT_EQ(old, std::string(g_strInstallDir));
+    EXPECT_FALSE(FileExists(old + "\\Merolin.exe"));
+    EXPECT_TRUE(FileExists(target + "\\Merolin.exe"));
+}
+
+// Remove mode takes the program files ("Merolin.*", "Uninstall.exe") and the three
+// program-group links; every other file, every subdirectory and both folders stay.
+TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
+{
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\Merolin.d").c_str(), NULL));
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\sub").c_str(), NULL));
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
+    for (const char* name : { "Merolin.exe", "Merolin.hlp", "Merolin.txt", "Merolin.ini", "Uninstall.exe",
+                              "US-Caps_FITB.MR1", "readme.txt", "MerolinData.txt", "Uninstall.exe.bak",
+                              "Merolin.d\\Merolin.exe", "sub\\Uninstall.exe" })
+        WriteWholeFile(old + "\\" + name, "x");
+    for (const char* name : { "Merolin.lnk", "Merolin Help.lnk", "Uninstall Merolin.lnk", "Other.lnk" })
+        WriteWholeFile(group + "\\" + name, "x");
+    ::SetFileAttributesA((old + "\\Merolin.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    RegPutString(kAppPathsKey, "Path", old);
+    RegPutString(kUninstallKey, "DisplayName", "Merolin 1.31");
+    RegPutString(kVendorVersionKey, "", "1040000000");
+    RegPutString("SOFTWARE\\Tolvane Software\\Other", "", "x");
+    const std::vector<std::string> before = ListTree(old);
+
+    EXPECT_TRUE(Detect(FALSE));
+    EXPECT_EQ(before, ListTree(old)) << "detect mode deletes nothing";
+    EXPECT_EQ(4u, GroupFiles().size());
+
+    EXPECT_TRUE(Detect(TRUE));
+    EXPECT_THAT(ListTree(old), UnorderedElementsAre("Merolin.d\\", "Merolin.d\\Merolin.exe", "sub\\",
+                                                    "sub\\Uninstall.exe", "US-Caps_FITB.MR1", "readme.txt",
+                                                    "MerolinData.txt", "Uninstall.exe.bak", "Merolin.txt"))
+        << "a read-only file cannot be deleted and stays";
+    EXPECT_THAT(GroupFiles(), ElementsAre("Other.lnk"));
+    EXPECT_FALSE(RegKeyExists(kAppPathsKey));
+    EXPECT_FALSE(RegKeyExists(kUninstallKey));
+    EXPECT_FALSE(RegKeyExists(kVendorKey));
+    EXPECT_TRUE(RegKeyExists("SOFTWARE\\Tolvane Software\\Other"));
+    EXPECT_EQ(old, std::string(g_strInstallDir));
+    EXPECT_TRUE(boxes.Seen().empty()) << "nothing is reported";
+    ::SetFileAttributesA((old + "\\Merolin.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A "Path" that does not fit the 260-byte buffer is not read; the key still counts.
+TEST_F(PreviousInstallTest, PathTooLongForTheBufferIsNotRead)
+{
+    RegPutString(kAppPathsKey, "Path", "C:\\" + std::string(300, 'p'));
+    EXPECT_TRUE(Detect(FALSE));
+    EXPECT_EQ(target, std::string(g_strInstallDir));
+    EXPECT_EQ(target, std::string(g_strInstallDir));
+}
+
+// A string value need not end in a NUL: one that fills the buffer is taken up to
+// the length the registry reports, never beyond it.
+size_t g_valueLength;
+LONG WINAPI UnterminatedPath(HKEY, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
+{
+    if (lstrcmpA(name, "Path") != 0 || !data || !size || *size < g_valueLength)
+        return ERROR_MORE_DATA;
+    memset(data, 'Z', *size);  // what lies behind the value in the buffer
+    std::string value = "C:\\" + std::string(g_valueLength - 3, 'v');
+    memcpy(data, value.data(), g_valueLength);
+    *size = (DWORD)g_valueLength;
+    if (type)
+        *type = REG_SZ;
+    return ERROR_SUCCESS;
+}
+
+TEST_F(PreviousInstallTest, PathWithoutTerminatorStaysWithinTheBuffer)
+{
+    RegPutString(kAppPathsKey, "", "x");
+    PlatformFaults faults;
+    faults.Forward().RegQueryValueExA = &UnterminatedPath;
+    for (size_t length : { 20u, 259u, 260u }) {
+        g_valueLength = length;
+        EXPECT_TRUE(Detect(FALSE));
+        EXPECT_EQ("C:\\" + std::string(length - 3, 'v'), std::string(g_strInstallDir)) << length;
+    }
+}
+
+// Directories too long for the system's search find nothing and delete nothing.
+TEST_F(PreviousInstallTest, VeryLongDirectoriesFindNothing)
+{
+    g_strInstallDir = ("C:\\scratch\\" + std::string(300, 'l')).c_str();
+    g_strStartMenuDir = ("C:\\scratch\\" + std::string(400, 'g')).c_str();
+    EXPECT_FALSE(Detect(FALSE));
+    EXPECT_FALSE(Detect(TRUE));
 }
 
 } // namespace

@@ -110,6 +110,22 @@ void WriteWholeFile(const std::string& path, const std::string& data)
     ::CloseHandle(h);
 }
 
+std::vector<std::string> ListTree(const std::string& dir)
+{
+    std::vector<std::string> out;
+    for (const std::string& name : ListDir(dir)) {
+        std::string path = dir + "\\" + name;
+        if (DirExists(path)) {
+            out.push_back(name + "\\");
+            for (const std::string& sub : ListTree(path))
+                out.push_back(name + "\\" + sub);
+        } else {
+            out.push_back(name);
+        }
+    }
+    return out;
+}
+
 void RemoveTree(const std::string& path)
 {
     DWORD a = ::GetFileAttributesA(path.c_str());
@@ -204,6 +220,13 @@ void RemoveProductKeys()
     RegRemoveTree("SOFTWARE\\Tolvane Software");
     RegRemoveTree("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe");
     RegRemoveTree("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin");
+}
+
+bool AnyProductKey()
+{
+    return RegKeyExists("SOFTWARE\\Tolvane Software") ||
+           RegKeyExists("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe") ||
+           RegKeyExists("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin");
 }
 
 namespace {

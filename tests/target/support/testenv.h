@@ -43,6 +43,8 @@ std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& data);
 void RemoveTree(const std::string& path);
 using common::ListDir;  // names, without "." and ".."
+// Every file below dir, as paths relative to it (directories end in "\").
+std::vector<std::string> ListTree(const std::string& dir);
 std::string CurrentDir();
 // The Unix path held by an environment variable, as a Windows path on drive Z: ("" when unset).
 std::string HostPathFromEnv(const char* variable);
@@ -55,6 +57,8 @@ void RegPutString(const std::string& path, const std::string& name, const std::s
 void RegRemoveTree(const std::string& path);
 // The product's three keys and the vendor branch, for a clean start.
 void RemoveProductKeys();
+// Whether any of them is there.
+bool AnyProductKey();
 
 // Runs dlg.DoModal(); once its window is up, `action` runs inside the dialog's own
 // message loop with the dialog's handle. If the dialog does not end within

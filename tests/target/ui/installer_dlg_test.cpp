@@ -1,8 +1,13 @@
 // The installer dialog: what it shows once open (title, icons, proposed target
 // directory, status line) and Esc before anything was written; the folder browser
-// and typing in the target field. (The opening's steps behind it, in the install
-// flow: tests/target/install/opening_test.cpp.)
-#include "installer_dlg_fixture.h"
+// and typing in the target field; the dialog never shown when its opening ends the
+// run; Esc and the close box before and during an install. (The opening's steps
+// behind it, in the install flow: tests/target/install/opening_test.cpp.)
+#include "installer_dlg.h"
+#include "opening_fixture.h"
+#include <stdio.h>
+
+class InstallerDlgTest : public OpeningTest {};
 
 TEST_F(InstallerDlgTest, OpensWithTitleIconsDirectoryAndStatusAndEscEndsWithoutAQuestion)
 {
@@ -134,3 +139,133 @@ TEST_F(InstallerDlgTest, TypingUpdatesTheTargetDirectoryOnEveryKeystroke)
     EXPECT_STREQ(g_strInstallDir, "C:\\Program Files\\Merolin");
     dlg.DestroyWindow();
 }
+
+TEST_F(InstallerDlgTest, ComFailureIsReportedAndEndsTheDialogUnseen)
+{
+    ScriptedBoxes boxes;
+    boxes.Expect("ERROR", "Can't initialize Component Object Module - aborting installation", MB_ICONEXCLAMATION,
+                 IDOK);
+    faults.Fail(AFX_CALL_CoInitialize);
+    CRunOptions options;
+    CInstallerDlg dlg(options, NULL);
+    bool shown = false;
+    RunModal(dlg, [&](HWND) { shown = true; }, 5);
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_NE(boxes.Seen()[0].hOwner, nullptr);
+    // nothing after COM ran: no search for a previous installation, no space statement
+    EXPECT_STREQ(dlg.m_strStatus, "Stand by:\r\nChecking system parameters...");
+    EXPECT_STREQ(dlg.m_strTargetDir, "C:\\Program Files\\Merolin");
+}
+
+// No at the overwrite question ends the run (the user ended it) before the dialog is
+// shown, and nothing is removed. The child process logs the boxes and, at its exit,
+// what is still there.
+namespace {
+std::string g_deathDir;
+int LoggingBoxes(HWND owner, const char* text, const char* caption, UINT type, AfxBoxKind)
+{
+    const bool textOk = lstrcmpA(text, "This will overwrite any previous installation:\r\n\r\n"
+                                       "Are you sure you want to continue installing Merolin?") == 0;
+    fprintf(stderr, "box %s type=%u visible=%d text-ok=%d ", caption, type, owner && ::IsWindowVisible(owner), textOk);
+    return IDNO;
+}
+void ReportAtExit()
+{
+    fprintf(stderr, "exit keys=%d files=%d\n", RegKeyExists(kAppPathsKey) && RegKeyExists(kVendorKey),
+            FileExists(g_deathDir + "\\Merolin.exe"));
+}
+} // namespace
+
+TEST_F(InstallerDlgTest, DeclinedOverwriteEndsBeforeTheDialogShows)
+{
+    ScratchDir scratch(CurrentTestName());
+    const std::string old = scratch / "Old\\Merolin";
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, old.c_str(), NULL));
+    WriteWholeFile(old + "\\Merolin.exe", "old");
+    RegPutString(kAppPathsKey, "Path", old);
+    RegPutString(kVendorVersionKey, "", "1");
+    g_deathDir = old;
+    EXPECT_EXIT(
+        {
+            AfxSetMessageBoxHandler(&LoggingBoxes);
+            atexit(&ReportAtExit);
+            CRunOptions options;
+            CInstallerDlg other(options, NULL);
+            other.DoModal();
+            exit(other.Outcome() == kOutcomeUserEnded ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "^box Note type=52 visible=0 text-ok=1 exit keys=1 files=1\n$");
+    EXPECT_TRUE(FileExists(old + "\\Merolin.exe"));
+    RemoveProductKeys();
+}
+
+// Esc and the close box: before anything was written they end the dialog at once; a
+// close request that comes while the sequence runs (its box open) is taken up when
+// the sequence stops, as the Cancel button: question, rollback, notice.
+namespace {
+
+// The dialog opened, with a target directory and a program group below C:\scratch
+// typed in and no progress flag set.
+class InstallingDlgTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (int* pFlag : kProgressFlags)
+            *pFlag = 0;
+        RemoveProductKeys();
+        ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
+        g_strStartMenuDir = (scratch / "Programs\\Merolin").c_str();
+        ::SetDlgItemTextA(dlg.m_hWnd, IDC_TARGET_DIR, (scratch / "Apps\\Merolin").c_str());
+    }
+    void TearDown() override
+    {
+        if (dlg.m_hWnd)
+            dlg.DestroyWindow();
+        for (int* pFlag : kProgressFlags)
+            *pFlag = 0;
+        RemoveProductKeys();
+    }
+    bool DialogOpen() const { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); }
+
+    ScriptedBoxes boxes;  // declared first: it also answers boxes of the dialog's opening
+    ScratchDir scratch{ CurrentTestName() };
+    CRunOptions options;
+    CInstallerDlg dlg{ options, NULL };
+};
+
+HWND g_closeTarget;
+FILE* __cdecl CloseRequestThenFail(const char*, const char*)
+{
+    // What Esc and the close box come to in the dialog (the dialog manager posts it;
+    // here it arrives at once, as it would from a box's message loop).
+    ::SendMessageA(g_closeTarget, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return NULL;
+}
+
+TEST_F(InstallingDlgTest, CloseBoxDuringAFailedAttemptRollsBackOnceTheBoxIsAnswered)
+{
+    g_closeTarget = dlg.m_hWnd;
+    {
+        PlatformFaults faults;
+        faults.Forward().fopen = CloseRequestThenFail;
+        boxes.Expect("ERROR", "Can't overwrite temporary file \"MR.MSZ\"", MB_ICONINFORMATION, IDOK);
+        boxes.Expect("ERROR", "Couldn't install Merolin.exe!", MB_ICONSTOP, IDOK);
+        boxes.Expect("Cancel Install?",
+                     "This will abort the installation of Merolin 1.31\r\nDo you wish to cancel the installation?",
+                     MB_YESNO | MB_ICONQUESTION, IDYES);
+        boxes.Expect("Installation Incomplete", "Merolin was not installed on your system", MB_ICONINFORMATION, IDOK);
+        dlg.OnInstall();
+    }
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_FALSE(DirExists(scratch / "Apps")) << "the attempt's directories are gone";
+}
+
+TEST_F(InstallingDlgTest, EscBeforeAnyAttemptEndsAtOnce)
+{
+    ::SendMessageA(dlg.m_hWnd, WM_COMMAND, IDCANCEL, 0);  // what Esc sends
+    EXPECT_FALSE(DialogOpen());
+    EXPECT_TRUE(boxes.Seen().empty());
+}
+
+} // namespace

@@ -1,10 +1,10 @@
-// Shared fixture of the installer dialog's tests (tests/target/ui) and of its
-// opening's (tests/target/install/opening_test.cpp): the dialog opened from the real
-// template, with the platform calls counted.
+// Shared fixture of the opening's tests (tests/target/install/opening_test.cpp) and
+// of the installer dialog's (tests/target/ui), which opens through it: the system's
+// values that the opening reads, with the platform calls counted.
 #pragma once
 #include "boxes.h"
 #include "faults.h"
-#include "installer_dlg.h"
+#include "install_flow.h"
 #include "manifest.h"
 #include "resource.h"
 #include "testenv.h"
@@ -21,10 +21,10 @@ inline void DeleteProgramFilesDir()
     }
 }
 
-// Every test opens the dialog with the platform calls counted, COM set up by the
-// dialog itself (and taken down again afterwards), the system's "ProgramFilesDir"
-// value restored and the product's keys absent.
-class InstallerDlgTest : public ::testing::Test {
+// Every test opens with the platform calls counted, COM set up by the opening
+// itself (and taken down again afterwards), the system's "ProgramFilesDir" value
+// restored and the product's keys absent.
+class OpeningTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -43,22 +43,6 @@ protected:
         else
             RegPutString(kCurrentVersion, "ProgramFilesDir", m_savedProgramFiles);
     }
-    // Opens the dialog modeless (its initialisation runs in full) and returns the
-    // directory it proposes.
-    std::string ProposedDirectory()
-    {
-        CRunOptions options;
-        CInstallerDlg dlg(options, NULL);
-        EXPECT_TRUE(dlg.Create(IDD_INSTALLER));
-        std::string shown = std::string(dlg.GetDlgItemText(IDC_TARGET_DIR));
-        std::string member = std::string(dlg.m_strTargetDir);
-        dlg.DestroyWindow();
-        UninitializeRecordedCom();
-        EXPECT_EQ(member, shown);
-        EXPECT_EQ(std::string(g_strInstallDir), shown);
-        return shown;
-    }
-
     PlatformFaults faults;
     std::string m_savedProgramFiles;
 };
