@@ -144,6 +144,29 @@ TEST_F(OpeningTest, PreviousInstallationKeptAndRunEndedAfterNo)
     RemoveProductKeys();
 }
 
+// Nobody can choose another directory in a silent run: a file standing where a
+// directory of the chosen path must go is found before the previous installation goes.
+TEST_F(OpeningTest, SilentRunKeepsThePreviousInstallationWhenAFileBlocksItsDirectory)
+{
+    ScratchDir previous(CurrentTestName());
+    RegPutString(kAppPaths, "Path", previous.Path());
+    const std::string file = previous.Path() + "\\Apps";
+    WriteWholeFile(file, "in the way");
+    ScriptedBoxes boxes;
+    boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES)
+        .Expect("ERROR", "Error creating directory " + file, MB_ICONINFORMATION, IDOK);
+    CRunOptions options;
+    options.m_bSilent = options.m_bAllUsers = TRUE;
+    options.m_strTargetDir = (file + "\\Merolin").c_str();
+    FakeView view;
+    CInstallFlow flow(view, options);
+    EXPECT_FALSE(flow.Open());
+    EXPECT_EQ(kOutcomeFailed, flow.Outcome());
+    EXPECT_EQ(boxes.Seen().size(), 2u);
+    EXPECT_TRUE(RegKeyExists(kAppPaths));
+    RemoveProductKeys();
+}
+
 // ---- the order of the opening steps, and the status line while each one runs
 
 namespace {
