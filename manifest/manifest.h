@@ -235,6 +235,7 @@ inline constexpr char kNoLinkSavedText[] = "Can't create Program Files icon grou
 
 // Lines of the log
 inline constexpr char kLogStarted[] = "%s setup started: %s";
+inline constexpr char kLogBadCommandLine[] = "Bad command line: %s";
 inline constexpr char kLogStatus[] = "Status: ";
 inline constexpr char kLogBox[] = "Box \"%s\": %s -- answer: %s%s";
 inline constexpr char kLogSilent[] = " (silent)";
