@@ -329,17 +329,9 @@ DWORD RunUnattended(const std::string& args)
     return p.WaitExit(1000, "the unattended run");
 }
 
-// The log has these lines, each after today's date and a time and ended by CR LF: the
-// start and the stages up to the payload, then the rest.
-void ExpectLog(const std::string& path, const std::string& args, const std::vector<std::string>& rest)
+// The log has these lines and no others, each after today's date and a time and ended by CR LF.
+void ExpectLogLines(const std::string& path, const std::vector<std::string>& want)
 {
-    std::vector<std::string> want = {"Merolin 1.31 setup started: " + args,
-                                     "Status: Stand by: Checking system parameters...",
-                                     "Status: Stand by: Checking for previous installations...",
-                                     "Status: To install Merolin, at least 500 Kb of free disk space is required.",
-                                     "Status: Installing: Creating installation directory...",
-                                     "Status: Installing: Installing application files..."};
-    want.insert(want.end(), rest.begin(), rest.end());
     SYSTEMTIME now;
     GetLocalTime(&now);
     char today[16];
@@ -353,6 +345,19 @@ void ExpectLog(const std::string& path, const std::string& args, const std::vect
                   line[16] == ':' && line.substr(19) == " " + want[i],
               "log line \"%s\"%s", Show(line).c_str(), i < want.size() ? (" is \"" + want[i] + "\"").c_str() : "");
     }
+}
+
+// The log has the start and the stages up to the payload, then the rest.
+void ExpectLog(const std::string& path, const std::string& args, const std::vector<std::string>& rest)
+{
+    std::vector<std::string> want = {"Merolin 1.31 setup started: " + args,
+                                     "Status: Stand by: Checking system parameters...",
+                                     "Status: Stand by: Checking for previous installations...",
+                                     "Status: To install Merolin, at least 500 Kb of free disk space is required.",
+                                     "Status: Installing: Creating installation directory...",
+                                     "Status: Installing: Installing application files..."};
+    want.insert(want.end(), rest.begin(), rest.end());
+    ExpectLogLines(path, want);
 }
 
 // The rest of the log of a complete installation, the completion question answered so.
@@ -418,20 +423,23 @@ void CleanInstall(bool runIt)
 
 // 3: refusals at the welcome (Cancel, then the close box) and at the licence: each
 // ends the installer with 4, leaves no window and writes nothing; meanwhile a second,
-// silent installer ends at once with 1618.
+// silent installer given the first one's log ends at once with 1618, and its lines
+// reach that log between the first one's.
 void Refusals()
 {
     Snapshot before = TakeSnapshot();
     {
         Log("-- Cancel at the welcome");
+        const std::string log = kLogDir + "\\shared.log", first = "/LOG=" + log, second = "/S " + first;
         Process p;
-        StartInstaller(p);
+        p.Start(g_env->setupExe, first, "C:\\Setup");
         HWND w = Welcome(p);
-        Check(RunUnattended("/S /LOG=" + kLogDir + "\\second.log") == 1618, "a second installer: 1618");
-        Check(ReadFile(kLogDir + "\\second.log").find(" Another installer of Merolin is running: nothing done\r\n") !=
-                  std::string::npos, "its log says why");
+        Check(RunUnattended(second) == 1618, "a second installer: 1618");
         Press(w, kCancelBtn);
         Check(p.WaitExit(20000, "after Cancel at the welcome") == 4, "exit code 4");
+        ExpectLogLines(log, {"Merolin 1.31 setup started: " + first, "Merolin 1.31 setup started: " + second,
+                             "Another installer of Merolin is running: nothing done", "Exit code 1618",
+                             "Exit code 4"});
         ExpectNoInstallerWindows();
     }
     {
@@ -624,6 +632,17 @@ void Reinstall(bool silent)
             Check(RunUnattended(bad) == 3, "exit code 3 for %s", bad);
         ExpectChanges(before, TakeSnapshot(), {});
         Check(RegString(kAppPathsKey, "Path") == dir, "the previous installation is still registered");
+        // The vendor's key says a newer version is there too: 5, and nothing changed.
+        const std::string newer = "SOFTWARE\\Tolvane Software\\Merolin\\1.40", args = "/S /LOG=" + kLogDir + "\\newer.log";
+        PutRegString(newer, "", "1000000000");
+        Check(RunUnattended(args) == 5, "exit code 5 over Merolin 1.40");
+        ExpectChanges(before, TakeSnapshot(), {});
+        Check(KeyExists(newer) && RegString(kAppPathsKey, "Path") == dir, "the newer installation is still registered");
+        ExpectLogLines(kLogDir + "\\newer.log",
+                       {"Merolin 1.31 setup started: " + args, "Status: Stand by: Checking system parameters...",
+                        "Status: Stand by: Checking for previous installations...",
+                        "Found Merolin 1.40, newer than 1.31: nothing done", "Exit code 5"});
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, newer.c_str());
         Check(RunUnattended("/s /log=\"C:\\no such folder\\setup.log\"") == 0, "exit code 0");
         ExpectInstalled(before, dir, t0, time(nullptr), true);
         Check(ListDir(group).empty(), "the old links of the user's group are gone");
@@ -771,23 +790,26 @@ void SilentFailure()
                "Exit code 2"});
 }
 
-// 15: bad command lines: silent ones end with 3 and write nothing, not even a log; with
-// windows, they (and /?) show the usage and end with 3. Then with windows, a log and a
-// directory: the dialog proposes the directory, the log has the user's answer.
+// 15: bad command lines: silent ones end with 3 and write nothing but the line of the
+// log they name, if that is good; with windows, they (and /?) show the usage and end
+// with 3. Then with windows, a log and a directory: the dialog proposes the directory,
+// the log has the user's answer.
 void CommandLines()
 {
     const std::string dir = "C:\\Apps\\Chosen Merolin", log = kLogDir + "\\with windows.log";
     Snapshot before = TakeSnapshot();
-    for (const char* bad : {"/S /X", "/LOG=C:\\windows\\temp\\bad.log /s /D=", "/S /?", "/S /LOG=\"C:\\a.log"})
+    const char* badWithLog = "\"/LOG=C:\\windows\\temp\\bad.log\" /s /D=";
+    for (const char* bad : {"/S /X", badWithLog, "/S /?", "/S /LOG=\"C:\\a.log"})
         Check(RunUnattended(bad) == 3, "exit code 3 for %s", bad);
-    Check(!FileExists(kLogDir + "\\bad.log"), "no log of a bad command line");
+    ExpectLogLines(kLogDir + "\\bad.log", {std::string("Bad command line: ") + badWithLog, "Exit code 3"});
     for (const char* usage : {"/?", "/q"}) {
         Process p;
         p.Start(g_env->setupExe, usage, "C:\\Setup");
         ExpectBox(p, "Install Merolin",
                   "MerolinSetup [/S] [/LOG=file] [/D=directory]\r\n\r\n/S\tsilent: no window, and the licence "
                   "counts as accepted\r\n/LOG=file\tappend a log to the file\r\n/D=directory\tinstall there (last, "
-                  "without quotes)\r\n\r\nExit codes of /S: 0 installed, 1 Merolin running, 2 failed, 3 bad command line",
+                  "without quotes)\r\n\r\nExit codes: 0 installed, 1 Merolin running, 2 failed, 3 bad command "
+                  "line,\r\n4 cancelled, 5 a newer version is installed, 1618 another setup is running",
                   "OK", IDOK);
         Check(p.WaitExit(20000, "after the usage") == 3, "exit code 3");
     }
