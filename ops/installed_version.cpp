@@ -40,7 +40,8 @@ DWORD ReadInstalledVersion(CString& strVersion)
         }
         sys::RegCloseKey(hKey);
     }
-    if (!nHighest && sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+    if (!nHighest &&
+        sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
         CString strDisplayed;
         if (ReadRegistryText(hKey, "DisplayVersion", strDisplayed) && (nHighest = VersionValue(strDisplayed)) != 0)
             strVersion = strDisplayed;

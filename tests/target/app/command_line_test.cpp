@@ -22,14 +22,11 @@ TEST(CommandLine, EverySwitchAndItsEdges)
         { "/LOG=", "B", "", "" },                 { "/LOG=\"\"", "B", "", "" },
         { "/LOG=\"C:\\My Logs\\a.log", "B", "", "" },
         { "/LOG=\"a\"b", "B", "", "" },           { "/LOG", "B", "", "" },
-        // a bad command line still names its log, unless that /LOG= is the bad part
-        { "/LOG=a.log /X", "B", "a.log", "" },    { "/LOG=a.log /LOG=\"\"", "B", "", "" },
-        // a switch written whole in quotes is the same switch; /D= in quotes ends the line
-        { "\"/LOG=C:\\My Logs\\setup.log\" \"/S\"", "S", "C:\\My Logs\\setup.log", "" },
-        { "\"/s\" \"/?\"", "SU", "", "" },       { "\"/LOG=\"", "B", "", "" },
-        { "\"/D=C:\\Program Files\\M\"  ", "", "", "C:\\Program Files\\M" },
-        { "\"/D=C:\\A\" /S", "B", "", nullptr }, { "\"/D=", "B", "", nullptr },
-        { "\"/S", "B", "", "" },                  { "\"/S\"x", "B", "", "" },
+        // a bad command line names its log unless that is the bad part; a switch in quotes is the same
+        { "/LOG=a.log /X", "B", "a.log", "" },    { "/LOG=a.log /LOG=\"\"", "B", "", "" }, { "\"/S", "B", "", "" },
+        { "\"/LOG=C:\\My Logs\\setup.log\" \"/S\"", "S", "C:\\My Logs\\setup.log", "" }, { "\"/LOG=\"", "B", "", "" },
+        { "\"/s\" \"/?\"", "SU", "", "" }, { "\"/D=C:\\Program Files\\M\"  ", "", "", "C:\\Program Files\\M" },
+        { "\"/D=C:\\A\" /S", "B", "", nullptr }, { "\"/D=", "B", "", nullptr }, { "\"/S\"x", "B", "", "" },
         { "\"", "B", "", "" },                    { "\"\"", "B", "", "" },
         { "/D=", "B", "", "" },                   { "/D=  ", "B", "", "" },
         { "/D=\"C:\\A B\"", "B", "", nullptr },  { "/S /X", "SB", "", "" },
