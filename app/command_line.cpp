@@ -25,18 +25,25 @@ void CCommandLine::Parse(const char* p)
             ++p;
         if (!*p)
             break;
-        if (BeginsWith(p, "/D=")) {
+        // A switch may be written whole in double quotes, as launchers that quote every
+        // argument with a blank write it: it is the same switch.
+        const BOOL bOpenQuote = *p == '"';
+        const char* pSwitch = p + bOpenQuote;
+        if (BeginsWith(pSwitch, "/D=")) {
             // The rest of the line; the blanks after it are not the directory's, nor is
-            // one separator at its end, as administrators often write it.
-            int nLength = lstrlenA(p);
-            while (IsBlank(p[nLength - 1]))
+            // one separator at its end, as administrators often write it. In quotes,
+            // the closing one must end the line.
+            int nLength = lstrlenA(pSwitch);
+            while (IsBlank(pSwitch[nLength - 1]))
                 --nLength;
-            if (nLength > 6 && ops::EndsWithSeparator(CString(p, nLength)))
+            if (bOpenQuote)
+                m_bBad |= nLength == 3 || pSwitch[--nLength] != '"';
+            if (nLength > 6 && ops::EndsWithSeparator(CString(pSwitch, nLength)))
                 --nLength;
             // A directory the installer would refuse is refused here, before anything
             // is removed for it: a relative or network path, a name the system would
             // change, or a switch that slipped in behind it.
-            m_options.m_strTargetDir = CString(p + 3, nLength - 3);
+            m_options.m_strTargetDir = CString(pSwitch + 3, nLength - 3);
             m_bBad |= !CInstallFlow::IsAcceptableTarget(m_options.m_strTargetDir);
             break;
         }
@@ -44,17 +51,22 @@ void CCommandLine::Parse(const char* p)
         const char* pEnd = p;
         for (BOOL bInQuotes = FALSE; *pEnd && (bInQuotes || !IsBlank(*pEnd)); ++pEnd)
             bInQuotes ^= *pEnd == '"';
-        const int nWord = (int)(pEnd - p);
-        if (nWord == 2 && BeginsWith(p, "/S")) {
+        // A word in quotes loses them; one that only begins with a quote is no switch.
+        const BOOL bQuotedWord = bOpenQuote && pEnd - p > 1 && pEnd[-1] == '"';
+        const char* pWord = p + bQuotedWord;
+        const int nWord = (int)(pEnd - p) - 2 * bQuotedWord;
+        if (nWord == 2 && BeginsWith(pWord, "/S")) {
             m_options.m_bSilent = TRUE;
-        } else if (nWord == 2 && BeginsWith(p, "/?")) {
+        } else if (nWord == 2 && BeginsWith(pWord, "/?")) {
             m_bUsage = TRUE;
-        } else if (BeginsWith(p, "/LOG=")) {
-            // A name in quotes loses them; no file name holds a quote.
-            const BOOL bQuoted = nWord > 6 && p[5] == '"' && pEnd[-1] == '"';
-            CString& strLog = m_options.m_strLogFile;
-            strLog = CString(p + 5 + bQuoted, nWord - 5 - 2 * bQuoted);
-            m_bBad |= strLog.IsEmpty() || strLog.Find('"') >= 0;
+        } else if (BeginsWith(pWord, "/LOG=")) {
+            // A name in quotes loses them; no file name holds a quote. A bad name
+            // gives no log at all.
+            const BOOL bQuoted = nWord > 6 && pWord[5] == '"' && pWord[nWord - 1] == '"';
+            CString strLog(pWord + 5 + bQuoted, nWord - 5 - 2 * bQuoted);
+            const BOOL bGood = !strLog.IsEmpty() && strLog.Find('"') < 0;
+            m_options.m_strLogFile = bGood ? strLog : CString();
+            m_bBad |= !bGood;
         } else {
             m_bBad = TRUE;
         }

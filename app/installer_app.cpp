@@ -90,17 +90,17 @@ BOOL CInstallerApp::InitApplication()
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
     // A bad command line, or a question for the usage, does nothing but show the
-    // usage; a silent run shows nothing, not even in a log.
+    // usage (a silent run shows nothing) and log that, where it names a good log.
     m_cmdLine.Parse(m_lpCmdLine);
     const CRunOptions& options = m_cmdLine.m_options;
+    if (options.m_bSilent || !options.m_strLogFile.IsEmpty())
+        BeginRun(options, m_lpCmdLine, m_cmdLine.m_bBad);
     if (m_cmdLine.m_bBad || m_cmdLine.m_bUsage) {
         if (!options.m_bSilent)
             CCommandLine::ShowUsage();
         m_outcome = kOutcomeBadCommandLine;
         return FALSE;
     }
-    if (options.m_bSilent || !options.m_strLogFile.IsEmpty())
-        BeginRun(options, m_lpCmdLine);
 
     // Another installer at work: this one ends before it shows or writes anything,
     // and puts the other one's window in front.

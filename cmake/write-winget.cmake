@@ -108,6 +108,8 @@ ExpectedReturnCodes:
     ReturnResponse: invalidParameter
   - InstallerReturnCode: 4
     ReturnResponse: cancelledByUser
+  - InstallerReturnCode: 5
+    ReturnResponse: downgrade
   - InstallerReturnCode: 1618
     ReturnResponse: installInProgress
 UpgradeBehavior: install

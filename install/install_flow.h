@@ -54,6 +54,9 @@ private:
     // from the proposed directory (the previous installation's, once its "Path" is
     // read) or the options' one; FALSE when none does.
     BOOL EndIfProgramRunsThere();
+    // Logs the version of the installation found against this one's; a silent run over
+    // a newer one ends there (sets the outcome, TRUE) before anything is removed.
+    BOOL EndIfNewerInstalled();
     // The stages of the install sequence; each says FALSE after a failure that stops it.
     void RunInstall();
     CInstallRecord::Site* EnterTargetDirectory();

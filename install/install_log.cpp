@@ -17,7 +17,12 @@ void CInstallLog::Open(const char* pszFile)
     // A device name comes back as "\\.\NAME"; it is never opened (a port may block).
     if (szPath[0] == '\\' && szPath[1] == '\\' && szPath[2] == '.')
         return;
-    HANDLE hFile = ::CreateFileA(szPath, GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
+    // Shared for writing too, so that another run given the same file (one that ends
+    // with 1618) adds its lines; for appending only, so that each line lands at the end
+    // whole, whatever the other writes. Windows 9x knows no such access: it writes.
+    // Never shared for deletion: the file cannot go or be replaced while it is open.
+    HANDLE hFile = ::CreateFileA(szPath, (::GetVersion() & 0x80000000) ? GENERIC_WRITE : FILE_APPEND_DATA,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         return;

@@ -12,8 +12,9 @@ public:
     // Appends to that file from now on. Its full path is taken once, here: the
     // install moves the current directory. Only a file on a disk is a log: a device
     // ("COM1", "NUL"), a directory or a name that cannot be opened gives none. The
-    // file stays open until the process ends, shared for reading only, so that it can
-    // neither be deleted nor replaced while the run writes it.
+    // file stays open until the process ends, shared for reading and for another run's
+    // appending, never for deletion: it can neither be deleted nor replaced while
+    // the run writes it.
     void Open(const char* pszFile);
     BOOL IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
     // One line: the time, then the text with each run of line breaks folded into a space.

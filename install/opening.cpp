@@ -44,6 +44,8 @@ BOOL CInstallFlow::Open()
     if (EndIfProgramRunsThere())
         return FALSE;
     if (bPrevious) {
+        if (EndIfNewerInstalled())
+            return FALSE;
         if (Box(kOverwriteQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
             return FALSE;  // the user ended the run
         // Nobody can choose another directory in a silent run: one that cannot take

@@ -10,5 +10,6 @@ enum RunOutcome {
     kOutcomeFailed = 2,             // failed; what the run wrote is rolled back
     kOutcomeBadCommandLine = 3,     // nothing done (also after the usage, asked for with /?)
     kOutcomeUserEnded = 4,          // the user ended the run before it installed (only with windows)
+    kOutcomeNewerInstalled = 5,     // silent only: a newer version is installed; nothing done
     kOutcomeAnotherInstaller = 1618,  // nothing done: another installer runs
 };

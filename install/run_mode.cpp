@@ -34,12 +34,15 @@ int AnswerAndLog(HWND hOwner, const char* pszText, const char* pszCaption, UINT 
 
 } // namespace
 
-void BeginRun(const CRunOptions& options, const char* pszArguments)
+void BeginRun(const CRunOptions& options, const char* pszArguments, BOOL bBadCommandLine)
 {
     if (!options.m_strLogFile.IsEmpty()) {
         g_installLog.Open(options.m_strLogFile);
         CString strLine;
-        strLine.Format(kLogStarted, kDisplayName, pszArguments);
+        if (bBadCommandLine)
+            strLine.Format(kLogBadCommandLine, pszArguments);
+        else
+            strLine.Format(kLogStarted, kDisplayName, pszArguments);
         g_installLog.Write(strLine);
     }
     const AfxMessageBoxHandler pfnUser = AfxSetMessageBoxHandler(AnswerAndLog);

@@ -9,8 +9,8 @@ RunOutcome CSilentView::Run()
         m_flow.Install();
         if (m_bInstalled && !SilentRunFailed())
             return kOutcomeInstalled;
-    } else if (m_flow.Outcome() == kOutcomeProductRunning) {
-        return kOutcomeProductRunning;  // nothing removed or written: nothing to undo
+    } else if (m_flow.Outcome() == kOutcomeProductRunning || m_flow.Outcome() == kOutcomeNewerInstalled) {
+        return m_flow.Outcome();  // nothing removed or written: nothing to undo
     }
     m_flow.Cancel();
     return kOutcomeFailed;

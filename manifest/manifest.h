@@ -180,7 +180,8 @@ inline constexpr char kUsageText[] =
     "/S\tsilent: no window, and the licence counts as accepted\r\n"
     "/LOG=file\tappend a log to the file\r\n"
     "/D=directory\tinstall there (last, without quotes)" MEROLIN_BLANK_LINE
-    "Exit codes of /S: 0 installed, 1 " MEROLIN_NAME " running, 2 failed, 3 bad command line";
+    "Exit codes: 0 installed, 1 " MEROLIN_NAME " running, 2 failed, 3 bad command line,\r\n"
+    "4 cancelled, 5 a newer version is installed, 1618 another setup is running";
 
 // The dialogs
 inline constexpr char kWelcomeTitle[] = MEROLIN_NAME " " MEROLIN_VERSION " Installation";
@@ -237,6 +238,7 @@ inline constexpr char kNoLinkSavedText[] = "Can't create Program Files icon grou
 
 // Lines of the log
 inline constexpr char kLogStarted[] = "%s setup started: %s";
+inline constexpr char kLogBadCommandLine[] = "Bad command line: %s";
 inline constexpr char kLogStatus[] = "Status: ";
 inline constexpr char kLogBox[] = "Box \"%s\": %s -- answer: %s%s";
 inline constexpr char kLogSilent[] = " (silent)";
@@ -245,3 +247,10 @@ inline constexpr char kLogAnotherInstaller[] = "Another installer of " MEROLIN_N
 inline constexpr char kLogResourceMissing[] = "Setup file damaged: resource %u is missing";
 inline constexpr char kLogResourceDamaged[] = "Setup file damaged: resource %u is not the one the build recorded";
 inline constexpr char kLogProgramRunning[] = "Running from the installation's directory: %s (process %lu)";
+// What the opening found installed, by its version against this one's.
+inline constexpr char kLogFoundOlder[] = "Found " MEROLIN_NAME " %s: upgrading";
+inline constexpr char kLogFoundSame[] = "Found " MEROLIN_NAME " %s: reinstalling (repair)";
+inline constexpr char kLogFoundNewer[] = "Found " MEROLIN_NAME " %s, newer than " MEROLIN_VERSION ": %s";
+inline constexpr char kLogNothingDone[] = "nothing done";       // silent
+inline constexpr char kLogDowngrading[] = "downgrading";        // with windows, once the user agrees
+inline constexpr char kLogUnknownVersion[] = "of an unknown version";

@@ -330,8 +330,8 @@ DWORD RunUnattended(const std::string& args, const std::string& exe = g_env->set
 }
 
 // The log has these lines, each after today's date and a time and ended by CR LF: the
-// start and the stages up to the payload, then the rest.
-void ExpectLog(const std::string& path, const std::string& args, const std::vector<std::string>& rest)
+// first `head` of the start and the stages up to the payload, then the rest.
+void ExpectLog(const std::string& path, const std::string& args, const std::vector<std::string>& rest, size_t head = 6)
 {
     std::vector<std::string> want = {"Merolin 1.31 setup started: " + args,
                                      "Status: Stand by: Checking system parameters...",
@@ -339,6 +339,7 @@ void ExpectLog(const std::string& path, const std::string& args, const std::vect
                                      "Status: To install Merolin, at least 500 Kb of free disk space is required.",
                                      "Status: Installing: Creating installation directory...",
                                      "Status: Installing: Installing application files..."};
+    want.resize(head);
     want.insert(want.end(), rest.begin(), rest.end());
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -419,20 +420,21 @@ void CleanInstall(bool runIt)
 
 // refusals: at the welcome (Cancel, then the close box) and at the licence: each ends
 // the installer with 4, leaves no window and writes nothing; meanwhile a second, silent
-// installer ends at once with 1618.
+// installer given the same log ends at once with 1618, its lines between the first's.
 void Refusals()
 {
     Snapshot before = TakeSnapshot();
     {
         Log("-- Cancel at the welcome");
+        const std::string log = kLogDir + "\\shared.log", first = "/LOG=" + log;
         Process p;
-        StartInstaller(p);
+        p.Start(g_env->setupExe, first, "C:\\Setup");
         HWND w = Welcome(p);
-        Check(RunUnattended("/S /LOG=" + kLogDir + "\\second.log") == 1618, "a second installer: 1618");
-        Check(ReadFile(kLogDir + "\\second.log").find(" Another installer of Merolin is running: nothing done\r\n") !=
-                  std::string::npos, "its log says why");
+        Check(RunUnattended("/S " + first) == 1618, "a second installer: 1618");
         Press(w, kCancelBtn);
         Check(p.WaitExit(20000, "after Cancel at the welcome") == 4, "exit code 4");
+        ExpectLog(log, first, {"Merolin 1.31 setup started: /S " + first,
+                               "Another installer of Merolin is running: nothing done", "Exit code 1618", "Exit code 4"}, 1);
         ExpectNoInstallerWindows();
     }
     {
@@ -625,6 +627,13 @@ void Reinstall(bool silent)
             Check(RunUnattended(bad) == 3, "exit code 3 for %s", bad);
         ExpectChanges(before, TakeSnapshot(), {});
         Check(RegString(kAppPathsKey, "Path") == dir, "the previous installation is still registered");
+        const std::string newer = "SOFTWARE\\Tolvane Software\\Merolin\\1.40", args = "/S /LOG=" + kLogDir + "\\newer.log";
+        PutRegString(newer, "", "1000000000");
+        Check(RunUnattended(args) == 5, "exit code 5 over Merolin 1.40");
+        ExpectChanges(before, TakeSnapshot(), {});
+        Check(KeyExists(newer) && RegString(kAppPathsKey, "Path") == dir, "the newer installation is still registered");
+        ExpectLog(kLogDir + "\\newer.log", args, {"Found Merolin 1.40, newer than 1.31: nothing done", "Exit code 5"}, 3);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, newer.c_str());
         Check(RunUnattended("/s /log=\"C:\\no such folder\\setup.log\"") == 0, "exit code 0");
         ExpectInstalled(before, dir, t0, time(nullptr), true);
         Check(ListDir(group).empty(), "the old links of the user's group are gone");
@@ -785,24 +794,26 @@ void SilentFailure()
                "Exit code 2"});
 }
 
-// command_lines: bad command lines: silent ones end with 3 and write nothing, not even
-// a log; with windows, they (and /?) show the usage and end with 3. Then with windows,
-// a log and a directory: the dialog proposes the directory, the log has the user's
-// answer.
+// command_lines: bad command lines: silent ones end with 3 and write nothing but a good
+// log's line; with windows, they (and /?) show the usage and end with 3. Then with
+// windows, a log and a directory: the dialog proposes the directory, the log has the
+// user's answer.
 void CommandLines()
 {
     const std::string dir = "C:\\Apps\\Chosen Merolin", log = kLogDir + "\\with windows.log";
     Snapshot before = TakeSnapshot();
-    for (const char* bad : {"/S /X", "/LOG=C:\\windows\\temp\\bad.log /s /D=", "/S /?", "/S /LOG=\"C:\\a.log"})
+    const char* badWithLog = "\"/LOG=C:\\windows\\temp\\bad.log\" /s /D=";
+    for (const char* bad : {"/S /X", badWithLog, "/S /?", "/S /LOG=\"C:\\a.log"})
         Check(RunUnattended(bad) == 3, "exit code 3 for %s", bad);
-    Check(!FileExists(kLogDir + "\\bad.log"), "no log of a bad command line");
+    ExpectLog(kLogDir + "\\bad.log", "", {std::string("Bad command line: ") + badWithLog, "Exit code 3"}, 0);
     for (const char* usage : {"/?", "/q"}) {
         Process p;
         p.Start(g_env->setupExe, usage, "C:\\Setup");
         ExpectBox(p, "Install Merolin",
                   "MerolinSetup [/S] [/LOG=file] [/D=directory]\r\n\r\n/S\tsilent: no window, and the licence "
                   "counts as accepted\r\n/LOG=file\tappend a log to the file\r\n/D=directory\tinstall there (last, "
-                  "without quotes)\r\n\r\nExit codes of /S: 0 installed, 1 Merolin running, 2 failed, 3 bad command line",
+                  "without quotes)\r\n\r\nExit codes: 0 installed, 1 Merolin running, 2 failed, 3 bad command "
+                  "line,\r\n4 cancelled, 5 a newer version is installed, 1618 another setup is running",
                   "OK", IDOK);
         Check(p.WaitExit(20000, "after the usage") == 3, "exit code 3");
     }

@@ -1,5 +1,6 @@
 // WriteRegistryEntries, DeleteRegistrySubkey and DeleteRegistryTree against the
 // real registry of the test prefix; the calls are recorded on their way through.
+#include "installed_version.h"
 #include "ops_fixture.h"
 
 using testing::ElementsAre;
@@ -391,4 +392,25 @@ TEST_F(Registry, SubkeyRemovalOpensTheParentForWritingAndIsSilent)
     DeleteRegistrySubkey(Under("Parent").c_str(), "");
     EXPECT_TRUE(RegKeyExists(Under("Parent\\Other")));
     EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// Versions compare as numbers, major first; the installed one is the highest of the
+// vendor's version subkeys (other names passed over), else the uninstall entry's; a
+// missing or malformed one is 0, older than any.
+TEST_F(OpsTest, InstalledVersionIsTheHighestAndComparesAsNumbers)
+{
+    EXPECT_LT(VersionValue("1.9"), VersionValue("1.31"));
+    EXPECT_LT(VersionValue("1.31"), VersionValue("1.40"));
+    for (const char* bad : { "", "1", "1.", ".1", "1.2.3", "1.2 ", "v1.2", "1,2", "1.65536", "99999.1", "1.2 beta" })
+        EXPECT_EQ(VersionValue(bad), 0u) << bad;
+    CString found = "none";
+    EXPECT_EQ(ReadInstalledVersion(found), 0u);
+    RegPutString(kUninstallKey, "DisplayVersion", "1.9");
+    EXPECT_EQ(ReadInstalledVersion(found), VersionValue("1.9"));
+    // the subkeys come in the order of their names: "1.9" is the last version of them
+    for (const char* name : { "1.31", "1.4", "1.40x", "1.9", "2", "Settings" })
+        RegPutString(std::string(kVendorKey) + "\\" + name, "", "0");
+    EXPECT_EQ(ReadInstalledVersion(found), VersionValue("1.31"));
+    EXPECT_STREQ(found, "1.31");
+    RegRemoveTree("SOFTWARE\\Tolvane Software");
 }
