@@ -126,6 +126,7 @@ TEST(License, ALicenceThatCannotBeLoadedIsReportedOnceAndCountsAsAccepted)
         EXPECT_FALSE(shown) << c.name << ": the dialog came up";
         EXPECT_EQ(g_ownerCaption, "Merolin License Agreement|ERROR|Setup file is corrupted!|16") << c.name;
         EXPECT_TRUE(dlg.m_strLicense.IsEmpty()) << c.name;
-        EXPECT_EQ(faults.Count(AFX_CALL_FindResourceA), 1) << c.name;
+        // the text looked for once; the check table besides, once the text was there
+        EXPECT_EQ(faults.Count(AFX_CALL_FindResourceA), c.zeroSize ? 2 : 1) << c.name;
     }
 }
