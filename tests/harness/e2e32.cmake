@@ -14,6 +14,12 @@ set(MEROLIN_E2E32_WAY "$ENV{MEROLIN_E2E32_WAY}" CACHE STRING
     "How the i686 exe is run under 32-bit Wine: auto (empty), direct or guest")
 set(MEROLIN_E2E32_GUEST_SCENARIOS "clean_install;failed_then_cancel;reinstall_custom_path" CACHE STRING
     "The scenarios the guest way runs (all: every one)")
+# The guest's time limits in seconds (cache or environment; empty: 600 each), for a
+# machine slower or busier than usual.
+set(MEROLIN_E2E32_BOOT_LIMIT "$ENV{MEROLIN_E2E32_BOOT_LIMIT}" CACHE STRING
+    "The guest's limit for booting and making its Wine prefix, in seconds (empty: 600)")
+set(MEROLIN_E2E32_SCENARIO_LIMIT "$ENV{MEROLIN_E2E32_SCENARIO_LIMIT}" CACHE STRING
+    "The guest's limit for each scenario, in seconds (empty: 600)")
 
 set(_e2e32 ${CMAKE_SOURCE_DIR}/tests/harness/e2e32)
 set(_e2e32_dir ${CMAKE_BINARY_DIR}/e2e32)
@@ -56,9 +62,21 @@ else()
     set(_list ${E2E_SCENARIOS})
   endif()
   list(LENGTH _list _n)
-  # The guest's own limit (e2e32: 600 s to boot, 600 s a scenario), and a little more.
-  math(EXPR _timeout "600 + 600 * ${_n} + 60")
-  add_test(NAME e2e32.guest COMMAND ${_e2e32} guest ${CMAKE_BINARY_DIR} ${_list})
+  set(_boot 600)
+  set(_each 600)
+  if(MEROLIN_E2E32_BOOT_LIMIT)
+    set(_boot ${MEROLIN_E2E32_BOOT_LIMIT})
+  endif()
+  if(MEROLIN_E2E32_SCENARIO_LIMIT)
+    set(_each ${MEROLIN_E2E32_SCENARIO_LIMIT})
+  endif()
+  if(NOT _boot MATCHES "^[1-9][0-9]*$" OR NOT _each MATCHES "^[1-9][0-9]*$")
+    message(FATAL_ERROR "MEROLIN_E2E32_BOOT_LIMIT and MEROLIN_E2E32_SCENARIO_LIMIT are seconds: ${_boot}, ${_each}")
+  endif()
+  # The guest's own limit (e2e32: to boot, then each scenario), and a little more.
+  math(EXPR _timeout "${_boot} + ${_each} * ${_n} + 60")
+  add_test(NAME e2e32.guest COMMAND ${CMAKE_COMMAND} -E env MEROLIN_E2E32_BOOT_LIMIT=${_boot}
+    MEROLIN_E2E32_SCENARIO_LIMIT=${_each} ${_e2e32} guest ${CMAKE_BINARY_DIR} ${_list})
   set_tests_properties(e2e32.guest PROPERTIES FIXTURES_REQUIRED e2e32_tree FIXTURES_SETUP e2e32_guest
     TIMEOUT ${_timeout} LABELS "e2e32;e2e32-guest")
   foreach(s ${_list})
