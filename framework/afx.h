@@ -11,3 +11,6 @@
 #include "dialog.h"
 #include "winapp.h"
 #include "platform.h"
+#include "handles.h"
+#include "com_ptr.h"
+#include "heap_array.h"
