@@ -53,7 +53,8 @@ BOOL WaitForProductToEnd(HWND hWnd, DWORD nWaitMs)
 {
     DWORD nProcessId = 0;
     ::GetWindowThreadProcessId(hWnd, &nProcessId);
-    HANDLE hProcess = sys::OpenProcess(SYNCHRONIZE, FALSE, nProcessId);
+    const CHandle process(sys::OpenProcess(SYNCHRONIZE, FALSE, nProcessId));
+    const HANDLE hProcess = process;
     const DWORD nStart = ::GetTickCount();
     BOOL bEnded = FALSE;
     for (DWORD nSpent; !bEnded && (nSpent = ::GetTickCount() - nStart) < nWaitMs;) {
@@ -66,8 +67,6 @@ BOOL WaitForProductToEnd(HWND hWnd, DWORD nWaitMs)
         }
         bEnded = hProcess ? nResult == WAIT_OBJECT_0 : !::IsWindow(hWnd);
     }
-    if (hProcess)
-        sys::CloseHandle(hProcess);
     return bEnded;
 }
 
