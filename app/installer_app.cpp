@@ -25,11 +25,7 @@ namespace {
 // Payload expansion needs VerInstallFileA from the system's own version library.
 // The library is taken from the system directory only: a copy planted beside the
 // installer (often in the user's downloads) must never be loaded.
-bool VersionFacilityAvailable()
-{
-    HMODULE hVersion = AfxLoadSystemLibrary(kVersionLibrary);
-    return hVersion && sys::GetProcAddress(hVersion, "VerInstallFileA");
-}
+bool VersionFacilityAvailable() { return sys::FindVerInstallFileA() != NULL; }
 
 // The first title of the list, from index nFirst on, that a top-level window shows;
 // -1 when none does.

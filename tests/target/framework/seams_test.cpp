@@ -133,6 +133,18 @@ TEST(PlatformCalls, SystemLibrariesComeFromTheSystemDirectory)
     EXPECT_EQ(loaded, std::string(sys32) + "\\version.dll");
     faults.Fail(AFX_CALL_LoadLibraryA);
     EXPECT_EQ(AfxLoadSystemLibrary("version.dll"), nullptr);
+
+    // A late-bound row is found in its library from there; where the library or the
+    // function is missing, the call fails with the row's failure value.
+    ULARGE_INTEGER avail, total, totalFree;
+    EXPECT_TRUE(sys::GetDiskFreeSpaceExA("C:\\", &avail, &total, &totalFree));
+    EXPECT_EQ(loaded, std::string(sys32) + "\\kernel32.dll");
+    faults.Fail(AFX_CALL_LoadLibraryA);
+    EXPECT_EQ(sys::VerInstallFileA(0, "a", "b", "C:\\", "C:\\", "C:\\", NULL, NULL), (DWORD)VIF_CANNOTCREATE);
+    EXPECT_EQ(::GetLastError(), (DWORD)ERROR_PROC_NOT_FOUND);
+    faults.Forward().GetProcAddress = [](HMODULE, LPCSTR) -> FARPROC { return NULL; };
+    EXPECT_EQ(sys::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(::GetLastError(), (DWORD)ERROR_PROC_NOT_FOUND);
 }
 
 // Each owner closes what it holds, once, through the table when it goes out of scope,
