@@ -73,6 +73,14 @@ public:
         if (IsOpen())
             sys::CloseHandle(m_h);
     }
+    // Takes h; the object must hold none.
+    void Attach(HANDLE h) { m_h = h; }
+    void Close()
+    {
+        if (IsOpen())
+            sys::CloseHandle(m_h);
+        m_h = (HANDLE)kNone;
+    }
     BOOL IsOpen() const { return m_h != (HANDLE)kNone; }
     operator HANDLE() const { return m_h; }
 

@@ -73,6 +73,13 @@
       (a, b, c, d, e, f, g), INVALID_HANDLE_VALUE)                                                 \
     X(imported, BOOL, WINAPI, GetFileInformationByHandle,                                          \
       (HANDLE a, LPBY_HANDLE_FILE_INFORMATION b), (a, b), FALSE)                                   \
+    X(imported, BOOL, WINAPI, WriteFile,                                                           \
+      (HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e), FALSE)           \
+    X(imported, DWORD, WINAPI, SetFilePointer, (HANDLE a, LONG b, PLONG c, DWORD d),               \
+      (a, b, c, d), INVALID_SET_FILE_POINTER)                                                      \
+    X(imported, DWORD, WINAPI, GetFileType, (HANDLE a), (a), FILE_TYPE_UNKNOWN)                    \
+    X(imported, DWORD, WINAPI, GetFullPathNameA, (LPCSTR a, DWORD b, LPSTR c, LPSTR* d),           \
+      (a, b, c, d), 0)                                                                             \
     X(imported, BOOL, WINAPI, SetFileTime,                                                         \
       (HANDLE a, const FILETIME* b, const FILETIME* c, const FILETIME* d), (a, b, c, d), FALSE)    \
     X(imported, BOOL, WINAPI, SystemTimeToFileTime, (const SYSTEMTIME* a, LPFILETIME b),           \
