@@ -21,8 +21,15 @@ const AfxPlatformCalls g_afxSystemCalls = { AFX_PLATFORM_CALLS(AFX_CALL_REAL) };
 AfxPlatformCalls g_afxCalls = { AFX_PLATFORM_CALLS(AFX_CALL_REAL) };
 #undef AFX_CALL_REAL
 
+// The names, each a datum of its own: only the tests read the list, and the program's
+// file keeps none of them (a late-bound row's stub holds the name it looks up).
+namespace {
+#define AFX_CALL_NAME(lib, ret, cc, name, params, args, fail) const char kName##name[] = #name;
+AFX_PLATFORM_CALLS(AFX_CALL_NAME)
+#undef AFX_CALL_NAME
+} // namespace
 const char* const g_afxCallNames[AFX_CALL_COUNT] = {
-#define AFX_CALL_NAME(lib, ret, cc, name, params, args, fail) #name,
+#define AFX_CALL_NAME(lib, ret, cc, name, params, args, fail) kName##name,
     AFX_PLATFORM_CALLS(AFX_CALL_NAME)
 #undef AFX_CALL_NAME
 };
