@@ -25,11 +25,7 @@ namespace {
 // Payload expansion needs VerInstallFileA from the system's own version library.
 // The library is taken from the system directory only: a copy planted beside the
 // installer (often in the user's downloads) must never be loaded.
-bool VersionFacilityAvailable()
-{
-    HMODULE hVersion = AfxLoadSystemLibrary(kVersionLibrary);
-    return hVersion && sys::GetProcAddress(hVersion, "VerInstallFileA");
-}
+bool VersionFacilityAvailable() { return sys::FindVerInstallFileA() != NULL; }
 
 // The first title of the list, from index nFirst on, that a top-level window shows;
 // -1 when none does.
@@ -53,7 +49,8 @@ BOOL WaitForProductToEnd(HWND hWnd, DWORD nWaitMs)
 {
     DWORD nProcessId = 0;
     ::GetWindowThreadProcessId(hWnd, &nProcessId);
-    HANDLE hProcess = sys::OpenProcess(SYNCHRONIZE, FALSE, nProcessId);
+    const CHandle process(sys::OpenProcess(SYNCHRONIZE, FALSE, nProcessId));
+    const HANDLE hProcess = process;
     const DWORD nStart = ::GetTickCount();
     BOOL bEnded = FALSE;
     for (DWORD nSpent; !bEnded && (nSpent = ::GetTickCount() - nStart) < nWaitMs;) {
@@ -66,8 +63,6 @@ BOOL WaitForProductToEnd(HWND hWnd, DWORD nWaitMs)
         }
         bEnded = hProcess ? nResult == WAIT_OBJECT_0 : !::IsWindow(hWnd);
     }
-    if (hProcess)
-        sys::CloseHandle(hProcess);
     return bEnded;
 }
 

@@ -11,3 +11,11 @@
 #include "dialog.h"
 #include "winapp.h"
 #include "platform.h"
+#include "handles.h"
+#include "com_ptr.h"
+#include "heap_array.h"
+
+// Puts a global or static that starts as zeros into .bss, which takes no room in the
+// file. Without it, -fdata-sections places such data among the initialised data,
+// where every byte is part of the download.
+#define AFX_ZERO_INIT __attribute__((section(".bss")))

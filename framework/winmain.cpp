@@ -1,11 +1,9 @@
 // The program's entry point: harden the DLL search, then run the one application object.
+#include "platform.h"
 #include "winapp.h"
 #include <commctrl.h>
 
 namespace {
-
-typedef BOOL(WINAPI* PFN_SETDEFAULTDLLDIRECTORIES)(DWORD);
-typedef BOOL(WINAPI* PFN_SETDLLDIRECTORYA)(LPCSTR);
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
@@ -20,22 +18,15 @@ bool IsWindowsVista()
 
 // Libraries loaded by name are taken from the system directory only, never from the
 // folder the installer was started from (often the user's downloads), where a planted
-// DLL would run with the installer's rights. Both calls are looked up at run time:
-// older systems lack them. Vista's update that adds SetDefaultDllDirectories breaks
-// CoCreateInstance of the shell-link class, so Vista takes the older call.
+// DLL would run with the installer's rights. Both calls are late-bound (older systems
+// lack them), found in kernel32 by its full path in the system directory. Vista's update
+// that adds SetDefaultDllDirectories breaks CoCreateInstance of the shell-link class,
+// so Vista takes the older call.
 void RestrictDllSearch()
 {
-    HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
-    if (!hKernel)
+    if (!IsWindowsVista() && sys::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return;
-    PFN_SETDEFAULTDLLDIRECTORIES pfnDefault =
-        (PFN_SETDEFAULTDLLDIRECTORIES)(void*)::GetProcAddress(hKernel, "SetDefaultDllDirectories");
-    if (pfnDefault && !IsWindowsVista() && pfnDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
-        return;
-    PFN_SETDLLDIRECTORYA pfnDllDirectory =
-        (PFN_SETDLLDIRECTORYA)(void*)::GetProcAddress(hKernel, "SetDllDirectoryA");
-    if (pfnDllDirectory)
-        pfnDllDirectory("");
+    sys::SetDllDirectoryA("");
 }
 
 } // namespace

@@ -1,12 +1,9 @@
-#include "wnd.h"
-#include "dialog.h"
-#include "msgbox.h"
-#include "winapp.h"
+#include "afx.h"
 
 namespace {
 const int kTemporaries = 8;
-CWnd g_temporaries[kTemporaries];
-int g_nextTemporary;
+AFX_ZERO_INIT CWnd g_temporaries[kTemporaries];
+AFX_ZERO_INIT int g_nextTemporary;
 }
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)

@@ -2,16 +2,10 @@
 
 CInstallLog g_installLog;
 
-CInstallLog::~CInstallLog()
-{
-    if (m_hFile != INVALID_HANDLE_VALUE)
-        ::CloseHandle(m_hFile);
-}
-
 void CInstallLog::Open(const char* pszFile)
 {
     char szPath[MAX_PATH];
-    const DWORD nPath = ::GetFullPathNameA(pszFile, MAX_PATH, szPath, NULL);
+    const DWORD nPath = sys::GetFullPathNameA(pszFile, MAX_PATH, szPath, NULL);
     if (nPath == 0 || nPath >= MAX_PATH)
         return;
     // A device name comes back as "\\.\NAME"; it is never opened (a port may block).
@@ -21,21 +15,16 @@ void CInstallLog::Open(const char* pszFile)
     // with 1618) adds its lines; for appending only, so that each line lands at the end
     // whole, whatever the other writes. Windows 9x knows no such access: it writes.
     // Never shared for deletion: the file cannot go or be replaced while it is open.
-    HANDLE hFile = ::CreateFileA(szPath, (::GetVersion() & 0x80000000) ? GENERIC_WRITE : FILE_APPEND_DATA,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return;
-    if (::GetFileType(hFile) != FILE_TYPE_DISK) {
-        ::CloseHandle(hFile);
-        return;
-    }
-    m_hFile = hFile;
+    m_file.Attach(sys::CreateFileA(szPath, (::GetVersion() & 0x80000000) ? GENERIC_WRITE : FILE_APPEND_DATA,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, NULL));
+    if (m_file.IsOpen() && sys::GetFileType(m_file) != FILE_TYPE_DISK)
+        m_file.Close();
 }
 
 void CInstallLog::Write(const CString& strText)
 {
-    if (m_hFile == INVALID_HANDLE_VALUE)
+    if (!m_file.IsOpen())
         return;
     SYSTEMTIME st;
     ::GetLocalTime(&st);
@@ -54,8 +43,8 @@ void CInstallLog::Write(const CString& strText)
     *pOut++ = '\r';
     *pOut++ = '\n';
     // Each line goes to the end of the file at once, whatever was appended meanwhile.
-    if (::SetFilePointer(m_hFile, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER) {
+    if (sys::SetFilePointer(m_file, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER) {
         DWORD nWritten;
-        ::WriteFile(m_hFile, pszLine, (DWORD)(pOut - pszLine), &nWritten, NULL);
+        sys::WriteFile(m_file, pszLine, (DWORD)(pOut - pszLine), &nWritten, NULL);
     }
 }

@@ -7,8 +7,7 @@
 
 class CInstallLog {
 public:
-    CInstallLog() : m_hFile(INVALID_HANDLE_VALUE) {}
-    ~CInstallLog();
+    CInstallLog() {}
     // Appends to that file from now on. Its full path is taken once, here: the
     // install moves the current directory. Only a file on a disk is a log: a device
     // ("COM1", "NUL"), a directory or a name that cannot be opened gives none. The
@@ -16,12 +15,12 @@ public:
     // appending, never for deletion: it can neither be deleted nor replaced while
     // the run writes it.
     void Open(const char* pszFile);
-    BOOL IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+    BOOL IsOpen() const { return m_file.IsOpen(); }
     // One line: the time, then the text with each run of line breaks folded into a space.
     void Write(const CString& strText);
 
 private:
-    HANDLE m_hFile;  // INVALID_HANDLE_VALUE: no log
+    CFileHandle m_file;  // none: no log
     CInstallLog(const CInstallLog&);
     CInstallLog& operator=(const CInstallLog&);
 };

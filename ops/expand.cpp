@@ -13,7 +13,7 @@ BOOL ExpandText(const BYTE* pData, DWORD nSize, CString& strText)
     // 16 bytes before its end. Each flag byte says of the eight items after it, low
     // bit first, whether one is a literal (1) or a reference of 3 to 18 bytes (0).
     const UINT kRingMask = 4095;
-    BYTE* pRing = new BYTE[kRingMask + 1];
+    CHeapArray<BYTE> pRing(new BYTE[kRingMask + 1]);
     memset(pRing, ' ', kRingMask + 1);
     const DWORD nLength = header.expanded_length;
     char* pOut = strText.GetBuffer((int)nLength);
@@ -43,7 +43,6 @@ BOOL ExpandText(const BYTE* pData, DWORD nSize, CString& strText)
             nPos = (nPos + 1) & kRingMask;
         }
     }
-    delete[] pRing;
     strText.ReleaseBuffer((int)nOut);
     return nOut == nLength;
 }

@@ -4,11 +4,18 @@ namespace ops {
 
 BOOL ProbePath(const char* pszPath, struct _finddata_t* pfd)
 {
-    intptr_t hFind = sys::_findfirst(pszPath, pfd);
-    if (hFind == -1)
-        return FALSE;
-    sys::_findclose(hFind);
-    return TRUE;
+    CFindFile find;
+    return find.FindFirst(pszPath, pfd);
+}
+
+void ListFiles(const char* pszPattern, CStringArray& names)
+{
+    CFindFile find;
+    struct _finddata_t fd;
+    for (BOOL bFound = find.FindFirst(pszPattern, &fd); bFound; bFound = find.FindNext(&fd)) {
+        if (!(fd.attrib & _A_SUBDIR))
+            names.Add(fd.name);
+    }
 }
 
 BOOL IsDirectory(const char* pszPath)
@@ -29,15 +36,12 @@ BOOL FileLength(const char* pszPath, DWORD* pnLength)
 BOOL DirectoryIdentity(const char* pszDir, DirIdentity* pId)
 {
     // Opening a directory needs the backup-semantics flag; no access right is asked.
-    HANDLE hDir = sys::CreateFileA(pszDir, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (hDir == INVALID_HANDLE_VALUE)
-        return FALSE;
+    CFileHandle dir(sys::CreateFileA(pszDir, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL));
     BY_HANDLE_FILE_INFORMATION info;
-    const BOOL bKnown = sys::GetFileInformationByHandle(hDir, &info) &&
+    const BOOL bKnown = dir.IsOpen() && sys::GetFileInformationByHandle(dir, &info) &&
                         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
                         (info.nFileIndexHigh | info.nFileIndexLow) != 0;
-    sys::CloseHandle(hDir);
     if (bKnown) {
         pId->dwVolume = info.dwVolumeSerialNumber;
         pId->nIndexHigh = info.nFileIndexHigh;

@@ -7,6 +7,8 @@ namespace ops {
 
 // The first entry that pszPath names (a wildcard pattern allowed); FALSE when there is none.
 BOOL ProbePath(const char* pszPath, struct _finddata_t* pfd);
+// Adds the names of the files (not directories) that pszPattern matches, as found.
+void ListFiles(const char* pszPattern, CStringArray& names);
 // Whether pszPath names a directory.
 BOOL IsDirectory(const char* pszPath);
 // The length of the file pszPath; FALSE when there is no such file (a directory is none).

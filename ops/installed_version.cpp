@@ -26,11 +26,11 @@ DWORD ReadInstalledVersion(CString& strVersion)
 {
     // Every version writes a subkey of its own below the vendor key.
     DWORD nHighest = 0;
-    HKEY hKey;
-    if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVendorKey, 0, KEY_ENUMERATE_SUB_KEYS, &hKey) == ERROR_SUCCESS) {
+    CRegKey vendor, uninstall;
+    if (vendor.Open(HKEY_LOCAL_MACHINE, kVendorKey, KEY_ENUMERATE_SUB_KEYS) == ERROR_SUCCESS) {
         char szName[MAX_PATH];  // a key's name has at most 255 characters
         DWORD nName = MAX_PATH;
-        for (DWORD i = 0; sys::RegEnumKeyExA(hKey, i, szName, &nName, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+        for (DWORD i = 0; sys::RegEnumKeyExA(vendor, i, szName, &nName, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
              ++i, nName = MAX_PATH) {
             const DWORD nVersion = VersionValue(szName);
             if (nVersion > nHighest) {
@@ -38,14 +38,11 @@ DWORD ReadInstalledVersion(CString& strVersion)
                 strVersion = szName;
             }
         }
-        sys::RegCloseKey(hKey);
     }
-    if (!nHighest &&
-        sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+    if (!nHighest && uninstall.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_QUERY_VALUE) == ERROR_SUCCESS) {
         CString strDisplayed;
-        if (ReadRegistryText(hKey, "DisplayVersion", strDisplayed) && (nHighest = VersionValue(strDisplayed)) != 0)
+        if (ReadRegistryText(uninstall, "DisplayVersion", strDisplayed) && (nHighest = VersionValue(strDisplayed)) != 0)
             strVersion = strDisplayed;
-        sys::RegCloseKey(hKey);
     }
     return nHighest;
 }

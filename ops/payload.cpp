@@ -34,28 +34,14 @@ void RemoveFile(const char* pszName)
 }
 
 // The version library expands through a temporary file of its own ("ver*.tmp") in
-// the destination directory and may leave it behind when it fails. The names of
-// such files in the current directory.
+// the destination directory and may leave it behind when it fails.
 const char kVersionTempPattern[] = "ver*.tmp";
-
-void ListVersionTempFiles(CStringArray& names)
-{
-    struct _finddata_t fd;
-    intptr_t hFind = sys::_findfirst(kVersionTempPattern, &fd);
-    if (hFind == -1)
-        return;
-    do {
-        if (!(fd.attrib & _A_SUBDIR))
-            names.Add(fd.name);
-    } while (sys::_findnext(hFind, &fd) == 0);
-    sys::_findclose(hFind);
-}
 
 // Removes the library's temporary files that were not there before the call.
 void RemoveNewVersionTempFiles(const CStringArray& before)
 {
     CStringArray after;
-    ListVersionTempFiles(after);
+    ListFiles(kVersionTempPattern, after);
     for (int i = 0; i < after.GetSize(); ++i) {
         BOOL bOld = FALSE;
         for (int j = 0; j < before.GetSize() && !bOld; ++j)
@@ -109,7 +95,7 @@ BOOL ExpandCompressedFile(const char* pszDir, const BYTE* pData, DWORD nSize)
     memset(szTempName, 0, sizeof szTempName);
     UINT nTempName = MAX_PATH;
     CStringArray tempFilesBefore;
-    ListVersionTempFiles(tempFilesBefore);
+    ListFiles(kVersionTempPattern, tempFilesBefore);
     if (sys::VerInstallFileA(VIFF_FORCEINSTALL, kTempCompressedFile, kTempExpandedFile, pszDir, pszDir, pszDir,
                              szTempName, &nTempName) != 0) {
         RemoveNewVersionTempFiles(tempFilesBefore);
@@ -124,9 +110,9 @@ BOOL ExpandCompressedFile(const char* pszDir, const BYTE* pData, DWORD nSize)
 // not set at all rather than set from whatever the structure held.
 void StampReleaseTime(const char* pszFileName)
 {
-    HANDLE hFile = sys::CreateFileA(pszFileName, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
+    CFileHandle file(sys::CreateFileA(pszFileName, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!file.IsOpen())
         return;
     SYSTEMTIME stRelease;
     ::GetLocalTime(&stRelease);
@@ -139,8 +125,7 @@ void StampReleaseTime(const char* pszFileName)
     stRelease.wMilliseconds = kReleaseMilliseconds;
     FILETIME ftLocal, ftUtc;
     if (sys::SystemTimeToFileTime(&stRelease, &ftLocal) && sys::LocalFileTimeToFileTime(&ftLocal, &ftUtc))
-        sys::SetFileTime(hFile, &ftUtc, &ftUtc, &ftUtc);
-    sys::CloseHandle(hFile);
+        sys::SetFileTime(file, &ftUtc, &ftUtc, &ftUtc);
 }
 
 } // namespace

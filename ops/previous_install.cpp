@@ -12,13 +12,17 @@
 namespace ops {
 namespace {
 
-// Opens a key below HKEY_LOCAL_MACHINE for reading; NULL when it is not there.
-HKEY OpenForReading(const char* pszPath)
+// Whether a key below HKEY_LOCAL_MACHINE is there (opens for reading). With pstrPath,
+// its "Path" value goes there, and *pbPathRead says whether it could be read. The key
+// is closed on return, before the caller may remove it.
+BOOL ProbeKey(const char* pszPath, CString* pstrPath = NULL, BOOL* pbPathRead = NULL)
 {
-    HKEY hKey = NULL;
-    if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return NULL;
-    return hKey;
+    CRegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_READ) != ERROR_SUCCESS)
+        return FALSE;
+    if (pstrPath)
+        *pbPathRead = ReadRegistryText(key, kPathValue, *pstrPath);  // which leaves it as it was when it fails
+    return TRUE;
 }
 
 // Deletes a key, with everything below it, through its parent.
@@ -51,14 +55,8 @@ BOOL DetectPreviousInstall(BOOL bRemove, CString& strInstallDir, const CString& 
     *pbPathRead = FALSE;
 
     // 1. Application path: its "Path" becomes the proposed directory.
-    if (HKEY hKey = OpenForReading(kAppPathsKey)) {
+    if (ProbeKey(kAppPathsKey, &strInstallDir, pbPathRead)) {
         bFound = TRUE;
-        CString strPath;
-        if (ReadRegistryText(hKey, kPathValue, strPath)) {
-            strInstallDir = strPath;
-            *pbPathRead = TRUE;
-        }
-        sys::RegCloseKey(hKey);
         if (bRemove)
             DeleteKeyPath(kAppPathsKey);
     }
@@ -66,9 +64,8 @@ BOOL DetectPreviousInstall(BOOL bRemove, CString& strInstallDir, const CString& 
     // 2. Uninstall entry. 3. Vendor key, with its versions below it.
     static const char* const kProbedKeys[] = { kUninstallKey, kVendorKey };
     for (int i = 0; i < (int)ARRAYSIZE(kProbedKeys); ++i) {
-        if (HKEY hKey = OpenForReading(kProbedKeys[i])) {
+        if (ProbeKey(kProbedKeys[i])) {
             bFound = TRUE;
-            sys::RegCloseKey(hKey);
             if (bRemove)
                 DeleteKeyPath(kProbedKeys[i]);
         }
@@ -97,15 +94,10 @@ BOOL DetectPreviousInstall(BOOL bRemove, CString& strInstallDir, const CString& 
 void DeleteMatchingFiles(const char* pszDir, const char* pszPattern)
 {
     const CString strDir = CString(pszDir) + "\\";
-    struct _finddata_t fd;
-    intptr_t hSearch = sys::_findfirst(strDir + pszPattern, &fd);
-    if (hSearch == -1)
-        return;
-    do {
-        if (!(fd.attrib & _A_SUBDIR))
-            sys::remove(strDir + fd.name);
-    } while (sys::_findnext(hSearch, &fd) == 0);
-    sys::_findclose(hSearch);
+    CStringArray names;
+    ListFiles(strDir + pszPattern, names);
+    for (int i = 0; i < names.GetSize(); ++i)
+        sys::remove(strDir + (const char*)names.GetAt(i));
 }
 
 } // namespace ops

@@ -14,14 +14,13 @@ BOOL IsBelow(const CString& strKey, const CString& strParent)
     return strKey.GetLength() > n && strKey.GetAt(n) == '\\' && strKey.Left(n) == strParent;
 }
 
-// Opens a key below HKEY_LOCAL_MACHINE for writing, creating it (and any missing
-// key above it) when it cannot be opened; the keys it created go to *pCreated,
-// parents first. NULL when neither works. The product's key paths are ASCII.
-HKEY OpenOrCreateKey(const char* pszPath, CStringArray* pCreated)
+// Opens a key below HKEY_LOCAL_MACHINE for writing into key, creating it (and any
+// missing key above it) when it cannot be opened; the keys it created go to
+// *pCreated, parents first. FALSE when neither works. The product's key paths are ASCII.
+BOOL OpenOrCreateKey(CRegKey& key, const char* pszPath, CStringArray* pCreated)
 {
-    HKEY hKey = NULL;
-    if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, KEY_WRITE, &hKey) == ERROR_SUCCESS)
-        return hKey;
+    if (key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_WRITE) == ERROR_SUCCESS)
+        return TRUE;
     // The keys above it that are missing too, up to the first one that is there; the
     // path is cut at each separator in turn, from the end.
     char szKey[MAX_PATH];
@@ -31,17 +30,14 @@ HKEY OpenOrCreateKey(const char* pszPath, CStringArray* pCreated)
         if (szKey[n] != '\\')
             continue;
         szKey[n] = '\0';
-        HKEY hParent;
-        if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, KEY_READ, &hParent) == ERROR_SUCCESS) {
-            sys::RegCloseKey(hParent);
+        CRegKey parent;
+        if (parent.Open(HKEY_LOCAL_MACHINE, szKey, KEY_READ) == ERROR_SUCCESS)
             break;
-        }
         nMissing = n;
     }
     DWORD dwDisposition;
-    if (sys::RegCreateKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, (LPSTR)kProductName, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                             NULL, &hKey, &dwDisposition) != ERROR_SUCCESS)
-        return NULL;
+    if (key.Create(HKEY_LOCAL_MACHINE, pszPath, kProductName, KEY_WRITE, &dwDisposition) != ERROR_SUCCESS)
+        return FALSE;
     if (pCreated && dwDisposition == REG_CREATED_NEW_KEY) {
         for (int n = nMissing;; ++n) {
             if (pszPath[n] == '\\' || pszPath[n] == '\0')
@@ -50,7 +46,7 @@ HKEY OpenOrCreateKey(const char* pszPath, CStringArray* pCreated)
                 break;
         }
     }
-    return hKey;
+    return TRUE;
 }
 
 // Writes a REG_SZ value, its terminator counted; FALSE when the registry refuses it.
@@ -66,58 +62,66 @@ BOOL SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
     return sys::RegSetValueExA(hKey, pszName, 0, REG_DWORD, (const BYTE*)&dwValue, sizeof dwValue) == ERROR_SUCCESS;
 }
 
+// The vendor's version key, holding the install time.
+BOOL WriteVersionKey(time_t tNow, CStringArray* pCreated)
+{
+    CRegKey key;
+    if (!OpenOrCreateKey(key, kVendorVersionKey, pCreated))
+        return FALSE;
+    CString strTime;
+    strTime.Format("%u", (unsigned)tNow);
+    return SetStringValue(key, "", strTime);
+}
+
+BOOL WriteAppPathKey(const CString& strProgram, const CString& strTargetDir, CStringArray* pCreated)
+{
+    CRegKey key;
+    if (!OpenOrCreateKey(key, kAppPathsKey, pCreated))
+        return FALSE;
+    BOOL bAll = SetStringValue(key, "", strProgram);  // each value is tried anyway
+    bAll &= SetStringValue(key, kPathValue, strTargetDir);
+    return bAll;
+}
+
+// The uninstall entry, with what the system's list of programs shows beside the name.
+BOOL WriteUninstallKey(const CString& strProgram, const CString& strTargetDir, time_t tNow, CStringArray* pCreated)
+{
+    CRegKey key;
+    if (!OpenOrCreateKey(key, kUninstallKey, pCreated))
+        return FALSE;
+    BOOL bAll = SetStringValue(key, kDisplayNameValue, kDisplayName);  // each value is tried anyway
+    // Quoted: whatever runs this command line must not take a prefix of a path
+    // with spaces ("C:\Program.exe") for the program.
+    bAll &= SetStringValue(key, kUninstallStringValue, "\"" + strTargetDir + "\\" + kUninstallerFile + "\"");
+    bAll &= SetStringValue(key, "DisplayVersion", kProductVersion);
+    bAll &= SetDwordValue(key, "VersionMajor", kVersionMajor);
+    bAll &= SetDwordValue(key, "VersionMinor", kVersionMinor);
+    bAll &= SetStringValue(key, "Publisher", kMaker);
+    bAll &= SetStringValue(key, "DisplayIcon", strProgram);
+    bAll &= SetStringValue(key, "InstallLocation", strTargetDir);
+    // The local date, YYYYMMDD; left out, not failed, when the clock gave no date.
+    if (const struct tm* pLocal = localtime(&tNow)) {
+        CString strDate;
+        strDate.Format("%04d%02d%02d", pLocal->tm_year + 1900, pLocal->tm_mon + 1, pLocal->tm_mday);
+        bAll &= SetStringValue(key, "InstallDate", strDate);
+    }
+    bAll &= SetDwordValue(key, "EstimatedSize", InstalledPayloadKb(strTargetDir));
+    bAll &= SetDwordValue(key, "NoModify", 1);
+    bAll &= SetDwordValue(key, "NoRepair", 1);
+    return bAll;
+}
+
 } // namespace
 
 BOOL WriteRegistryEntries(const CString& strTargetDir, CStringArray* pCreatedKeys)
 {
-    BOOL bAll = TRUE;  // every key opened and every value written; each key is tried anyway
     // One reading of the clock, so that the install time and the install date agree.
     const time_t tNow = sys::time(NULL);
-
-    if (HKEY hKey = OpenOrCreateKey(kVendorVersionKey, pCreatedKeys)) {
-        CString strTime;
-        strTime.Format("%u", (unsigned)tNow);
-        bAll &= SetStringValue(hKey, "", strTime);
-        sys::RegCloseKey(hKey);
-    } else {
-        bAll = FALSE;
-    }
-
     const CString strProgram = strTargetDir + "\\" + kMainProgramFile;
-    if (HKEY hKey = OpenOrCreateKey(kAppPathsKey, pCreatedKeys)) {
-        bAll &= SetStringValue(hKey, "", strProgram);
-        bAll &= SetStringValue(hKey, kPathValue, strTargetDir);
-        sys::RegCloseKey(hKey);
-    } else {
-        bAll = FALSE;
-    }
-
-    if (HKEY hKey = OpenOrCreateKey(kUninstallKey, pCreatedKeys)) {
-        bAll &= SetStringValue(hKey, kDisplayNameValue, kDisplayName);
-        // Quoted: whatever runs this command line must not take a prefix of a path
-        // with spaces ("C:\Program.exe") for the program.
-        bAll &= SetStringValue(hKey, kUninstallStringValue, "\"" + strTargetDir + "\\" + kUninstallerFile + "\"");
-        // What the system's list of programs shows beside the name.
-        bAll &= SetStringValue(hKey, "DisplayVersion", kProductVersion);
-        bAll &= SetDwordValue(hKey, "VersionMajor", kVersionMajor);
-        bAll &= SetDwordValue(hKey, "VersionMinor", kVersionMinor);
-        bAll &= SetStringValue(hKey, "Publisher", kMaker);
-        bAll &= SetStringValue(hKey, "DisplayIcon", strProgram);
-        bAll &= SetStringValue(hKey, "InstallLocation", strTargetDir);
-        // The local date, YYYYMMDD; left out, not failed, when the clock gave no date.
-        if (const struct tm* pLocal = localtime(&tNow)) {
-            CString strDate;
-            strDate.Format("%04d%02d%02d", pLocal->tm_year + 1900, pLocal->tm_mon + 1, pLocal->tm_mday);
-            bAll &= SetStringValue(hKey, "InstallDate", strDate);
-        }
-        bAll &= SetDwordValue(hKey, "EstimatedSize", InstalledPayloadKb(strTargetDir));
-        bAll &= SetDwordValue(hKey, "NoModify", 1);
-        bAll &= SetDwordValue(hKey, "NoRepair", 1);
-        sys::RegCloseKey(hKey);
-    } else {
-        bAll = FALSE;
-    }
-
+    // Each key is tried whatever became of the one before.
+    BOOL bAll = WriteVersionKey(tNow, pCreatedKeys);
+    bAll &= WriteAppPathKey(strProgram, strTargetDir, pCreatedKeys);
+    bAll &= WriteUninstallKey(strProgram, strTargetDir, tNow, pCreatedKeys);
     return bAll;
 }
 
@@ -136,42 +140,34 @@ void DeleteCreatedKeys(const CStringArray& keys)
 
 void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName)
 {
-    HKEY hParent;
-    if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszParentPath, 0, KEY_WRITE, &hParent) != ERROR_SUCCESS)
-        return;
-    DeleteRegistryTree(hParent, pszChildName);
-    sys::RegCloseKey(hParent);
+    CRegKey parent;
+    if (parent.Open(HKEY_LOCAL_MACHINE, pszParentPath, KEY_WRITE) == ERROR_SUCCESS)
+        DeleteRegistryTree(parent, pszChildName);
 }
 
 LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey)
 {
-    char* pszChild = new char[kSubkeyNameSize];
-    if (!pszSubkey || ::lstrlenA(pszSubkey) == 0) {
-        delete[] pszChild;
+    if (!pszSubkey || ::lstrlenA(pszSubkey) == 0)
         return ERROR_BADKEY;
-    }
-    HKEY hKey;
-    if (sys::RegOpenKeyExA(hParent, pszSubkey, 0, DELETE | KEY_ENUMERATE_SUB_KEYS, &hKey) != ERROR_SUCCESS) {
-        delete[] pszChild;
+    CRegKey key;
+    if (key.Open(hParent, pszSubkey, DELETE | KEY_ENUMERATE_SUB_KEYS) != ERROR_SUCCESS)
         return ERROR_CANTOPEN;
-    }
+    CHeapArray<char> pszChild(new char[kSubkeyNameSize]);  // off the stack: this recurses
     LONG lResult;
     for (;;) {
         // Every child found is removed before the next look, so index 0 finds the next one.
         DWORD nName = kSubkeyNameSize;
-        lResult = sys::RegEnumKeyExA(hKey, 0, pszChild, &nName, NULL, NULL, NULL, NULL);
+        lResult = sys::RegEnumKeyExA(key, 0, pszChild, &nName, NULL, NULL, NULL, NULL);
         if (lResult == ERROR_NO_MORE_ITEMS) {
             lResult = sys::RegDeleteKeyA(hParent, pszSubkey);
             break;
         }
         if (lResult != ERROR_SUCCESS)
             break;
-        lResult = DeleteRegistryTree(hKey, pszChild);
+        lResult = DeleteRegistryTree(key, pszChild);
         if (lResult != ERROR_SUCCESS)
             break;
     }
-    sys::RegCloseKey(hKey);
-    delete[] pszChild;
     return lResult;
 }
 
@@ -195,13 +191,10 @@ BOOL ReadRegistryText(HKEY hKey, const char* pszValue, CString& strText, DWORD* 
 
 BOOL ReadProgramFilesDir(CString& strDir)
 {
-    HKEY hKey;
-    if (sys::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWindowsCurrentVersionKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return FALSE;
+    CRegKey key;
     DWORD dwType;
-    BOOL bRead = ReadRegistryText(hKey, kProgramFilesDirValue, strDir, &dwType);
-    sys::RegCloseKey(hKey);
-    return bRead && dwType == REG_SZ;
+    return key.Open(HKEY_LOCAL_MACHINE, kWindowsCurrentVersionKey, KEY_READ) == ERROR_SUCCESS &&
+           ReadRegistryText(key, kProgramFilesDirValue, strDir, &dwType) && dwType == REG_SZ;
 }
 
 } // namespace ops

@@ -26,14 +26,14 @@ BOOL IsFileInDirectory(const char* pszPath, const char* pszDir)
 
 BOOL FindProgramRunningIn(const char* const* ppszDirs, int nDirs, DWORD* pnProcessId, CString& strProgram)
 {
-    HANDLE hSnapshot = sys::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE)
+    CFileHandle snapshot(sys::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.IsOpen())
         return FALSE;
     BOOL bFound = FALSE;
     PROCESSENTRY32 entry;
     entry.dwSize = sizeof entry;
-    for (BOOL bMore = sys::Process32First(hSnapshot, &entry); bMore && !bFound;
-         bMore = sys::Process32Next(hSnapshot, &entry)) {
+    for (BOOL bMore = sys::Process32First(snapshot, &entry); bMore && !bFound;
+         bMore = sys::Process32Next(snapshot, &entry)) {
         if (entry.th32ProcessID == ::GetCurrentProcessId())
             continue;
         // Windows 9x lists the program file with its path; later systems list only
@@ -42,11 +42,9 @@ BOOL FindProgramRunningIn(const char* const* ppszDirs, int nDirs, DWORD* pnProce
         char szImage[MAX_PATH];
         DWORD nImage = MAX_PATH;
         const char* pszImage = entry.szExeFile;
-        if (HANDLE hProcess = sys::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)) {
-            if (sys::QueryFullProcessImageNameA(hProcess, 0, szImage, &nImage))
-                pszImage = szImage;
-            sys::CloseHandle(hProcess);
-        }
+        CHandle process(sys::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (process.IsOpen() && sys::QueryFullProcessImageNameA(process, 0, szImage, &nImage))
+            pszImage = szImage;
         for (int i = 0; i < nDirs; ++i) {
             if (*ppszDirs[i] && IsFileInDirectory(pszImage, ppszDirs[i])) {
                 *pnProcessId = entry.th32ProcessID;
@@ -55,7 +53,6 @@ BOOL FindProgramRunningIn(const char* const* ppszDirs, int nDirs, DWORD* pnProce
             }
         }
     }
-    sys::CloseHandle(hSnapshot);
     return bFound;
 }
 

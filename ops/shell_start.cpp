@@ -34,15 +34,15 @@ BOOL StartThroughDesktop(BSTR bstrProgram, BSTR bstrDir)
     vDesktop.vt = VT_I4;
     vDesktop.lVal = CSIDL_DESKTOP;
 
-    IShellWindows* pWindows = NULL;
-    IDispatch* pDesktop = NULL;
-    IServiceProvider* pProvider = NULL;
-    IShellBrowser* pBrowser = NULL;
-    IShellView* pView = NULL;
-    IDispatch* pBackground = NULL;
-    IShellFolderViewDual* pFolderView = NULL;
-    IDispatch* pApplication = NULL;
-    IShellDispatch2* pShell = NULL;
+    CComPtr<IShellWindows> pWindows;
+    CComPtr<IDispatch> pDesktop;
+    CComPtr<IServiceProvider> pProvider;
+    CComPtr<IShellBrowser> pBrowser;
+    CComPtr<IShellView> pView;
+    CComPtr<IDispatch> pBackground;
+    CComPtr<IShellFolderViewDual> pFolderView;
+    CComPtr<IDispatch> pApplication;
+    CComPtr<IShellDispatch2> pShell;
     long hDesktop;
     // Each step runs only when the one before it gave S_OK, and with it its object.
     HRESULT hr = sys::CoCreateInstance(CLSID_ShellWindows, NULL, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
@@ -65,13 +65,6 @@ BOOL StartThroughDesktop(BSTR bstrProgram, BSTR bstrDir)
         hr = pApplication->QueryInterface(IID_IShellDispatch2, (void**)&pShell);
     // No verb: the program's default one, which is "open".
     const BOOL bStarted = hr == S_OK && pShell->ShellExecute(bstrProgram, vNone, vDir, vNone, vShow) == S_OK;
-
-    IUnknown* const apObjects[] = { pShell, pApplication, pFolderView, pBackground, pView,
-                                    pBrowser, pProvider, pDesktop, pWindows };
-    for (IUnknown* pObject : apObjects) {
-        if (pObject)
-            pObject->Release();
-    }
     return bStarted;
 }
 
@@ -79,12 +72,10 @@ BOOL StartThroughDesktop(BSTR bstrProgram, BSTR bstrDir)
 
 void StartProgram(const CString& strProgram, const CString& strDir)
 {
-    DWORD* pProgram = NewAutomationString(strProgram);
-    DWORD* pDir = NewAutomationString(strDir);
+    CHeapArray<DWORD> pProgram(NewAutomationString(strProgram));
+    CHeapArray<DWORD> pDir(NewAutomationString(strDir));
     if (!pProgram || !pDir || !StartThroughDesktop((BSTR)(pProgram + 1), (BSTR)(pDir + 1)))
         sys::ShellExecuteA(NULL, "open", strProgram, NULL, strDir, SW_SHOWNORMAL);
-    delete[] pProgram;
-    delete[] pDir;
 }
 
 } // namespace ops

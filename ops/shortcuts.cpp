@@ -45,7 +45,7 @@ BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& str
     WCHAR wszLink[MAX_PATH];
     BOOL bFits = ::MultiByteToWideChar(CP_ACP, 0, LinkPath(strFolder, pszTitle), -1, wszLink, MAX_PATH) != 0;
 
-    IShellLinkA* pLink = NULL;
+    CComPtr<IShellLinkA> pLink;
     if (sys::CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&pLink) != S_OK ||
         !pLink) {
         ReportError(hOwner, kNoLinkText);
@@ -57,15 +57,12 @@ BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& str
     pLink->SetWorkingDirectory(strTargetDir);
     pLink->SetShowCmd(SW_SHOWNORMAL);
 
-    IPersistFile* pFile = NULL;
+    CComPtr<IPersistFile> pFile;
     if (pLink->QueryInterface(IID_IPersistFile, (void**)&pFile) != S_OK || !pFile) {
-        pLink->Release();
         ReportError(hOwner, kNoLinkFileText);
         return FALSE;
     }
-    BOOL bSaved = bFits && pFile->Save(wszLink, TRUE) == S_OK;
-    pFile->Release();
-    pLink->Release();
+    const BOOL bSaved = bFits && pFile->Save(wszLink, TRUE) == S_OK;
     if (!bSaved) {
         ReportError(hOwner, kNoLinkSavedText);
         return FALSE;

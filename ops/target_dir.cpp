@@ -7,9 +7,6 @@
 namespace ops {
 namespace {
 
-
-typedef BOOL(WINAPI* PFN_GETDISKFREESPACEEXA)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-
 // Index of the first "\" in psz, or -1; a double-byte character's trail byte is
 // never taken for one.
 int FindSeparator(const char* psz)
@@ -31,30 +28,20 @@ ULONGLONG MultiplySaturated(DWORD a, DWORD b, DWORD c)
 }
 
 // The bytes free to the caller on the drive ("C:"); FALSE when the system cannot tell.
-// The newer query is looked up at run time; without it the older one answers.
+// Where the system lacks the newer query, the older one answers.
 BOOL QueryFreeBytes(const char* pszDrive, ULONGLONG* pnFree)
 {
-    HMODULE hKernel = sys::LoadLibraryA("Kernel32.dll");
-    if (!hKernel)
-        return FALSE;
-    BOOL bKnown = FALSE;
-    PFN_GETDISKFREESPACEEXA pfnEx =
-        (PFN_GETDISKFREESPACEEXA)(void*)sys::GetProcAddress(hKernel, "GetDiskFreeSpaceExA");
-    if (pfnEx) {
-        ULARGE_INTEGER avail, total, totalFree;
-        if (pfnEx(pszDrive, &avail, &total, &totalFree)) {
-            bKnown = TRUE;
-            *pnFree = avail.QuadPart;
-        }
-    } else {
-        DWORD nSectorsPerCluster, nBytesPerSector, nFreeClusters;
-        if (sys::GetDiskFreeSpaceA(pszDrive, &nSectorsPerCluster, &nBytesPerSector, &nFreeClusters, NULL)) {
-            bKnown = TRUE;
-            *pnFree = MultiplySaturated(nSectorsPerCluster, nBytesPerSector, nFreeClusters);
-        }
+    ULARGE_INTEGER avail, total, totalFree;
+    if (sys::GetDiskFreeSpaceExA(pszDrive, &avail, &total, &totalFree)) {
+        *pnFree = avail.QuadPart;
+        return TRUE;
     }
-    sys::FreeLibrary(hKernel);
-    return bKnown;
+    DWORD nSectorsPerCluster, nBytesPerSector, nFreeClusters;
+    if (::GetLastError() != ERROR_PROC_NOT_FOUND ||
+        !sys::GetDiskFreeSpaceA(pszDrive, &nSectorsPerCluster, &nBytesPerSector, &nFreeClusters, NULL))
+        return FALSE;
+    *pnFree = MultiplySaturated(nSectorsPerCluster, nBytesPerSector, nFreeClusters);
+    return TRUE;
 }
 
 } // namespace

@@ -133,6 +133,43 @@ TEST(PlatformCalls, SystemLibrariesComeFromTheSystemDirectory)
     EXPECT_EQ(loaded, std::string(sys32) + "\\version.dll");
     faults.Fail(AFX_CALL_LoadLibraryA);
     EXPECT_EQ(AfxLoadSystemLibrary("version.dll"), nullptr);
+
+    // A late-bound row is found in its library from there; where the library or the
+    // function is missing, the call fails with the row's failure value.
+    ULARGE_INTEGER avail, total, totalFree;
+    EXPECT_TRUE(sys::GetDiskFreeSpaceExA("C:\\", &avail, &total, &totalFree));
+    EXPECT_EQ(loaded, std::string(sys32) + "\\kernel32.dll");
+    faults.Fail(AFX_CALL_LoadLibraryA);
+    EXPECT_EQ(sys::VerInstallFileA(0, "a", "b", "C:\\", "C:\\", "C:\\", NULL, NULL), (DWORD)VIF_CANNOTCREATE);
+    EXPECT_EQ(::GetLastError(), (DWORD)ERROR_PROC_NOT_FOUND);
+    faults.Forward().GetProcAddress = [](HMODULE, LPCSTR) -> FARPROC { return NULL; };
+    EXPECT_EQ(sys::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(::GetLastError(), (DWORD)ERROR_PROC_NOT_FOUND);
+}
+
+// Each owner closes what it holds, once, through the table when it goes out of scope,
+// and nothing where the call that was to make it failed.
+TEST(PlatformCalls, OwnersCloseWhatTheyHoldOnce)
+{
+    PlatformFaults faults;
+    {
+        CRegKey key, missing;
+        EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ), ERROR_SUCCESS);
+        EXPECT_NE(missing.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\NoSuchKey", KEY_READ), ERROR_SUCCESS);
+        struct _finddata_t fd;
+        CFindFile find, none;
+        EXPECT_TRUE(find.FindFirst("C:\\*", &fd));
+        EXPECT_FALSE(none.FindFirst("C:\\NoSuchName*", &fd));
+        CFileHandle dir(
+            sys::CreateFileA("C:\\", 0, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL));
+        CFileHandle noFile(sys::CreateFileA("C:\\NoSuchName", 0, 0, NULL, OPEN_EXISTING, 0, NULL));
+        CHandle process(sys::OpenProcess(SYNCHRONIZE, FALSE, ::GetCurrentProcessId())), noProcess(NULL);
+        EXPECT_TRUE(dir.IsOpen() && process.IsOpen() && !noFile.IsOpen());
+        EXPECT_EQ(faults.Total(), 7);
+    }
+    EXPECT_EQ(faults.Count(AFX_CALL_RegCloseKey), 1);
+    EXPECT_EQ(faults.Count(AFX_CALL__findclose), 1);
+    EXPECT_EQ(faults.Count(AFX_CALL_CloseHandle), 2);
 }
 
 TEST(CommandLine, ArgumentsFollowTheProgramsNameQuotedOrNot)

@@ -48,7 +48,7 @@ const FatalStage kFatalStages[] = {
     { "DriveRefused", AFX_CALL__chdrive, 1,
       { { "Can't access drive C:", MB_ICONINFORMATION }, { "Couldn't create installation directory!", MB_ICONSTOP } },
       { 0, 0, 0, 0, 0, 0, 0 }, kDirectoryStatus, -1, false, false, -1 },
-    { "FreeSpaceQuestionDeclined", AFX_CALL_LoadLibraryA, 1,
+    { "FreeSpaceQuestionDeclined", AFX_CALL_GetDiskFreeSpaceExA, 1,
       { { "?Cannot determine the amount of free space on drive C:\r\nDo you want to procede with the installation anyway?",
           MB_YESNO | MB_ICONQUESTION },
         { "Couldn't create installation directory!", MB_ICONSTOP } },

@@ -325,11 +325,13 @@ TEST(SilentRun, AnswersAndFailsByTheKindOfBoxNotItsWords)
 }
 
 // The log is taken by its full path once and held open: a relative name stays where
-// it was given, the open log cannot be deleted (as the removal of a previous
-// installation would try), and a device or a directory gives no log at all.
+// it was given, lines are appended after what the file held, the open log cannot be
+// deleted (as the removal of a previous installation would try), and a device or a
+// directory gives no log at all.
 TEST_F(InstallTest, TheLogIsOneFileOnADiskHeldOpen)
 {
     ASSERT_EQ(0, _chdir(scratch->Path().c_str()));
+    WriteWholeFile(*scratch / "Merolin.log", "earlier run\r\n");
     {
         CInstallLog log;
         log.Open("Merolin.log");
@@ -344,6 +346,28 @@ TEST_F(InstallTest, TheLogIsOneFileOnADiskHeldOpen)
         }
     }
     const std::string text = ReadWholeFile(*scratch / "Merolin.log");
+    EXPECT_EQ("earlier run\r\n", text.substr(0, 13));
     EXPECT_EQ(" one two\r\n", text.substr(text.size() - 10));
     EXPECT_FALSE(FileExists("C:\\Merolin.log"));
+}
+
+// A log that cannot be written is passed over: the install goes on and ends as
+// without one.
+TEST_F(InstallTest, ALogThatCannotBeWrittenChangesNothing)
+{
+    const std::string log = *scratch / "Merolin.log";
+    EXPECT_EXIT(
+        {
+            g_installLog.Open(log.c_str());
+            PlatformFaults faults;
+            faults.Fail(AFX_CALL_WriteFile, 1, -1);
+            ExpectCompletion(IDNO);
+            dlg.OnInstall();
+            EXPECT_EQ(kAllFlags, ProgressFlags());
+            ExpectAllFiles();
+            ExpectRegistered();
+            exit(faults.Count(AFX_CALL_WriteFile) > 0 && !DialogOpen() && !HasFailure() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_EQ("", ReadWholeFile(log));
 }

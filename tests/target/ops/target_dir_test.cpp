@@ -12,20 +12,22 @@ const char kQuestionTail[] = "\r\nDo you want to procede with the installation a
 // What the fakes below saw and answer.
 struct FreeSpaceFake {
     std::vector<std::string> drives;          // drive strings passed to the query
-    std::vector<std::string> libraries;       // LoadLibraryA names
-    std::vector<std::string> procedures;      // GetProcAddress names
     std::vector<int> driveNumbers;            // _chdrive arguments
     std::vector<std::string> made, entered;   // _mkdir and _chdir arguments
     BOOL ok = TRUE;
     ULONGLONG available = 0;                  // GetDiskFreeSpaceExA: free bytes for the caller
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0;
     bool totalClustersRequested = false;
-    bool exported = true;                     // GetProcAddress finds GetDiskFreeSpaceExA
+    bool exported = true;                     // the system has GetDiskFreeSpaceExA
 };
 FreeSpaceFake* g_fake;
 
 BOOL WINAPI FakeFreeSpaceEx(LPCSTR drive, PULARGE_INTEGER avail, PULARGE_INTEGER total, PULARGE_INTEGER totalFree)
 {
+    if (!g_fake->exported) {  // as the late-bound entry reports a call the system lacks
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
     g_fake->drives.push_back(drive);
     if (!g_fake->ok)
         return FALSE;
@@ -45,20 +47,6 @@ BOOL WINAPI FakeFreeSpace(LPCSTR drive, LPDWORD spc, LPDWORD bps, LPDWORD fc, LP
     *bps = g_fake->bytesPerSector;
     *fc = g_fake->freeClusters;
     return TRUE;
-}
-
-HMODULE WINAPI RecordLoadLibrary(LPCSTR name)
-{
-    g_fake->libraries.push_back(name);
-    return ::LoadLibraryA(name);
-}
-
-FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name)
-{
-    g_fake->procedures.push_back(name);
-    if (lstrcmpA(name, "GetDiskFreeSpaceExA") == 0)
-        return g_fake->exported ? (FARPROC)(void*)FakeFreeSpaceEx : NULL;
-    return ::GetProcAddress(module, name);
 }
 
 int __cdecl RecordChdrive(int n)
@@ -85,8 +73,7 @@ protected:
     {
         OpsTest::SetUp();
         g_fake = &fake;
-        faults.Forward().LoadLibraryA = RecordLoadLibrary;
-        faults.Forward().GetProcAddress = FakeGetProcAddress;
+        faults.Forward().GetDiskFreeSpaceExA = FakeFreeSpaceEx;
         faults.Forward().GetDiskFreeSpaceA = FakeFreeSpace;
         faults.Forward()._chdrive = RecordChdrive;
         faults.Forward()._mkdir = RecordMkdir;
@@ -118,7 +105,7 @@ TEST_F(TargetDirectory, PathsWithoutDriveLetterAndColonChangeNothing)
     EXPECT_EQ(boxes.Seen().size(), 5u);
     EXPECT_TRUE(fake.driveNumbers.empty());
     EXPECT_TRUE(fake.entered.empty());
-    EXPECT_EQ(faults.Count(AFX_CALL_LoadLibraryA), 0);
+    EXPECT_EQ(faults.Count(AFX_CALL_GetDiskFreeSpaceExA), 0);
 }
 
 TEST_F(TargetDirectory, DriveWithoutRootBackslashIsMadeCurrentThenRefused)
@@ -201,10 +188,6 @@ TEST_F(TargetDirectory, FreeBytesFromTheNewerQueryDecide)
     }
     EXPECT_EQ(fake.drives.size(), 6u);
     EXPECT_EQ(fake.drives[0], "C:");
-    // The library is loaded by that name, the function looked up, the library freed each time.
-    EXPECT_EQ(fake.libraries, std::vector<std::string>(6, "Kernel32.dll"));
-    EXPECT_EQ(fake.procedures, std::vector<std::string>(6, "GetDiskFreeSpaceExA"));
-    EXPECT_EQ(faults.Count(AFX_CALL_FreeLibrary), 6);
     EXPECT_EQ(faults.Count(AFX_CALL_GetDiskFreeSpaceA), 0);
 }
 
@@ -237,12 +220,12 @@ TEST_F(TargetDirectory, FreeBytesFromTheOlderQueryAreMultipliedWithoutWrapAround
     }
     EXPECT_EQ(fake.drives, std::vector<std::string>(8, "C:"));
     EXPECT_FALSE(fake.totalClustersRequested);
-    EXPECT_EQ(faults.Count(AFX_CALL_FreeLibrary), 8);
+    EXPECT_EQ(faults.Count(AFX_CALL_GetDiskFreeSpaceExA), 8);
 }
 
 TEST_F(TargetDirectory, TheRealQueryFindsRoomOnDriveC)
 {
-    faults.Forward().GetProcAddress = g_afxSystemCalls.GetProcAddress;
+    faults.Forward().GetDiskFreeSpaceExA = g_afxSystemCalls.GetDiskFreeSpaceExA;
     EXPECT_TRUE(Create(dir / "Real"));
     EXPECT_EQ(CurrentDir(), dir / "Real");
     faults.Forward().GetDiskFreeSpaceA = g_afxSystemCalls.GetDiskFreeSpaceA;
@@ -257,26 +240,24 @@ TEST_F(TargetDirectory, UnknownFreeSpaceAsksAndYesGoesOn)
     std::string question = std::string("Cannot determine the amount of free space on drive C:") + kQuestionTail;
     std::string path = dir / "Yes\\Sub";
 
-    // The library cannot be loaded: no query at all.
-    faults.Fail(AFX_CALL_LoadLibraryA);
+    // The newer query is there and fails: the older one is not asked.
+    faults.Fail(AFX_CALL_GetDiskFreeSpaceExA);
     boxes.Expect("WARNING", question, MB_YESNO | MB_ICONQUESTION, IDYES);
     EXPECT_TRUE(Create(path));
     EXPECT_EQ(CurrentDir(), path);
-    EXPECT_EQ(faults.Count(AFX_CALL_GetProcAddress), 0);
-    EXPECT_EQ(faults.Count(AFX_CALL_FreeLibrary), 0);
+    EXPECT_EQ(faults.Count(AFX_CALL_GetDiskFreeSpaceA), 0);
     EXPECT_TRUE(fake.drives.empty());
 
     // The newer query fails.
     fake.ok = FALSE;
     boxes.Expect("WARNING", question, MB_YESNO | MB_ICONQUESTION, IDYES);
     EXPECT_TRUE(Create(path));
-    EXPECT_EQ(faults.Count(AFX_CALL_FreeLibrary), 1);
 
     // The older query fails.
     fake.exported = false;
     boxes.Expect("WARNING", question, MB_YESNO | MB_ICONQUESTION, IDYES);
     EXPECT_TRUE(Create(path));
-    EXPECT_EQ(faults.Count(AFX_CALL_FreeLibrary), 2);
+    EXPECT_EQ(faults.Count(AFX_CALL_GetDiskFreeSpaceA), 1);
     EXPECT_EQ(fake.drives, std::vector<std::string>(2, "C:"));
     EXPECT_EQ(boxes.Seen().size(), 3u);
     for (const SeenBox& box : boxes.Seen())

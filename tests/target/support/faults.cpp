@@ -12,10 +12,10 @@ int g_openCoInits;
 bool ReleasesAnyway(AfxCallId id)
 {
     return id == AFX_CALL_fclose || id == AFX_CALL_CloseHandle || id == AFX_CALL_RegCloseKey ||
-           id == AFX_CALL_FreeLibrary || id == AFX_CALL__findclose;
+           id == AFX_CALL__findclose;
 }
 
-#define FAULT_WRAPPER(ret, cc, name, params, args, fail)                 \
+#define FAULT_WRAPPER(lib, ret, cc, name, params, args, fail)            \
     ret cc Fault_##name params                                          \
     {                                                                   \
         if (g_faults->ShouldFail(AFX_CALL_##name)) {                    \
@@ -29,7 +29,7 @@ bool ReleasesAnyway(AfxCallId id)
 AFX_PLATFORM_CALLS(FAULT_WRAPPER)
 #undef FAULT_WRAPPER
 
-#define FAULT_SLOT(ret, cc, name, params, args, fail) &Fault_##name,
+#define FAULT_SLOT(lib, ret, cc, name, params, args, fail) &Fault_##name,
 const AfxPlatformCalls kFaultWrappers = { AFX_PLATFORM_CALLS(FAULT_SLOT) };
 #undef FAULT_SLOT
 
