@@ -362,11 +362,11 @@ TEST_F(InstallTest, ALogThatCannotBeWrittenChangesNothing)
             PlatformFaults faults;
             faults.Fail(AFX_CALL_WriteFile, 1, -1);
             ExpectCompletion(IDNO);
-            dlg.OnInstall();
+            flow.Install();
             EXPECT_EQ(kAllFlags, ProgressFlags());
             ExpectAllFiles();
             ExpectRegistered();
-            exit(faults.Count(AFX_CALL_WriteFile) > 0 && !DialogOpen() && !HasFailure() ? 0 : 1);
+            exit(faults.Count(AFX_CALL_WriteFile) > 0 && !view.IsOpen() && !HasFailure() ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
     EXPECT_EQ("", ReadWholeFile(log));
