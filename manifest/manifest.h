@@ -24,7 +24,6 @@ inline constexpr char kMutexName[] = "Tolvane_MR_Mutex";
 #define MEROLIN_GLOBAL_PREFIX "Global\\"
 inline constexpr char kSetupMutexName[] = MEROLIN_GLOBAL_PREFIX "Tolvane_MR_Setup";
 const int kGlobalPrefixLength = sizeof(MEROLIN_GLOBAL_PREFIX) - 1;
-inline constexpr char kVersionLibrary[] = "version.dll";
 // The version's numbers (1 and 31 of "1.31"), as the list of programs and inventory
 // tools read them: the digits after the given count of dots.
 constexpr DWORD VersionNumber(const char* psz, int nDots)

@@ -1,4 +1,4 @@
-// ExtractPayloadFile: resource, temporary compressed file, expansion, final name,
+// The steps of one file: resource, temporary compressed file, expansion, final name,
 // time stamp. Every name is relative to the current directory.
 #include "payload.h"
 #include "file_probe.h"

@@ -1,7 +1,3 @@
-// DetectPreviousInstall: looks for the traces of an earlier installation (its three
-// registry keys, its directory and its program group) and, in remove mode, removes
-// what it finds. DeleteMatchingFiles removes a directory's files by pattern.
-//
 // Paths are built to their full length; a directory too long for the system's
 // directory search simply finds nothing.
 #include "previous_install.h"

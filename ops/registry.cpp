@@ -1,4 +1,3 @@
-// The product's registry entries, and removal of registry key trees.
 #include "registry.h"
 #include "payload.h"
 

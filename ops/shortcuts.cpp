@@ -1,5 +1,3 @@
-// CreateShortcut and DeleteShortcut: shell links on the desktop and in the
-// product's program group.
 #include "shortcuts.h"
 #include "report.h"
 #include "shell_folders.h"

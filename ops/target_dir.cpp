@@ -1,5 +1,3 @@
-// CreateTargetDirectory: checks the drive and its free space, then creates and
-// enters each directory of the path, leaving the last one current.
 #include "target_dir.h"
 #include "report.h"
 #include <string.h>
