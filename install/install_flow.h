@@ -44,6 +44,8 @@ private:
     int Box(const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind);
     void ShowError(const char* pszText, AfxBoxKind nKind) { Box(pszText, kErrorCaption, MB_ICONSTOP, nKind); }
 
+    // The proposed target directory (shown in the view) and the program group.
+    void ProposeDirectories();
     // Looks for a previous installation (bRemove: and removes it); a "Path" that it
     // reads becomes the proposed directory.
     BOOL DetectPreviousInstall(BOOL bRemove);

@@ -9,10 +9,8 @@
 #include "target_dir.h"
 #include "shell_folders.h"
 
-BOOL CInstallFlow::Open()
+void CInstallFlow::ProposeDirectories()
 {
-    Status(kStatusCheckingSystem);
-
     // The proposed target directory: the system's program-files folder, else the
     // fixed default.
     g_strInstallDir = kDefaultInstallDir;
@@ -28,6 +26,12 @@ BOOL CInstallFlow::Open()
     CString strPrograms;
     if (ops::LinkFolderPath(m_options.m_bAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strPrograms))
         g_strStartMenuDir = strPrograms + kProductFolderSuffix;
+}
+
+BOOL CInstallFlow::Open()
+{
+    Status(kStatusCheckingSystem);
+    ProposeDirectories();
 
     // The shortcuts are made through COM later on. Any success counts: S_FALSE says
     // COM was already started on this thread, and is balanced by its own
