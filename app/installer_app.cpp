@@ -1,5 +1,6 @@
 #include "installer_app.h"
 #include "backdrop_dlg.h"
+#include "install_flow.h"
 #include "installer_dlg.h"
 #include "license_dlg.h"
 #include "manifest.h"
@@ -104,6 +105,13 @@ BOOL CInstallerApp::InitApplication()
         if (!options.m_bSilent)
             ShowOtherInstaller();
         m_outcome = kOutcomeAnotherInstaller;
+        return FALSE;
+    }
+
+    // A run cut short before this one is settled first, whatever this one is asked
+    // to do; a record that cannot be settled ends the run.
+    if (!CInstallFlow::RepairInterruptedRun()) {
+        m_outcome = kOutcomeFailed;
         return FALSE;
     }
 

@@ -9,11 +9,7 @@
 class CRegKey {
 public:
     CRegKey() : m_hKey(NULL) {}
-    ~CRegKey()
-    {
-        if (m_hKey)
-            sys::RegCloseKey(m_hKey);
-    }
+    ~CRegKey() { Close(); }
     // RegOpenKeyExA; the key holds nothing when it fails.
     LONG Open(HKEY hParent, const char* pszPath, REGSAM sam)
     {
@@ -24,6 +20,12 @@ public:
     {
         return Took(sys::RegCreateKeyExA(hParent, pszPath, 0, (LPSTR)pszClass, REG_OPTION_NON_VOLATILE, sam, NULL,
                                          &m_hKey, pdwDisposition));
+    }
+    void Close()
+    {
+        if (m_hKey)
+            sys::RegCloseKey(m_hKey);
+        m_hKey = NULL;
     }
     operator HKEY() const { return m_hKey; }
 

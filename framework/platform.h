@@ -67,6 +67,7 @@
     X(imported, int, __cdecl, fclose, (FILE* a), (a), EOF)                                         \
     X(imported, int, __cdecl, remove, (const char* a), (a), -1)                                    \
     X(imported, int, __cdecl, rename, (const char* a, const char* b), (a, b), -1)                  \
+    X(imported, BOOL, WINAPI, MoveFileA, (LPCSTR a, LPCSTR b), (a, b), FALSE)                      \
     X(imported, BOOL, WINAPI, SetFileAttributesA, (LPCSTR a, DWORD b), (a, b), FALSE)              \
     X(imported, HANDLE, WINAPI, CreateFileA,                                                       \
       (LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g),           \
@@ -75,6 +76,9 @@
       (HANDLE a, LPBY_HANDLE_FILE_INFORMATION b), (a, b), FALSE)                                   \
     X(imported, BOOL, WINAPI, WriteFile,                                                           \
       (HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e), FALSE)           \
+    X(imported, BOOL, WINAPI, ReadFile,                                                            \
+      (HANDLE a, LPVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e), (a, b, c, d, e), FALSE)            \
+    X(imported, BOOL, WINAPI, FlushFileBuffers, (HANDLE a), (a), FALSE)                            \
     X(imported, DWORD, WINAPI, SetFilePointer, (HANDLE a, LONG b, PLONG c, DWORD d),               \
       (a, b, c, d), INVALID_SET_FILE_POINTER)                                                      \
     X(imported, DWORD, WINAPI, GetFileType, (HANDLE a), (a), FILE_TYPE_UNKNOWN)                    \
@@ -115,6 +119,9 @@
       (a, b, c, d, e, f), ERROR_ACCESS_DENIED)                                                     \
     X(imported, LONG, WINAPI, RegEnumKeyExA,                                                       \
       (HKEY a, DWORD b, LPSTR c, LPDWORD d, LPDWORD e, LPSTR f, LPDWORD g, PFILETIME h),           \
+      (a, b, c, d, e, f, g, h), ERROR_ACCESS_DENIED)                                               \
+    X(imported, LONG, WINAPI, RegEnumValueA,                                                       \
+      (HKEY a, DWORD b, LPSTR c, LPDWORD d, LPDWORD e, LPDWORD f, LPBYTE g, LPDWORD h),            \
       (a, b, c, d, e, f, g, h), ERROR_ACCESS_DENIED)                                               \
     X(imported, LONG, WINAPI, RegDeleteKeyA, (HKEY a, LPCSTR b), (a, b), ERROR_ACCESS_DENIED)      \
     X(imported, LONG, WINAPI, RegCloseKey, (HKEY a), (a), ERROR_INVALID_HANDLE)                    \

@@ -8,16 +8,26 @@
 #include "install_record.h"
 #include "install_view.h"
 #include "outcome.h"
+#include "record_file.h"
 #include "run_options.h"
 
 class CInstallFlow {
 public:
     CInstallFlow(CInstallView& view, const CRunOptions& options)
-        : m_view(view), m_options(options), m_bInstalling(FALSE), m_bComStarted(FALSE), m_outcome(kOutcomeUserEnded)
+        : m_view(view), m_options(options), m_nRecordedDirs(0), m_bInstalling(FALSE), m_bComStarted(FALSE),
+          m_outcome(kOutcomeUserEnded)
     {
     }
-    // Gives back the COM that Open started.
+    // Settles the run's record (a run that did not complete gives back what it set
+    // aside) and gives back the COM that Open started.
     ~CInstallFlow();
+
+    // Settles the record that a run cut short left (a kill, a power cut): puts its
+    // previous installation back or, when it had completed, deletes what it had set
+    // aside; logs what it did. FALSE when the record is of a format this installer
+    // does not know (left as it is), or what was set aside could not all be put back
+    // (the record stays for the next run).
+    static BOOL RepairInterruptedRun();
 
     // The probes before any install: the proposed directory, the program group, COM,
     // and a previous installation, removed with the user's consent. A target
@@ -26,7 +36,8 @@ public:
     BOOL Open();
     // Directory, payload, Windows directory check, shortcuts, registry, completion.
     void Install();
-    // Asks, undoes what the record holds, says so and ends the view.
+    // Asks, undoes what the record holds, puts back what the run set aside, says so
+    // and ends the view.
     void Cancel();
     // Whether the install sequence would take pszDir as the target directory as far
     // as its words go: an absolute path on a drive ("X:\\..."), whose files would
@@ -46,9 +57,19 @@ private:
 
     // The proposed target directory (shown in the view) and the program group.
     void ProposeDirectories();
-    // Looks for a previous installation (bRemove: and removes it); a "Path" that it
-    // reads becomes the proposed directory.
-    BOOL DetectPreviousInstall(BOOL bRemove);
+    // Looks for a previous installation; a "Path" that it reads becomes the proposed
+    // directory.
+    BOOL DetectPreviousInstall();
+    // Starts the run's record on disk; FALSE after saying why.
+    BOOL StartRecord();
+    // bDone, after saying that the record could not take a step when it is FALSE.
+    BOOL Recorded(BOOL bDone);
+    // Puts the directories made since the last call on the record's disk; FALSE when
+    // the disk does not take them.
+    BOOL RecordMadeDirectories();
+    // The record settled (settle.cpp): TRUE unless an unfinished run's changes could
+    // not all be undone.
+    static BOOL Settle(ops::CRecordFile& record);
     // The directory's words, its drive and the drive's free space, checked as the
     // directory stage will check them; FALSE after saying why.
     BOOL CheckTargetFirst(const CString& strDir);
@@ -80,6 +101,8 @@ private:
     CInstallView& m_view;
     const CRunOptions& m_options;
     CInstallRecord m_record;
+    ops::CRecordFile m_runRecord;  // what the run set aside and made, on disk
+    int m_nRecordedDirs;           // how many of m_record.m_createdDirs it holds
     BOOL m_bInstalling;
     BOOL m_bComStarted;
     RunOutcome m_outcome;

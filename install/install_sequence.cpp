@@ -8,6 +8,7 @@
 #include "payload.h"
 #include "report.h"
 #include "registry.h"
+#include "set_aside.h"
 #include "shell_start.h"
 #include "shortcuts.h"
 #include "target_dir.h"
@@ -94,6 +95,9 @@ void CInstallFlow::Install()
 
 void CInstallFlow::RunInstall()
 {
+    // A record already settled (after a cancel) is started anew.
+    if (!m_runRecord.IsActive() && !StartRecord())
+        return;
     CInstallRecord::Site* pSite = EnterTargetDirectory();
     if (!pSite || !InstallPayload(pSite))
         return;
@@ -121,7 +125,10 @@ CInstallRecord::Site* CInstallFlow::EnterTargetDirectory()
         ShowError(kNoDirectoryText, kBoxFatal);
         return NULL;
     }
-    if (!ops::CreateTargetDirectory(hOwner, strDir, &m_record.m_createdDirs)) {
+    const BOOL bMade = ops::CreateTargetDirectory(hOwner, strDir, &m_record.m_createdDirs);
+    if (!Recorded(RecordMadeDirectories()))
+        return NULL;
+    if (!bMade) {
         ShowError(kNoDirectoryText, kBoxFatal);
         return NULL;
     }
@@ -138,6 +145,27 @@ CInstallRecord::Site* CInstallFlow::EnterTargetDirectory()
 BOOL CInstallFlow::InstallPayload(CInstallRecord::Site* pSite)
 {
     Status(kStatusInstallingFiles);
+    // A product file that is there and not this run's is set aside before it is
+    // replaced; every other one is recorded as new. All of it is on the disk before
+    // the first file changes.
+    m_runRecord.Add(ops::CRecordFile::kSite, pSite->strDir);
+    UINT nAside = 0;
+    for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
+        struct _finddata_t fd;
+        const BOOL bThere = ops::ProbePath(kPayloadTable[nRow].pszFileName, &fd);
+        if (bThere && pSite->IsInstalled(nRow))
+            continue;
+        nAside |= (UINT)bThere << nRow;
+        m_runRecord.Add(bThere ? ops::CRecordFile::kSetAside : ops::CRecordFile::kNewFile,
+                        pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);
+    }
+    if (!Recorded(m_runRecord.Flush()))
+        return FALSE;
+    for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
+        if (nAside >> nRow & 1u)
+            ops::MoveAside(pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);  // one held elsewhere stays
+    }
+
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         const PayloadFile& file = kPayloadTable[nRow];
         struct _finddata_t fd;
@@ -162,6 +190,10 @@ BOOL CInstallFlow::CreateShortcuts()
 {
     const HWND hOwner = m_view.BoxOwner();
     Status(kStatusDesktopLink);
+    // A link that is there and not this run's is kept before it is replaced.
+    if (!Recorded(ops::RecordProductLinks(m_runRecord, (1u << kShortcutCount) - 1, g_strStartMenuDir) &&
+                  m_runRecord.Flush()))
+        return FALSE;
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
         // The desktop of all users when the links are for the machine.
@@ -177,9 +209,11 @@ BOOL CInstallFlow::CreateShortcuts()
             continue;
         if (!ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
                                  link.pszExtension, link.pszTitle, FALSE, &m_record.m_createdDirs)) {
+            RecordMadeDirectories();
             ShowError(link.pszFailure, kBoxFatal);
             return FALSE;
         }
+        RecordMadeDirectories();
         m_record.m_nLinks |= 1u << i;
     }
     g_bShortcutsCreated = 1;
@@ -189,6 +223,13 @@ BOOL CInstallFlow::CreateShortcuts()
 BOOL CInstallFlow::WriteRegistry()
 {
     Status(kStatusRegistry);
+    // From here the product's keys are this run's; the maker's key is too when it
+    // is not there yet.
+    CRegKey maker;
+    const BYTE bMakerThere = maker.Open(HKEY_LOCAL_MACHINE, kMakerKey, KEY_READ) == ERROR_SUCCESS;
+    m_runRecord.Add(ops::CRecordFile::kRegistry, "", &bMakerThere, 1);
+    if (!Recorded(m_runRecord.Flush()))
+        return FALSE;
     if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_record.m_createdKeys)) {
         ShowError(kNoRegistryText, kBoxFatal);
         return FALSE;
@@ -203,6 +244,10 @@ void CInstallFlow::Complete(const CInstallRecord::Site* pSite)
 {
     RemoveEarlierSites(pSite);
     if (!m_view.IsCancelPending()) {
+        // Completed: what was set aside goes, before the offer to start the product.
+        m_runRecord.Add(ops::CRecordFile::kCompleted, "");
+        m_runRecord.Flush();
+        Settle(m_runRecord);
         m_outcome = kOutcomeInstalled;
         Status(kStatusComplete);
         m_view.Hide();

@@ -2,6 +2,7 @@
 // the program group, COM (which the shortcuts need), and the search for a previous
 // installation, removed once the user agrees to overwrite it.
 #include "install_flow.h"
+#include "install_log.h"
 #include "previous_install.h"
 #include "registry.h"
 #include "report.h"
@@ -44,7 +45,7 @@ BOOL CInstallFlow::Open()
     m_bComStarted = TRUE;
 
     Status(kStatusCheckingPrevious);
-    const BOOL bPrevious = DetectPreviousInstall(FALSE);
+    const BOOL bPrevious = DetectPreviousInstall();
     if (EndIfProgramRunsThere())
         return FALSE;
     if (bPrevious) {
@@ -59,8 +60,15 @@ BOOL CInstallFlow::Open()
             m_outcome = kOutcomeFailed;
             return FALSE;
         }
+    }
+    // From here on the run changes the machine: what it removes is set aside, not
+    // deleted, until it has completed.
+    if (!StartRecord())
+        return FALSE;
+    if (bPrevious) {
         Status(kStatusRemovingPrevious);
-        DetectPreviousInstall(TRUE);
+        if (!Recorded(ops::SetPreviousInstallAside(m_runRecord, g_strInstallDir, g_strStartMenuDir)))
+            return FALSE;
     }
 
     // The previous installation's files went from where it was; the new one goes
@@ -78,6 +86,8 @@ BOOL CInstallFlow::Open()
 
 CInstallFlow::~CInstallFlow()
 {
+    if (m_runRecord.IsActive())
+        Settle(m_runRecord);
     if (m_bComStarted)
         ::CoUninitialize();
 }
@@ -105,11 +115,40 @@ BOOL CInstallFlow::CheckTargetFirst(const CString& strDir)
     return ops::CheckTargetDrive(m_view.BoxOwner(), strDir);
 }
 
-BOOL CInstallFlow::DetectPreviousInstall(BOOL bRemove)
+BOOL CInstallFlow::DetectPreviousInstall()
 {
     BOOL bPathRead;
-    BOOL bFound = ops::DetectPreviousInstall(bRemove, g_strInstallDir, g_strStartMenuDir, &bPathRead);
+    BOOL bFound = ops::DetectPreviousInstall(g_strInstallDir, g_strStartMenuDir, &bPathRead);
     if (bPathRead)
         m_view.SetTargetDir(g_strInstallDir);
     return bFound;
+}
+
+BOOL CInstallFlow::StartRecord()
+{
+    if (m_runRecord.Create())
+        return TRUE;
+    CString strLine;
+    strLine.Format(kLogRecordUnwritable, (const char*)ops::CRecordFile::Path());
+    g_installLog.Write(strLine);
+    m_runRecord.Close(TRUE);
+    return Recorded(FALSE);
+}
+
+BOOL CInstallFlow::Recorded(BOOL bDone)
+{
+    if (!bDone) {
+        ShowError(kWriteErrorText, kBoxFatal);
+        m_outcome = kOutcomeFailed;
+    }
+    return bDone;
+}
+
+BOOL CInstallFlow::RecordMadeDirectories()
+{
+    if (m_nRecordedDirs == m_record.m_createdDirs.GetSize())
+        return TRUE;
+    for (; m_nRecordedDirs < m_record.m_createdDirs.GetSize(); ++m_nRecordedDirs)
+        m_runRecord.Add(ops::CRecordFile::kMadeDirectory, m_record.m_createdDirs.GetAt(m_nRecordedDirs));
+    return m_runRecord.Flush();
 }

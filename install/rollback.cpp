@@ -104,6 +104,9 @@ void CInstallFlow::Cancel()
     // above them that were not there), also when the registry stage failed part-way.
     ops::DeleteCreatedKeys(m_record.m_createdKeys);
 
+    // Then what the run set aside, the previous installation, is put back.
+    Settle(m_runRecord);
+
     Box(kNotInstalledText, kIncompleteCaption, MB_ICONINFORMATION, kBoxNotice);
     m_view.EndCancelled();
 }

@@ -116,11 +116,14 @@ const UINT kGroupShortcutRows = GroupShortcutRows();
 
 // Registry, all below HKEY_LOCAL_MACHINE
 #define MEROLIN_CURRENT_VERSION "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
+inline constexpr char kMakerKey[] = "SOFTWARE\\" MEROLIN_MAKER;
 inline constexpr char kVendorKey[] = "SOFTWARE\\" MEROLIN_MAKER "\\" MEROLIN_NAME;
 inline constexpr char kVendorVersionKey[] = "SOFTWARE\\" MEROLIN_MAKER "\\" MEROLIN_NAME "\\" MEROLIN_VERSION;
 inline constexpr char kWindowsCurrentVersionKey[] = MEROLIN_CURRENT_VERSION;
 inline constexpr char kAppPathsKey[] = MEROLIN_CURRENT_VERSION "\\App Paths\\" MEROLIN_NAME ".exe";
 inline constexpr char kUninstallKey[] = MEROLIN_CURRENT_VERSION "\\Uninstall\\" MEROLIN_NAME;
+// The product's own keys, each with everything below it: what an installation is.
+inline constexpr const char* kProductKeys[] = { kAppPathsKey, kUninstallKey, kVendorKey };
 inline constexpr char kProgramFilesDirValue[] = "ProgramFilesDir";
 inline constexpr char kPathValue[] = "Path";
 inline constexpr char kDisplayNameValue[] = "DisplayName";
@@ -142,6 +145,8 @@ const WORD kReleaseHour = 1, kReleaseMinute = 31, kReleaseSecond = 0, kReleaseMi
 // Other fixed file names
 inline constexpr char kTempCompressedFile[] = "MR.MSZ";
 inline constexpr char kTempExpandedFile[] = "MR.XXX";
+inline constexpr char kAsideFolder[] = "MR.OLD";  // in a directory: its product files set aside by a run
+inline constexpr char kRecordFileName[] = MEROLIN_NAME "Setup.rec";  // the run's record (ops/record_file.h)
 inline constexpr char kVersionTempName[] = "VER0000.tmp";  // the shape of the version library's own temporary names
 inline constexpr char kProgramFilesPattern[] = MEROLIN_NAME ".*";
 inline constexpr char kAnyFileSuffix[] = "\\*.*";
@@ -247,6 +252,15 @@ inline constexpr char kLogResourceMissing[] = "Setup file damaged: resource %u i
 inline constexpr char kLogResourceDamaged[] = "Setup file damaged: resource %u is not the one the build recorded";
 inline constexpr char kLogProgramRunning[] = "Running from the installation's directory: %s (process %lu)";
 // What the opening found installed, by its version against this one's.
+// The run's record and what settling it did, each with a path or a key.
+inline constexpr char kLogRecordFound[] = "Record of an interrupted run found: %s";
+inline constexpr char kLogRecordUnknown[] = "Record %s is of a format this installer does not know: left as it is";
+inline constexpr char kLogRecordUnwritable[] = "Cannot write the run's record %s: nothing changed";
+inline constexpr char kLogRecordForeign[] = "Not the product's, left alone: %s";
+inline constexpr char kLogRemoved[] = "Removed %s";
+inline constexpr char kLogPutBack[] = "Put back %s";
+inline constexpr char kLogNotPutBack[] = "Could not put back %s: the next run tries again";
+inline constexpr char kLogNotDeleted[] = "Could not delete %s";
 inline constexpr char kLogFoundOlder[] = "Found " MEROLIN_NAME " %s: upgrading";
 inline constexpr char kLogFoundSame[] = "Found " MEROLIN_NAME " %s: reinstalling (repair)";
 inline constexpr char kLogFoundNewer[] = "Found " MEROLIN_NAME " %s, newer than " MEROLIN_VERSION ": %s";

@@ -3,6 +3,7 @@
 #include "previous_install.h"
 #include "file_probe.h"
 #include "registry.h"
+#include "set_aside.h"
 #include "shortcuts.h"
 
 namespace ops {
@@ -21,20 +22,6 @@ BOOL ProbeKey(const char* pszPath, CString* pstrPath = NULL, BOOL* pbPathRead = 
     return TRUE;
 }
 
-// Deletes a key, with everything below it, through its parent.
-void DeleteKeyPath(const char* pszPath)
-{
-    const CString strPath = pszPath;
-    int nSeparator = -1;
-    for (int i = 0; i < strPath.GetLength(); ++i) {
-        if (strPath.GetAt(i) == '\\')
-            nSeparator = i;
-    }
-    if (nSeparator <= 0)
-        return;
-    DeleteRegistrySubkey(strPath.Left(nSeparator), strPath.Right(strPath.GetLength() - nSeparator - 1));
-}
-
 // Whether a directory lists anything at all (an existing directory lists at least
 // its own "." entry).
 BOOL DirectoryHasEntries(const CString& strDir)
@@ -45,55 +32,50 @@ BOOL DirectoryHasEntries(const CString& strDir)
 
 } // namespace
 
-BOOL DetectPreviousInstall(BOOL bRemove, CString& strInstallDir, const CString& strGroupDir, BOOL* pbPathRead)
+BOOL DetectPreviousInstall(CString& strInstallDir, const CString& strGroupDir, BOOL* pbPathRead)
 {
-    BOOL bFound = FALSE;
     *pbPathRead = FALSE;
-
     // 1. Application path: its "Path" becomes the proposed directory.
-    if (ProbeKey(kAppPathsKey, &strInstallDir, pbPathRead)) {
-        bFound = TRUE;
-        if (bRemove)
-            DeleteKeyPath(kAppPathsKey);
-    }
-
+    BOOL bFound = ProbeKey(kAppPathsKey, &strInstallDir, pbPathRead);
     // 2. Uninstall entry. 3. Vendor key, with its versions below it.
-    static const char* const kProbedKeys[] = { kUninstallKey, kVendorKey };
-    for (int i = 0; i < (int)ARRAYSIZE(kProbedKeys); ++i) {
-        if (ProbeKey(kProbedKeys[i])) {
-            bFound = TRUE;
-            if (bRemove)
-                DeleteKeyPath(kProbedKeys[i]);
-        }
-    }
-
-    // 4. Installation directory: the product's program files go, nothing else.
-    if (!strInstallDir.IsEmpty() && DirectoryHasEntries(strInstallDir)) {
-        bFound = TRUE;
-        if (bRemove) {
-            DeleteMatchingFiles(strInstallDir, kProgramFilesPattern);
-            DeleteMatchingFiles(strInstallDir, kUninstallerFile);
-        }
-    }
-
-    // 5. Program group: its three links go, the folder stays. They go from the
-    // program group of all users and of the user too, whichever this run uses: an
-    // installation for the machine puts them into the one, a run with windows into
-    // the other.
-    if (!strGroupDir.IsEmpty() && DirectoryHasEntries(strGroupDir))
-        bFound = TRUE;
-    if (bRemove)
-        DeleteProductLinks(kGroupShortcutRows, strGroupDir);
+    bFound |= ProbeKey(kUninstallKey) | ProbeKey(kVendorKey);
+    // 4. Installation directory. 5. Program group.
+    bFound |= !strInstallDir.IsEmpty() && DirectoryHasEntries(strInstallDir);
+    bFound |= !strGroupDir.IsEmpty() && DirectoryHasEntries(strGroupDir);
     return bFound;
 }
 
-void DeleteMatchingFiles(const char* pszDir, const char* pszPattern)
+BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, const CString& strGroupDir)
 {
-    const CString strDir = CString(pszDir) + "\\";
-    CStringArray names;
-    ListFiles(strDir + pszPattern, names);
-    for (int i = 0; i < names.GetSize(); ++i)
-        sys::remove(strDir + (const char*)names.GetAt(i));
+    // Everything is recorded, and the record is on the disk, before anything goes.
+    for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i) {
+        if (!KeepKeyTree(record, kProductKeys[i]))
+            return FALSE;
+    }
+    // The product's program files go from the installation directory, nothing else.
+    const CString strDir = strInstallDir + "\\";
+    CStringArray files;
+    if (!strInstallDir.IsEmpty()) {
+        ListFiles(strDir + kProgramFilesPattern, files);
+        ListFiles(strDir + kUninstallerFile, files);
+    }
+    for (int i = 0; i < files.GetSize(); ++i)
+        record.Add(CRecordFile::kSetAside, strDir + files.GetAt(i));
+    // The program group's links go from the program group of all users and of the
+    // user too, whichever this run uses: an installation for the machine puts them
+    // into the one, a run with windows into the other. The folders stay.
+    CStringArray links;
+    if (!RecordProductLinks(record, kGroupShortcutRows, strGroupDir, &links) || !record.Flush())
+        return FALSE;
+
+    for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
+        DeleteKeyPath(kProductKeys[i]);
+    // A file that another program holds stays where it is.
+    for (int i = 0; i < files.GetSize(); ++i)
+        MoveAside(strDir + files.GetAt(i));
+    for (int i = 0; i < links.GetSize(); ++i)
+        sys::remove(links.GetAt(i));
+    return TRUE;
 }
 
 } // namespace ops

@@ -88,10 +88,9 @@ BOOL WriteUninstallKey(const CString& strProgram, const CString& strTargetDir, t
     CRegKey key;
     if (!OpenOrCreateKey(key, kUninstallKey, pCreated))
         return FALSE;
-    BOOL bAll = SetStringValue(key, kDisplayNameValue, kDisplayName);  // each value is tried anyway
     // Quoted: whatever runs this command line must not take a prefix of a path
-    // with spaces ("C:\Program.exe") for the program.
-    bAll &= SetStringValue(key, kUninstallStringValue, "\"" + strTargetDir + "\\" + kUninstallerFile + "\"");
+    // with spaces ("C:\Program.exe") for the program. Each value is tried anyway.
+    BOOL bAll = SetStringValue(key, kUninstallStringValue, "\"" + strTargetDir + "\\" + kUninstallerFile + "\"");
     bAll &= SetStringValue(key, "DisplayVersion", kProductVersion);
     bAll &= SetDwordValue(key, "VersionMajor", kVersionMajor);
     bAll &= SetDwordValue(key, "VersionMinor", kVersionMinor);
@@ -107,6 +106,9 @@ BOOL WriteUninstallKey(const CString& strProgram, const CString& strTargetDir, t
     bAll &= SetDwordValue(key, "EstimatedSize", InstalledPayloadKb(strTargetDir));
     bAll &= SetDwordValue(key, "NoModify", 1);
     bAll &= SetDwordValue(key, "NoRepair", 1);
+    // Last: the name makes the entry show in the list of programs, which a run cut
+    // short must not leave half-written there.
+    bAll &= SetStringValue(key, kDisplayNameValue, kDisplayName);
     return bAll;
 }
 
@@ -135,6 +137,17 @@ void DeleteCreatedKeys(const CStringArray& keys)
         for (int j = i; j >= 0 && (j == i || IsBelow(keys.GetAt(j + 1), keys.GetAt(j))); --j)
             sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, keys.GetAt(j));
     }
+}
+
+void DeleteKeyPath(const char* pszPath)
+{
+    const char* pSeparator = NULL;
+    for (const char* p = pszPath; *p; ++p) {
+        if (*p == '\\')
+            pSeparator = p;
+    }
+    if (pSeparator && pSeparator > pszPath)
+        DeleteRegistrySubkey(CString(pszPath, (int)(pSeparator - pszPath)), pSeparator + 1);
 }
 
 void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName)

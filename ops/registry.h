@@ -15,6 +15,8 @@ BOOL WriteRegistryEntries(const CString& strTargetDir, CStringArray* pCreatedKey
 // Removes the keys of such a list, last first, each only once nothing is left below
 // it (a key that something else has put a key into stays); silent.
 void DeleteCreatedKeys(const CStringArray& keys);
+// Removes the key with everything below it, through its parent; silent.
+void DeleteKeyPath(const char* pszPath);
 // Removes the child key with everything below it when the parent can be opened
 // for writing; silent.
 void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName);

@@ -1,6 +1,8 @@
 #include "shortcuts.h"
 #include "report.h"
 #include "shell_folders.h"
+#include "set_aside.h"
+#include "file_probe.h"
 #include "target_dir.h"
 #include <shlobj.h>
 
@@ -22,6 +24,25 @@ CString DesktopFolder(BOOL bAllUsers)
 CString LinkPath(const CString& strFolder, const char* pszTitle)
 {
     return strFolder + "\\" + pszTitle + ".lnk";
+}
+
+// The paths of the links of the shortcut-table rows in nRows wherever an installation
+// puts them (see DeleteProductLinks); a path may repeat.
+void ProductLinkPaths(UINT nRows, const CString& strGroupDir, CStringArray& paths)
+{
+    // First the group given with the user's desktop, then all users' desktop and
+    // group, then the user's group as the shell names it. Where the shell names no
+    // folder, a pass repeats the first one's.
+    for (int nPass = 0; nPass < 3; ++nPass) {
+        CString strGroup = strGroupDir;
+        if (nPass > 0 && LinkFolderPath(nPass == 1, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
+            strGroup += kProductFolderSuffix;
+        for (int i = 0; i < kShortcutCount; ++i) {
+            const ShortcutSpec& link = kShortcutTable[i];
+            if ((nRows >> i & 1u) && !(link.bDesktop && nPass == 2))
+                paths.Add(LinkPath(link.bDesktop ? DesktopFolder(nPass == 1) : strGroup, link.pszTitle));
+        }
+    }
 }
 
 } // namespace
@@ -75,19 +96,30 @@ void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesk
 
 void DeleteProductLinks(UINT nRows, const CString& strGroupDir)
 {
-    // First the group given with the user's desktop, then all users' desktop and
-    // group, then the user's group as the shell names it. Where the shell names no
-    // folder, a pass repeats the first one's, which deletes nothing more.
-    for (int nPass = 0; nPass < 3; ++nPass) {
-        CString strGroup = strGroupDir;
-        if (nPass > 0 && LinkFolderPath(nPass == 1, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
-            strGroup += kProductFolderSuffix;
-        for (int i = 0; i < kShortcutCount; ++i) {
-            const ShortcutSpec& link = kShortcutTable[i];
-            if ((nRows >> i & 1u) && !(link.bDesktop && nPass == 2))
-                DeleteShortcut(strGroup, link.pszTitle, link.bDesktop, nPass == 1);
+    CStringArray paths;
+    ProductLinkPaths(nRows, strGroupDir, paths);
+    for (int i = 0; i < paths.GetSize(); ++i)
+        sys::remove(paths.GetAt(i));
+}
+
+BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroupDir, CStringArray* pKept)
+{
+    CStringArray paths;
+    ProductLinkPaths(nRows, strGroupDir, paths);
+    for (int i = 0; i < paths.GetSize(); ++i) {
+        const CString& strLink = paths.GetAt(i);
+        if (record.Has(CRecordFile::kNewFile, strLink) || record.Has(CRecordFile::kKeptLink, strLink))
+            continue;  // this run's own, or kept already
+        struct _finddata_t fd;
+        if (!ProbePath(strLink, &fd)) {
+            record.Add(CRecordFile::kNewFile, strLink);
+        } else if (!KeepLink(record, strLink)) {
+            return FALSE;
+        } else if (pKept) {
+            pKept->Add(strLink);
         }
     }
+    return TRUE;
 }
 
 } // namespace ops

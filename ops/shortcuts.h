@@ -1,6 +1,6 @@
 // Shell links on the desktop and in the product's program group.
 #pragma once
-#include "manifest.h"
+#include "record_file.h"
 
 namespace ops {
 
@@ -20,5 +20,9 @@ void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesk
 // desktop and the program group (Programs + "\Merolin") of all users and of the
 // user; nothing else there. Silent.
 void DeleteProductLinks(UINT nRows, const CString& strGroupDir);
+// Records each of those links that the record does not name yet: one that is there
+// is kept (KeepLink, and its path added to *pKept when given), one that is not is
+// recorded as new. FALSE when one that is there cannot be kept.
+BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroupDir, CStringArray* pKept = NULL);
 
 } // namespace ops

@@ -308,7 +308,8 @@ TEST_F(CancelTest, RollbackUndoesTheStagesInTheirOrder)
                                    "rmdir " + group, "rmdir " + *scratch / "Programs", "rmdir " + target,
                                    std::string("regdelete ") + kVendorVersionKey, std::string("regdelete ") + kVendorKey,
                                    "regdelete SOFTWARE\\Tolvane Software", std::string("regdelete ") + kAppPathsKey,
-                                   std::string("regdelete ") + kUninstallKey));
+                                   std::string("regdelete ") + kUninstallKey,
+                                   "remove " + std::string(ops::CRecordFile::Path())));
     EXPECT_THAT(TargetFiles(), ElementsAre("notes.txt"));
     EXPECT_FALSE(RegKeyExists(kVendorVersionKey));
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
@@ -336,9 +337,8 @@ TEST_F(CancelTest, SharedProgramGroupFolderIsNotRemoved)
 
 // Two failed installs into two directories, then a third directory typed into the
 // field: the rollback cleans exactly the files each install made, where it made
-// them. A product-named file of the user's stays, replaced or not (what the install
-// replaced is gone anyway), and so does everything in the directory shown when
-// Cancel is pressed.
+// them. A product-named file that was there is set aside before it is replaced, and
+// comes back; everything in the directory shown when Cancel is pressed stays.
 TEST_F(CancelTest, NeverDeletesWhatTheInstallDidNotWrite)
 {
     const std::string first = target;
@@ -363,7 +363,7 @@ TEST_F(CancelTest, NeverDeletesWhatTheInstallDidNotWrite)
         flow.Install();
     }
     ASSERT_EQ("MZ", ReadWholeFile(second + "\\Merolin.exe").substr(0, 2)) << "the second install replaced it";
-    ASSERT_EQ("mine", ReadWholeFile(second + "\\Merolin.hlp"));
+    ASSERT_EQ("mine", ReadWholeFile(second + "\\MR.OLD\\Merolin.exe"));
     TypeTarget(shown);
 
     ExpectCancelQuestion(true, IDYES);
@@ -372,7 +372,7 @@ TEST_F(CancelTest, NeverDeletesWhatTheInstallDidNotWrite)
 
     EXPECT_FALSE(DirExists(first));
     EXPECT_THAT(ListDir(second), UnorderedElementsAreArray(kRequiredFiles));
-    for (const char* name : { "Merolin.hlp", "Uninstall.exe", "Merolin.txt" })
+    for (const char* name : kRequiredFiles)
         EXPECT_EQ("mine", ReadWholeFile(second + "\\" + name)) << name;
     EXPECT_THAT(ListDir(shown), UnorderedElementsAreArray(kRequiredFiles));
     for (const char* name : kRequiredFiles)

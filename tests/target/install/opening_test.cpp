@@ -226,9 +226,11 @@ TEST_F(OpeningTest, OpeningStepsRunInOrderEachUnderItsStatus)
                            "programs folder 2 " + checking,
                            "COM " + checking,
                            "probe Stand by:<CR><LF>Checking for previous installations...",
-                           "probe Removing previous versions...",
+                           "programs folder 35 Stand by:<CR><LF>Checking for previous installations...",  // the record
+                           "probe Removing previous versions...",               // kept,
                            "programs folder 23 Removing previous versions...",  // the links of all users' group
-                           "programs folder 2 Removing previous versions...",   // and of the user's go too
+                           "programs folder 2 Removing previous versions...",   // and of the user's kept too,
+                           "probe Removing previous versions...",               // then removed
                            "opened To install Merolin, at least<CR><LF>500 Kb of free disk space is required.",
                        }));
 }

@@ -37,7 +37,7 @@ TEST_F(PreviousInstallTest, ReinstallOverAPreviousInstallation)
     EXPECT_EQ(old, std::string(g_strInstallDir));
     EXPECT_EQ(old, view.target);
     EXPECT_EQ("To install Merolin, at least\r\n500 Kb of free disk space is required.", Status());
-    EXPECT_THAT(ListDir(old), ElementsAre("US-Caps_FITB.MR1"));
+    EXPECT_THAT(ListDir(old), ElementsAre("MR.OLD", "US-Caps_FITB.MR1"));
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     EXPECT_FALSE(RegKeyExists(kUninstallKey));
     EXPECT_FALSE(RegKeyExists(kVendorKey));

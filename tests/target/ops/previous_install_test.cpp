@@ -1,9 +1,7 @@
 // DetectPreviousInstall as the opening runs it: each of the five probes alone, the
-// previous directory becoming the proposal, what remove mode deletes and what it
-// leaves, long paths. DeleteMatchingFiles, with which it removes the files: a
-// directory's files by pattern, never its subdirectories or other names, and nothing
-// where the directory's name is too long for the system's search. (The overwrite
-// question of the opening: tests/target/install/.)
+// previous directory becoming the proposal, long paths; and SetPreviousInstallAside,
+// the removal ("remove mode" below): what it sets aside, what it leaves, and that all
+// of it comes back. (The overwrite question of the opening: tests/target/install/.)
 #include "ops_fixture.h"
 
 using testing::ElementsAre;
@@ -18,14 +16,20 @@ protected:
         g_strInstallDir = target.c_str();
         g_strStartMenuDir = group.c_str();
     }
-    // The probe as the opening runs it: on the proposed directory and the program group.
+    // The probe as the opening runs it: on the proposed directory and the program
+    // group; in remove mode, then the removal, which must succeed.
     BOOL Detect(BOOL bRemove)
     {
         BOOL bPathRead = FALSE;
-        const BOOL bFound = ops::DetectPreviousInstall(bRemove, g_strInstallDir, g_strStartMenuDir, &bPathRead);
+        const BOOL bFound = ops::DetectPreviousInstall(g_strInstallDir, g_strStartMenuDir, &bPathRead);
         pathRead = bPathRead != FALSE;
+        if (bRemove) {
+            EXPECT_TRUE(record.Create());
+            EXPECT_TRUE(ops::SetPreviousInstallAside(record, g_strInstallDir, g_strStartMenuDir));
+        }
         return bFound;
     }
+    ~PreviousInstallTest() override { record.Close(TRUE); }
     std::vector<std::string> GroupFiles() const { return ListDir(group); }
 
     ScratchDir scratch{ CurrentTestName() };
@@ -33,23 +37,8 @@ protected:
     std::string target = scratch / "Apps\\Merolin";   // the proposed directory (not there yet)
     std::string group = scratch / "Programs\\Merolin";  // the program group (not there yet)
     bool pathRead = false;
+    ops::CRecordFile record;
 };
-
-TEST_F(PreviousInstallTest, DeleteMatchingFilesInAVeryLongDirectoryDeletesNothing)
-{
-    ops::DeleteMatchingFiles(("C:\\scratch\\" + std::string(1000, 'm')).c_str(), "Merolin.*");
-}
-
-TEST_F(PreviousInstallTest, DeleteMatchingFilesSkipsDirectoriesAndOtherNames)
-{
-    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\Merolin.cfg").c_str(), NULL));
-    for (const char* name : { "Merolin.a", "Merolin.b", "Merolin_old.c", "xMerolin.c" })
-        WriteWholeFile(old + "\\" + name, "x");
-    ops::DeleteMatchingFiles(old.c_str(), "Merolin.*");
-    EXPECT_THAT(ListDir(old), UnorderedElementsAre("Merolin.cfg", "xMerolin.c", "Merolin_old.c"));
-    ops::DeleteMatchingFiles((old + "\\missing").c_str(), "*.*");
-    EXPECT_EQ(3u, ListDir(old).size());
-}
 
 TEST_F(PreviousInstallTest, CleanSystemFindsNothingInEitherMode)
 {
@@ -138,8 +127,8 @@ TEST_F(PreviousInstallTest, RecordedPathBecomesTheProposal)
     EXPECT_TRUE(FileExists(target + "\\Merolin.exe"));
 }
 
-// Remove mode takes the program files ("Merolin.*", "Uninstall.exe") and the three
-// program-group links; every other file, every subdirectory and both folders stay.
+// Remove mode sets aside the program files ("Merolin.*", "Uninstall.exe") and the
+// three program-group links; every other file, every subdirectory and both folders stay.
 TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
 {
     ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\Merolin.d").c_str(), NULL));
@@ -163,10 +152,12 @@ TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
     EXPECT_EQ(4u, GroupFiles().size());
 
     EXPECT_TRUE(Detect(TRUE));
-    EXPECT_THAT(ListTree(old), UnorderedElementsAre("Merolin.d\\", "Merolin.d\\Merolin.exe", "sub\\",
-                                                    "sub\\Uninstall.exe", "US-Caps_FITB.MR1", "readme.txt",
-                                                    "MerolinData.txt", "Uninstall.exe.bak", "Merolin.txt"))
-        << "a read-only file cannot be deleted and stays";
+    EXPECT_THAT(ListTree(old),
+                UnorderedElementsAre("Merolin.d\\", "Merolin.d\\Merolin.exe", "sub\\", "sub\\Uninstall.exe",
+                                     "US-Caps_FITB.MR1", "readme.txt", "MerolinData.txt", "Uninstall.exe.bak",
+                                     "MR.OLD\\", "MR.OLD\\Merolin.exe", "MR.OLD\\Merolin.hlp", "MR.OLD\\Merolin.txt",
+                                     "MR.OLD\\Merolin.ini", "MR.OLD\\Uninstall.exe"))
+        << "set aside, a read-only file too";
     EXPECT_THAT(GroupFiles(), ElementsAre("Other.lnk"));
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     EXPECT_FALSE(RegKeyExists(kUninstallKey));
@@ -174,7 +165,7 @@ TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
     EXPECT_TRUE(RegKeyExists("SOFTWARE\\Tolvane Software\\Other"));
     EXPECT_EQ(old, std::string(g_strInstallDir));
     EXPECT_TRUE(boxes.Seen().empty()) << "nothing is reported";
-    ::SetFileAttributesA((old + "\\Merolin.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesA((old + "\\MR.OLD\\Merolin.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // A "Path" that does not fit the 260-byte buffer is not read; the key still counts.

@@ -157,14 +157,14 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
                                        "close",
                                        "open " + uninstall + " 20006", "open " + ParentOf(uninstall) + " 20019", "close",
                                        "create " + uninstall + " Merolin 0 20006",
-                                       "set DisplayName REG_SZ Merolin 1.31",
                                        "set UninstallString REG_SZ \"D:\\Apps\\Merolin\\Uninstall.exe\"",
                                        "set DisplayVersion REG_SZ 1.31", "set VersionMajor REG_DWORD 1",
                                        "set VersionMinor REG_DWORD 31", "set Publisher REG_SZ Tolvane Software",
                                        "set DisplayIcon REG_SZ D:\\Apps\\Merolin\\Merolin.exe",
                                        "set InstallLocation REG_SZ D:\\Apps\\Merolin",
                                        "set InstallDate REG_SZ 20021108", "set EstimatedSize REG_DWORD 0",
-                                       "set NoModify REG_DWORD 1", "set NoRepair REG_DWORD 1", "close"));
+                                       "set NoModify REG_DWORD 1", "set NoRepair REG_DWORD 1",
+                                       "set DisplayName REG_SZ Merolin 1.31", "close"));
     EXPECT_EQ(RegString(vendor, ""), "1036756800");
     EXPECT_EQ(RegString(appPaths, ""), "D:\\Apps\\Merolin\\Merolin.exe");
     EXPECT_EQ(RegString(appPaths, "Path"), "D:\\Apps\\Merolin");
