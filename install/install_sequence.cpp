@@ -224,11 +224,17 @@ BOOL CInstallFlow::WriteRegistry()
 {
     Status(kStatusRegistry);
     // From here the product's keys are this run's; the maker's key is too when it
-    // is not there yet.
+    // is not there yet. Product keys still there at the first attempt (the removal
+    // could not take them) are kept first.
+    BOOL bKept = TRUE;
+    if (!m_runRecord.Has(ops::CRecordFile::kRegistry, "")) {
+        for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
+            bKept &= ops::KeepKeyTree(m_runRecord, kProductKeys[i]);
+    }
     CRegKey maker;
     const BYTE bMakerThere = maker.Open(HKEY_LOCAL_MACHINE, kMakerKey, KEY_READ) == ERROR_SUCCESS;
     m_runRecord.Add(ops::CRecordFile::kRegistry, "", &bMakerThere, 1);
-    if (!Recorded(m_runRecord.Flush()))
+    if (!Recorded(bKept && m_runRecord.Flush()))
         return FALSE;
     if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_record.m_createdKeys)) {
         ShowError(kNoRegistryText, kBoxFatal);

@@ -86,8 +86,10 @@ BOOL IsProductEntry(const Record::Entry& entry)
 
 // What an unfinished run made goes: its new files and links, its temporaries, the
 // product's keys once it had begun writing them, and the directories it made.
-void RemoveMade(const Record& record)
+// FALSE when a file or key of its stays.
+BOOL RemoveMade(const Record& record)
 {
+    BOOL bAll = TRUE;
     CStringArray madeDirs;
     Record::Entry entry;
     for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
@@ -96,10 +98,17 @@ void RemoveMade(const Record& record)
             LogPath(kLogRecordForeign, psz);
             continue;
         }
+        struct _finddata_t fd;
         if (entry.chKind == Record::kNewFile) {
+            // A file that was set aside first is the put-back's to replace: once put
+            // back, it is the previous installation's again.
+            if (record.Has(Record::kSetAside, psz))
+                continue;
             sys::SetFileAttributesA(psz, FILE_ATTRIBUTE_NORMAL);
             if (sys::remove(psz) == 0)
                 LogPath(kLogRemoved, psz);
+            else
+                bAll &= !ops::ProbePath(psz, &fd);
         } else if (entry.chKind == Record::kSite) {
             sys::remove(CString(psz) + "\\" + kTempCompressedFile);
             sys::remove(CString(psz) + "\\" + kTempExpandedFile);
@@ -109,7 +118,7 @@ void RemoveMade(const Record& record)
             // Whatever the product's keys hold now is this run's: the previous
             // installation's are in the record.
             for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
-                ops::DeleteKeyPath(kProductKeys[i]);
+                bAll &= ops::DeleteKeyPath(kProductKeys[i]);
             if (entry.nData && !entry.pData[0])
                 sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMakerKey);  // only when nothing else is below it
         }
@@ -119,6 +128,7 @@ void RemoveMade(const Record& record)
         if (sys::_rmdir(madeDirs.GetAt(i)) == 0)
             LogPath(kLogRemoved, madeDirs.GetAt(i));
     }
+    return bAll;
 }
 
 // What an unfinished run set aside comes back; FALSE when something could not.
@@ -133,10 +143,10 @@ BOOL PutBackAside(const Record& record)
         if (!IsProductEntry(entry))
             continue;
         if (entry.chKind == Record::kSetAside) {
-            struct _finddata_t fd;
-            if (!ops::ProbePath(ops::AsidePath(psz), &fd))
-                continue;  // it never went, or it is back already
-            bBack = ops::PutBack(psz);
+            const ops::PutBackResult result = ops::PutBack(psz);
+            if (result == ops::kNothingAside)
+                continue;
+            bBack = result == ops::kPutBack;
         } else if (entry.chKind == Record::kKeptLink) {
             bBack = ops::RestoreLink(entry);
         } else if (entry.chKind == Record::kKeptKey) {
@@ -181,8 +191,8 @@ BOOL CInstallFlow::Settle(ops::CRecordFile& record)
     if (bCompleted) {
         bSettled = DropAside(record);
     } else {
-        RemoveMade(record);
-        bSettled = PutBackAside(record);
+        bSettled = RemoveMade(record);
+        bSettled &= PutBackAside(record);
     }
     // A completed run's leftovers are the next run's to try again, and never keep it
     // from running; an unfinished run's are the previous installation itself.

@@ -139,22 +139,19 @@ void DeleteCreatedKeys(const CStringArray& keys)
     }
 }
 
-void DeleteKeyPath(const char* pszPath)
+BOOL DeleteKeyPath(const char* pszPath)
 {
-    const char* pSeparator = NULL;
+    const char* pSeparator = pszPath;
     for (const char* p = pszPath; *p; ++p) {
         if (*p == '\\')
             pSeparator = p;
     }
-    if (pSeparator && pSeparator > pszPath)
-        DeleteRegistrySubkey(CString(pszPath, (int)(pSeparator - pszPath)), pSeparator + 1);
-}
-
-void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName)
-{
     CRegKey parent;
-    if (parent.Open(HKEY_LOCAL_MACHINE, pszParentPath, KEY_WRITE) == ERROR_SUCCESS)
-        DeleteRegistryTree(parent, pszChildName);
+    if (pSeparator != pszPath &&
+        parent.Open(HKEY_LOCAL_MACHINE, CString(pszPath, (int)(pSeparator - pszPath)), KEY_WRITE) == ERROR_SUCCESS)
+        DeleteRegistryTree(parent, pSeparator + 1);
+    CRegKey key;
+    return key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_READ) == ERROR_FILE_NOT_FOUND;
 }
 
 LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey)

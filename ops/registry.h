@@ -15,11 +15,9 @@ BOOL WriteRegistryEntries(const CString& strTargetDir, CStringArray* pCreatedKey
 // Removes the keys of such a list, last first, each only once nothing is left below
 // it (a key that something else has put a key into stays); silent.
 void DeleteCreatedKeys(const CStringArray& keys);
-// Removes the key with everything below it, through its parent; silent.
-void DeleteKeyPath(const char* pszPath);
-// Removes the child key with everything below it when the parent can be opened
-// for writing; silent.
-void DeleteRegistrySubkey(const char* pszParentPath, const char* pszChildName);
+// Removes the key with everything below it, through its parent; TRUE when it is not
+// there afterwards.
+BOOL DeleteKeyPath(const char* pszPath);
 // Removes pszSubkey below hParent with everything under it: 0, 1010 (null or empty
 // name), 1011 (cannot open) or the first error of the platform, passed up unchanged.
 LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey);

@@ -52,17 +52,22 @@ BOOL MoveAside(const char* pszFile)
     return FALSE;
 }
 
-BOOL PutBack(const char* pszFile)
+PutBackResult PutBack(const char* pszFile)
 {
+    // The move itself tells whether anything is aside, and whether something stands
+    // in the way: a look beforehand could fail where the move would not.
     const CString strAside = AsidePath(pszFile);
-    struct _finddata_t fd;
-    if (!ProbePath(strAside, &fd))
-        return TRUE;
-    sys::SetFileAttributesA(pszFile, FILE_ATTRIBUTE_NORMAL);
-    sys::remove(pszFile);
-    const BOOL bBack = sys::MoveFileA(strAside, pszFile);
+    BOOL bBack = sys::MoveFileA(strAside, pszFile);
+    DWORD dwError = ::GetLastError();
+    if (!bBack && (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND))
+        return kNothingAside;
+    if (!bBack && (dwError == ERROR_ALREADY_EXISTS || dwError == ERROR_FILE_EXISTS)) {
+        sys::SetFileAttributesA(pszFile, FILE_ATTRIBUTE_NORMAL);
+        sys::remove(pszFile);
+        bBack = sys::MoveFileA(strAside, pszFile);
+    }
     RemoveAsideFolder(pszFile);
-    return bBack;
+    return bBack ? kPutBack : kNotPutBack;
 }
 
 BOOL DropAside(const char* pszFile)

@@ -14,8 +14,9 @@ CString AsidePath(const char* pszFile);
 // it stays where it is.
 BOOL MoveAside(const char* pszFile);
 // Puts a file that was set aside back in its place, replacing whatever stands there
-// now; TRUE when nothing is aside under its name.
-BOOL PutBack(const char* pszFile);
+// now: kPutBack, kNothingAside (it never went, or it is back already) or kNotPutBack.
+enum PutBackResult { kNotPutBack, kPutBack, kNothingAside };
+PutBackResult PutBack(const char* pszFile);
 // Deletes the file set aside; TRUE when it is gone.
 BOOL DropAside(const char* pszFile);
 

@@ -372,24 +372,22 @@ TEST_F(Registry, AnUndeletableChildPassesItsErrorUpThroughEveryLevel)
     EXPECT_TRUE(RegKeyExists(Under("Root\\A\\AA")));
 }
 
-TEST_F(Registry, SubkeyRemovalOpensTheParentForWritingAndIsSilent)
+TEST_F(Registry, KeyPathRemovalTakesTheKeyWithItsTreeAndSaysWhetherItIsGone)
 {
     MakeKey(Under("Parent\\Child\\Grandchild"));
     MakeKey(Under("Parent\\Other"));
     log.calls.clear();
-    DeleteRegistrySubkey(Under("Parent").c_str(), "Child");
+    EXPECT_TRUE(DeleteKeyPath(Under("Parent\\Child").c_str()));
     ASSERT_FALSE(log.calls.empty());
     EXPECT_EQ(log.calls.front(), "open " + Under("Parent") + " 20006");
-    EXPECT_EQ(log.calls.back(), "close");
     EXPECT_FALSE(RegKeyExists(Under("Parent\\Child")));
     EXPECT_TRUE(RegKeyExists(Under("Parent\\Other")));
 
-    // missing parent, missing child, empty name: nothing happens, nothing is shown
-    log.calls.clear();
-    DeleteRegistrySubkey(Under("Nowhere").c_str(), "Child");
-    EXPECT_THAT(log.calls, ElementsAre("open " + Under("Nowhere") + " 20006"));
-    DeleteRegistrySubkey(Under("Parent").c_str(), "Child");
-    DeleteRegistrySubkey(Under("Parent").c_str(), "");
+    // missing parent, missing key: gone; a key that stays: not gone; nothing is shown
+    EXPECT_TRUE(DeleteKeyPath(Under("Nowhere\\Child").c_str()));
+    EXPECT_TRUE(DeleteKeyPath(Under("Parent\\Child").c_str()));
+    faults.Fail(AFX_CALL_RegDeleteKeyA, 1);
+    EXPECT_FALSE(DeleteKeyPath(Under("Parent\\Other").c_str()));
     EXPECT_TRUE(RegKeyExists(Under("Parent\\Other")));
     EXPECT_TRUE(boxes.Seen().empty());
 }

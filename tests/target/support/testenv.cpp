@@ -230,6 +230,50 @@ bool AnyProductKey()
 }
 
 namespace {
+void DumpKey(const std::string& path, std::string& out)
+{
+    HKEY h;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return;
+    out += "[" + path + "]\n";
+    char name[1024];
+    BYTE data[4096];
+    for (DWORD i = 0;; ++i) {
+        DWORD n = sizeof name, size = sizeof data, type;
+        if (::RegEnumValueA(h, i, name, &n, NULL, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        out += std::string(name) + " " + std::to_string(type) + " " + std::string((char*)data, size) + "\n";
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD n = sizeof name;
+        if (::RegEnumKeyExA(h, i, name, &n, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        DumpKey(path + "\\" + name, out);
+    }
+    ::RegCloseKey(h);
+}
+} // namespace
+
+std::string InstallationState(const std::vector<std::string>& dirs)
+{
+    std::string out;
+    for (const std::string& dir : dirs) {
+        for (const std::string& entry : ListTree(dir)) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            ::GetFileAttributesExA((dir + "\\" + entry).c_str(), GetFileExInfoStandard, &data);
+            out += entry + " " + std::to_string(data.dwFileAttributes) + " " +
+                   std::to_string(data.ftLastWriteTime.dwLowDateTime) + "\n";
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                out += ReadWholeFile(dir + "\\" + entry) + "\n";
+        }
+    }
+    for (const char* key : { "SOFTWARE\\Tolvane Software", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe",
+                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin" })
+        DumpKey(key, out);
+    return out;
+}
+
+namespace {
 struct ModalRun {
     CDialog* pDlg;
     std::function<void(HWND)> action;

@@ -59,6 +59,10 @@ void RegRemoveTree(const std::string& path);
 void RemoveProductKeys();
 // Whether any of them is there.
 bool AnyProductKey();
+// What an installation is, to compare before and after: the listing of each directory
+// with every file's bytes, attributes and write time, then the product's keys (the
+// maker's branch included) with every value.
+std::string InstallationState(const std::vector<std::string>& dirs);
 
 // Runs dlg.DoModal(); once its window is up, `action` runs inside the dialog's own
 // message loop with the dialog's handle. If the dialog does not end within
