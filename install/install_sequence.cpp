@@ -153,8 +153,8 @@ BOOL CInstallFlow::InstallPayload(CInstallRecord::Site* pSite)
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         struct _finddata_t fd;
         const BOOL bThere = ops::ProbePath(kPayloadTable[nRow].pszFileName, &fd);
-        if (bThere && pSite->IsInstalled(nRow))
-            continue;
+        if (bThere && (pSite->IsInstalled(nRow) || (fd.attrib & _A_SUBDIR)))
+            continue;  // this run's own; or a folder, which is nobody's file to replace
         nAside |= (UINT)bThere << nRow;
         m_runRecord.Add(bThere ? ops::CRecordFile::kSetAside : ops::CRecordFile::kNewFile,
                         pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);
@@ -225,18 +225,20 @@ BOOL CInstallFlow::WriteRegistry()
     Status(kStatusRegistry);
     // From here the product's keys are this run's; the maker's key is too when it
     // is not there yet. Product keys still there at the first attempt (the removal
-    // could not take them) are kept first.
+    // could not take them) are kept, then go: the new ones are written whole.
+    const BOOL bFirst = !m_runRecord.Has(ops::CRecordFile::kRegistry, "");
     BOOL bKept = TRUE;
-    if (!m_runRecord.Has(ops::CRecordFile::kRegistry, "")) {
-        for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
-            bKept &= ops::KeepKeyTree(m_runRecord, kProductKeys[i]);
-    }
+    for (int i = 0; i < (int)ARRAYSIZE(kProductKeys) && bFirst; ++i)
+        bKept &= ops::KeepKeyTree(m_runRecord, kProductKeys[i]);
     CRegKey maker;
     const BYTE bMakerThere = maker.Open(HKEY_LOCAL_MACHINE, kMakerKey, KEY_READ) == ERROR_SUCCESS;
     m_runRecord.Add(ops::CRecordFile::kRegistry, "", &bMakerThere, 1);
     if (!Recorded(bKept && m_runRecord.Flush()))
         return FALSE;
-    if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_record.m_createdKeys)) {
+    BOOL bGone = TRUE;
+    for (int i = 0; i < (int)ARRAYSIZE(kProductKeys) && bFirst; ++i)
+        bGone &= ops::DeleteKeyPath(kProductKeys[i]);
+    if (!bGone || !ops::WriteRegistryEntries(m_view.TargetDir(), &m_record.m_createdKeys)) {
         ShowError(kNoRegistryText, kBoxFatal);
         return FALSE;
     }

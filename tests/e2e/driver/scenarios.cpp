@@ -634,8 +634,40 @@ void Reinstall(bool silent)
         Check(KeyExists(newer) && RegString(kAppPathsKey, "Path") == dir, "the newer installation is still registered");
         ExpectLog(kLogDir + "\\newer.log", args, {"Found Merolin 1.40, newer than 1.31: nothing done", "Exit code 5"}, 3);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, newer.c_str());
+
+        // An upgrade that fails late (a folder stands where the last sample goes) gives
+        // the previous installation back: its files, links and keys as they were.
+        const std::string blocker = Join(dir, "Vocab_MULT.MR1"), record = "C:\\ProgramData\\MerolinSetup.rec";
+        MakeDirs(blocker);
+        Snapshot blocked = TakeSnapshot();
+        Check(RunUnattended("/S") == 2, "exit code 2 for an upgrade that fails late");
+        ExpectChanges(blocked, TakeSnapshot(), {});
+        Check(RegString(kAppPathsKey, "Path") == dir && RegString(kUninstallKey, "DisplayName") == "Merolin 1.2" &&
+                  KeyExists("SOFTWARE\\Tolvane Software\\Merolin\\1.2"), "the previous installation's keys are back");
+        RemoveDirectoryA(blocker.c_str());
+
+        // Cut short while the payload goes in (a file of the previous installation held
+        // open keeps it there a while), then run again: the rerun gives the previous
+        // installation back first, then upgrades it; nothing is left over.
+        const std::string sample = Join(dir, "US-Caps_FITB.MR1"), cutLog = kLogDir + "\\cut.log";
+        WriteFile(sample, "an old sample\r\n");
+        before = TakeSnapshot();
+        {
+            HANDLE held = CreateFileA(sample.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+            Process cut;
+            cut.Start(g_env->setupExe, "/S /LOG=" + cutLog, "C:\\Setup");
+            for (int i = 0; i < 2000 && (!FileExists(cutLog) || ReadFile(cutLog).find("application files") ==
+                                                                      std::string::npos); ++i)
+                Sleep(5);
+            Check(TerminateProcess(cut.Handle(), 1) != FALSE, "the run is cut short in its payload stage");
+            cut.WaitExit(5000, "the run cut short");
+            CloseHandle(held);
+        }
+        Check(FileExists(record) && !KeyExists(kAppPathsKey), "the cut run left its record, the old keys set aside");
+        t0 = time(nullptr);
         Check(RunUnattended("/s /log=\"C:\\no such folder\\setup.log\"") == 0, "exit code 0");
         ExpectInstalled(before, dir, t0, time(nullptr), true);
+        Check(!DirExists(Join(dir, "MR.OLD")) && !FileExists(record), "nothing set aside is left, nor the record");
         Check(ListDir(group).empty(), "the old links of the user's group are gone");
         for (const auto& u : userFiles)
             Check(ReadFile(Join(dir, u.first)) == u.second, "the user's %s is untouched", u.first);

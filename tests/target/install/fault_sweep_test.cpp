@@ -10,8 +10,12 @@
 //     a target directory that is not empty (or was never recorded as made);
 //   - nothing changed outside the target directory, the program group, the desktop
 //     and the product's registry keys.
+// The same over a previous installation (an upgrade): every run that does not
+// complete, and every run cut short at any call and then settled by the next run,
+// leaves that installation exactly as it was.
 #include "flow_fixture.h"
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <stdio.h>
@@ -86,6 +90,68 @@ protected:
         ::DeleteFileA(desktopLink.c_str());
         RemoveProductKeys();
         ResetProgressFlags();
+    }
+
+    // A previous installation in the target directory: program files (one hidden),
+    // a sample, a file of the user's, the group's links, the desktop link, the keys.
+    void PlantPrevious()
+    {
+        ASSERT_EQ(0, SHCreateDirectoryExA(NULL, target.c_str(), NULL));
+        ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
+        for (const char* name : { "Merolin.exe", "Merolin.hlp", "Uninstall.exe", "Merolin.txt", "US-Caps_FITB.MR1",
+                                  "notes.txt" })
+            WriteWholeFile(target + "\\" + name, std::string("1.20 ") + name);
+        ::SetFileAttributesA((target + "\\Merolin.hlp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        for (const char* link : kGroupLinks)
+            WriteWholeFile(group + "\\" + link, std::string("1.20 ") + link);
+        WriteWholeFile(desktopLink, "1.20 desktop link");
+        RegPutString(kAppPathsKey, "", target + "\\Merolin.exe");
+        RegPutString(kAppPathsKey, "Path", target);
+        RegPutString(kUninstallKey, "DisplayName", "Merolin 1.20");
+        RegPutString(kUninstallKey, "DisplayVersion", "1.20");
+        RegPutString("SOFTWARE\\Tolvane Software\\Merolin\\1.20", "", "1000000000");
+    }
+    std::string State() const { return InstallationState({ target, group, DesktopDir() }); }
+    // An upgrade over the planted installation, with faults set by the caller; whether
+    // it completed. The flow ends (settling its record) while the faults still hold.
+    bool Upgrade(const std::function<void(PlatformFaults&)>& setFaults, bool* fired)
+    {
+        ScriptedBoxes boxes;
+        boxes.AnswerAnyWith(IDYES);
+        std::vector<ShellExecuteCall> started;
+        PlatformFaults faults;
+        RecordShellExecute(faults, &started);
+        faults.Forward().CoInitialize = RecordingCoInitialize;
+        setFaults(faults);
+        bool completed = false;
+        {
+            CRunOptions options;
+            FakeView view;
+            CInstallFlow flow(view, options);
+            if (flow.Open()) {
+                g_strStartMenuDir = group.c_str();
+                view.target = target;
+                flow.Install();
+                completed = !view.IsOpen();
+                if (!completed)
+                    flow.Cancel();
+            }
+        }
+        *fired = faults.Fired();
+        return completed;
+    }
+    // After an upgrade that completed: the new installation, nothing of the old one
+    // set aside (an empty folder aside whose removal failed may stay: the next run's
+    // uses it and removes it), no record left.
+    void ExpectUpgraded()
+    {
+        EXPECT_EQ(PayloadLength(kPayloadTable[0].nResourceId), ReadWholeFile(target + "\\Merolin.exe").size());
+        EXPECT_EQ("1.20 notes.txt", ReadWholeFile(target + "\\notes.txt"));
+        EXPECT_TRUE(!DirExists(target + "\\MR.OLD") || ListDir(target + "\\MR.OLD").empty());
+        EXPECT_EQ("1.31", RegString(kUninstallKey, "DisplayVersion"));
+        EXPECT_EQ("Merolin 1.31", RegString(kUninstallKey, "DisplayName"));
+        EXPECT_FALSE(RegKeyExists("SOFTWARE\\Tolvane Software\\Merolin\\1.20"));
+        EXPECT_FALSE(FileExists(std::string(ops::CRecordFile::Path())));
     }
 
     std::unique_ptr<ScratchDir> scratch;
@@ -198,6 +264,76 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
            injected, callsOfACleanRun, cancelled, completedWithFault, endedOpening, byCall.c_str());
     RecordProperty("faults_injected", injected);
     EXPECT_GT(injected, 100);
+}
+
+// A run that does not complete, whichever call failed, gives the previous
+// installation back whole; where it could not settle its record itself, the next
+// run's repair does.
+TEST_F(FaultSweepTest, EveryFailingCallOfAnUpgradeGivesThePreviousInstallationBack)
+{
+    int injected = 0, completedWithFault = 0, repaired = 0;
+    for (long n = 1;; ++n) {
+        Clean();
+        PlantPrevious();
+        const std::string previous = State();
+        SCOPED_TRACE("upgrade with call " + std::to_string(n) + " failing");
+        bool fired;
+        const bool completed = Upgrade([n](PlatformFaults& faults) { faults.FailNthOfAll(n); }, &fired);
+        UninitializeRecordedCom();
+        if (FileExists(std::string(ops::CRecordFile::Path()))) {
+            ++repaired;
+            EXPECT_TRUE(CInstallFlow::RepairInterruptedRun());
+        }
+        if (completed)
+            ExpectUpgraded();
+        else
+            EXPECT_EQ(previous, State());
+        if (testing::Test::HasFatalFailure() || testing::Test::HasFailure())
+            return;
+        injected += fired;
+        completedWithFault += fired && completed;
+        if (!fired) {
+            EXPECT_TRUE(completed);
+            break;
+        }
+    }
+    printf("upgrade sweep: %d faults, %d completed despite the fault, %d records settled by the next run\n",
+           injected, completedWithFault, repaired);
+    EXPECT_GT(injected, 100);
+}
+
+// Cut short anywhere (at every fifth call), an upgrade leaves a record from which the
+// next run gives back the previous installation, or finishes the new one when the
+// registry stage was done.
+TEST_F(FaultSweepTest, AnUpgradeCutShortAnywhereIsSettledByTheNextRun)
+{
+    int cuts = 0, finished = 0;
+    for (long n = 1;; n += 5) {
+        Clean();
+        PlantPrevious();
+        const std::string previous = State();
+        SCOPED_TRACE("upgrade cut short at call " + std::to_string(n));
+        bool fired;
+        const bool completed = Upgrade([n](PlatformFaults& faults) { faults.CutShortAtNthOfAll(n); }, &fired);
+        UninitializeRecordedCom();
+        if (!fired) {
+            EXPECT_TRUE(completed);
+            break;
+        }
+        ++cuts;
+        EXPECT_TRUE(CInstallFlow::RepairInterruptedRun());
+        if (RegString(kUninstallKey, "DisplayVersion") == "1.31") {
+            ++finished;
+            ExpectUpgraded();
+        } else {
+            EXPECT_EQ(previous, State());
+        }
+        if (testing::Test::HasFailure())
+            return;
+    }
+    printf("upgrade cut short at %d calls, %d of them after the registry stage\n", cuts, finished);
+    EXPECT_GT(cuts, 40);
+    EXPECT_GT(finished, 0);
 }
 
 } // namespace

@@ -61,6 +61,7 @@ bool PlatformFaults::ShouldFail(AfxCallId id)
 {
     long n = ++m_count[id];
     bool fail = ++m_total == m_sweepNth;
+    fail |= m_cutNth > 0 && m_total >= m_cutNth;
     if (m_failNth[id] > 0 && n >= m_failNth[id] && (m_failTimes[id] < 0 || n < m_failNth[id] + m_failTimes[id]))
         fail = true;
     if (fail) {

@@ -20,6 +20,9 @@ public:
     void Fail(AfxCallId id, int nth = 1, int times = 1);
     // Fails the nth call counted over all entries together (one fault only).
     void FailNthOfAll(long nth);
+    // Fails every call from the nth over all entries on, doing nothing: seen from the
+    // machine, the run was cut short there (a kill, a power cut).
+    void CutShortAtNthOfAll(long nth) { m_cutNth = nth; }
     void SetFailureError(DWORD dwError) { m_error = dwError; }
 
     long Count(AfxCallId id) const { return m_count[id]; }
@@ -39,6 +42,7 @@ private:
     int m_failTimes[AFX_CALL_COUNT] = {};
     long m_total = 0;
     long m_sweepNth = 0;
+    long m_cutNth = 0;
     long m_fired = 0;
     DWORD m_error = ERROR_ACCESS_DENIED;
     std::string m_lastFailed;
