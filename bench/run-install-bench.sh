@@ -112,9 +112,11 @@ round() {
 found() { grep -h "Found Merolin" "$prefix/drive_c/$1.log" || true; }
 round check
 for i in 0 1; do
-  [ -z "$(found fresh$i)" ] &&
-    found upgrade$i | grep -q "1.31: reinstalling" && found old$i | grep -q "1.20: upgrading" ||
-    { echo "the runs did not find what they should have: see $prefix/drive_c/*.log" >&2; exit 1; }
+  if [ -n "$(found fresh$i)" ] || ! found upgrade$i | grep -q "1.31: reinstalling" ||
+    ! found old$i | grep -q "1.20: upgrading"; then
+    echo "the runs did not find what they should have: see $prefix/drive_c/*.log" >&2
+    exit 1
+  fi
 done
 times=()
 for _ in $(seq "$runs"); do round; done
