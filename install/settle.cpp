@@ -84,6 +84,19 @@ BOOL IsProductEntry(const Record::Entry& entry)
     return TRUE;
 }
 
+// The next entry that names only the product's own; the others are passed over
+// (with bLog, logged).
+BOOL NextProductEntry(const Record& record, DWORD* pnAt, Record::Entry* pEntry, BOOL bLog)
+{
+    while (record.Next(pnAt, pEntry)) {
+        if (IsProductEntry(*pEntry))
+            return TRUE;
+        if (bLog)
+            LogPath(kLogRecordForeign, pEntry->pszText);
+    }
+    return FALSE;
+}
+
 // What an unfinished run made goes: its new files and links, its temporaries, the
 // product's keys once it had begun writing them, and the directories it made.
 // FALSE when a file or key of its stays.
@@ -92,12 +105,8 @@ BOOL RemoveMade(const Record& record)
     BOOL bAll = TRUE;
     CStringArray madeDirs;
     Record::Entry entry;
-    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
+    for (DWORD nAt = 0; NextProductEntry(record, &nAt, &entry, TRUE);) {
         const char* psz = entry.pszText;
-        if (!IsProductEntry(entry)) {
-            LogPath(kLogRecordForeign, psz);
-            continue;
-        }
         struct _finddata_t fd;
         if (entry.chKind == Record::kNewFile) {
             // A file that was set aside first is the put-back's to replace: once put
@@ -137,11 +146,9 @@ BOOL PutBackAside(const Record& record)
     BOOL bAll = TRUE;
     CRegKey key;
     Record::Entry entry;
-    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
+    for (DWORD nAt = 0; NextProductEntry(record, &nAt, &entry, FALSE);) {
         const char* psz = entry.pszText;
         BOOL bBack;
-        if (!IsProductEntry(entry))
-            continue;
         if (entry.chKind == Record::kSetAside) {
             const ops::PutBackResult result = ops::PutBack(psz);
             if (result == ops::kNothingAside)
@@ -170,8 +177,8 @@ BOOL DropAside(const Record& record)
 {
     BOOL bAll = TRUE;
     Record::Entry entry;
-    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
-        if (entry.chKind == Record::kSetAside && IsProductEntry(entry) && !ops::DropAside(entry.pszText)) {
+    for (DWORD nAt = 0; NextProductEntry(record, &nAt, &entry, TRUE);) {
+        if (entry.chKind == Record::kSetAside && !ops::DropAside(entry.pszText)) {
             LogPath(kLogNotDeleted, ops::AsidePath(entry.pszText));
             bAll = FALSE;
         }
