@@ -146,9 +146,13 @@ BOOL PutBackAside(const Record& record)
     BOOL bAll = TRUE;
     CRegKey key;
     Record::Entry entry;
-    for (DWORD nAt = 0; NextProductEntry(record, &nAt, &entry, FALSE);) {
+    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
         const char* psz = entry.pszText;
         BOOL bBack;
+        if (!IsProductEntry(entry)) {
+            key.Close();  // the values after a key not the product's are not its
+            continue;
+        }
         if (entry.chKind == Record::kSetAside) {
             const ops::PutBackResult result = ops::PutBack(psz);
             if (result == ops::kNothingAside)
@@ -161,7 +165,8 @@ BOOL PutBackAside(const Record& record)
             DWORD dwDisposition;
             bBack = key.Create(HKEY_LOCAL_MACHINE, psz, kProductName, KEY_WRITE, &dwDisposition) == ERROR_SUCCESS;
         } else if (entry.chKind == Record::kKeptValue) {
-            bAll &= key && ops::RestoreValue(key, entry);
+            if (key)
+                bAll &= ops::RestoreValue(key, entry);
             continue;
         } else {
             continue;

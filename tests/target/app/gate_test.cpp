@@ -408,6 +408,29 @@ TEST_F(GateTest, ADamagedPayloadShowsTheStopBoxBeforeAnyWindow)
         ::testing::ExitedWithCode(2), Sequence("box ERROR 16 Setup file is corrupted!;backdrop none;"));
 }
 
+// The record of a run cut short, of a format this installer does not know: the run
+// ends with 2 before the payload check and leaves it as it is; a bad command line
+// ends before the record is looked at.
+TEST_F(GateTest, ARecordOfAnUnknownFormatEndsTheRunAndStays)
+{
+    char folder[MAX_PATH];
+    ASSERT_EQ(S_OK, ::SHGetFolderPathA(NULL, CSIDL_COMMON_APPDATA, NULL, 0, folder));
+    const std::string record = std::string(folder) + "\\MerolinSetup.rec", later = "MRR\x09 a later format";
+    WriteWholeFile(record, later);
+    for (const auto& c : { std::make_pair("/S /X", 3), std::make_pair("/S", 2) })
+        EXPECT_EXIT(
+            {
+                app.m_lpCmdLine = c.first;
+                faults.Forward().FindResourceA = nullptr;  // the payload check would crash
+                if (app.InitApplication())
+                    exit(99);
+                exit(app.ExitInstance());
+            },
+            ::testing::ExitedWithCode(c.second), "") << c.first;
+    EXPECT_EQ(later, ReadWholeFile(record));
+    ::DeleteFileA(record.c_str());
+}
+
 // A silent run shows no screen and no box, and ends with its own exit code: 3 for a
 // bad command line before anything, 2 without the version facility, 1 when the
 // product stays after the close request.
