@@ -95,9 +95,6 @@ void CInstallFlow::Install()
 
 void CInstallFlow::RunInstall()
 {
-    // A record already settled (after a cancel) is started anew.
-    if (!m_runRecord.IsActive() && !StartRecord())
-        return;
     CInstallRecord::Site* pSite = EnterTargetDirectory();
     if (!pSite || !InstallPayload(pSite))
         return;
@@ -125,6 +122,10 @@ CInstallRecord::Site* CInstallFlow::EnterTargetDirectory()
         ShowError(kNoDirectoryText, kBoxFatal);
         return NULL;
     }
+    // The record from the first change on, unless the opening started it for the
+    // removal (or a cancel ended the last one).
+    if (!m_runRecord.IsActive() && !StartRecord())
+        return NULL;
     const BOOL bMade = ops::CreateTargetDirectory(hOwner, strDir, &m_record.m_createdDirs);
     if (!Recorded(RecordMadeDirectories()))
         return NULL;
@@ -225,7 +226,7 @@ BOOL CInstallFlow::WriteRegistry()
     Status(kStatusRegistry);
     // From here the product's keys are this run's; the maker's key is too when it
     // is not there yet. Product keys still there at the first attempt (the removal
-    // could not take them) are kept, then go: the new ones are written whole.
+    // could not take them, or they came since) are kept first.
     const BOOL bFirst = !m_runRecord.Has(ops::CRecordFile::kRegistry, "");
     BOOL bKept = TRUE;
     for (int i = 0; i < (int)ARRAYSIZE(kProductKeys) && bFirst; ++i)
@@ -235,10 +236,7 @@ BOOL CInstallFlow::WriteRegistry()
     m_runRecord.Add(ops::CRecordFile::kRegistry, "", &bMakerThere, 1);
     if (!Recorded(bKept && m_runRecord.Flush()))
         return FALSE;
-    BOOL bGone = TRUE;
-    for (int i = 0; i < (int)ARRAYSIZE(kProductKeys) && bFirst; ++i)
-        bGone &= ops::DeleteKeyPath(kProductKeys[i]);
-    if (!bGone || !ops::WriteRegistryEntries(m_view.TargetDir(), &m_record.m_createdKeys)) {
+    if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_record.m_createdKeys)) {
         ShowError(kNoRegistryText, kBoxFatal);
         return FALSE;
     }

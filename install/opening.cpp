@@ -61,11 +61,11 @@ BOOL CInstallFlow::Open()
             return FALSE;
         }
     }
-    // From here on the run changes the machine: what it removes is set aside, not
-    // deleted, until it has completed.
-    if (!StartRecord())
-        return FALSE;
+    // What the removal takes is set aside, not deleted, until the run has completed.
+    // (Without a previous installation the record starts with the install.)
     if (bPrevious) {
+        if (!StartRecord())
+            return FALSE;
         Status(kStatusRemovingPrevious);
         if (!Recorded(ops::SetPreviousInstallAside(m_runRecord, g_strInstallDir, g_strStartMenuDir)))
             return FALSE;

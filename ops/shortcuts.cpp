@@ -113,6 +113,8 @@ BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroup
         struct _finddata_t fd;
         if (!ProbePath(strLink, &fd)) {
             record.Add(CRecordFile::kNewFile, strLink);
+        } else if (fd.attrib & _A_SUBDIR) {
+            continue;  // a folder is nobody's link: the save fails there, as it would
         } else if (!KeepLink(record, strLink)) {
             return FALSE;
         } else if (pKept) {

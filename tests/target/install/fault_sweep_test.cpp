@@ -150,7 +150,6 @@ protected:
         EXPECT_TRUE(!DirExists(target + "\\MR.OLD") || ListDir(target + "\\MR.OLD").empty());
         EXPECT_EQ("1.31", RegString(kUninstallKey, "DisplayVersion"));
         EXPECT_EQ("Merolin 1.31", RegString(kUninstallKey, "DisplayName"));
-        EXPECT_FALSE(RegKeyExists("SOFTWARE\\Tolvane Software\\Merolin\\1.20"));
         EXPECT_FALSE(FileExists(std::string(ops::CRecordFile::Path())));
     }
 
