@@ -1,6 +1,8 @@
 # The end-to-end scenarios against the i686 exe as shipped, under 32-bit Wine
 # (tests/harness/e2e32), for the i686 tree; included by tests/e2e/CMakeLists.txt,
-# which gives E2E_SCENARIOS and the e2e_driver target (built for i686 here).
+# which gives E2E_SCENARIOS and the e2e_driver target (built for i686 here). The
+# scenarios wow64_* run the exe in a 64-bit prefix instead, as a 32-bit program of
+# 64-bit Windows (WoW64); the guest way runs them in the same boot as the others.
 #
 #   e2e32.tree        makes or finds the cached Debian tree with 32-bit Wine (fixture)
 #   e2e32.harness     checks the way's probe, the tree and the guest's initramfs
@@ -24,7 +26,16 @@ set(MEROLIN_E2E32_SCENARIO_LIMIT "$ENV{MEROLIN_E2E32_SCENARIO_LIMIT}" CACHE STRI
 set(_e2e32 ${CMAKE_SOURCE_DIR}/tests/harness/e2e32)
 set(_e2e32_dir ${CMAKE_BINARY_DIR}/e2e32)
 file(MAKE_DIRECTORY ${_e2e32_dir})
-string(REPLACE ";" "\n" _all "${E2E_SCENARIOS}")
+# In a 64-bit prefix. wow64_remove needs the /REMOVE switch: it runs once the usage
+# text names it (manifest/manifest.h).
+set(_wow64 wow64_silent_install)
+file(READ ${CMAKE_SOURCE_DIR}/manifest/manifest.h _manifest)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/manifest/manifest.h)
+if(_manifest MATCHES "/REMOVE")
+  list(APPEND _wow64 wow64_remove)
+endif()
+set(_scenarios ${E2E_SCENARIOS} ${_wow64})
+string(REPLACE ";" "\n" _all "${_scenarios}")
 file(WRITE ${_e2e32_dir}/scenarios.txt "${_all}\n")
 
 set(_way_env "")
@@ -52,7 +63,7 @@ add_test(NAME e2e32.harness COMMAND ${CMAKE_SOURCE_DIR}/tests/harness/check-e2e3
 set_tests_properties(e2e32.harness PROPERTIES FIXTURES_REQUIRED e2e32_tree TIMEOUT 120 LABELS "e2e32")
 
 if(_way STREQUAL "direct")
-  foreach(s ${E2E_SCENARIOS})
+  foreach(s ${_scenarios})
     add_test(NAME e2e32.${s} COMMAND ${_e2e32} direct ${CMAKE_BINARY_DIR} ${s})
     set_tests_properties(e2e32.${s} PROPERTIES FIXTURES_REQUIRED e2e32_tree TIMEOUT 300 LABELS "e2e32;e2e32-direct")
   endforeach()
@@ -61,6 +72,7 @@ else()
   if(_list STREQUAL "all")
     set(_list ${E2E_SCENARIOS})
   endif()
+  list(APPEND _list ${_wow64})
   list(LENGTH _list _n)
   set(_boot 600)
   set(_each 600)
@@ -73,8 +85,9 @@ else()
   if(NOT _boot MATCHES "^[1-9][0-9]*$" OR NOT _each MATCHES "^[1-9][0-9]*$")
     message(FATAL_ERROR "MEROLIN_E2E32_BOOT_LIMIT and MEROLIN_E2E32_SCENARIO_LIMIT are seconds: ${_boot}, ${_each}")
   endif()
-  # The guest's own limit (e2e32: to boot, then each scenario), and a little more.
-  math(EXPR _timeout "${_boot} + ${_each} * ${_n} + 60")
+  # The guest's own limit (e2e32: to boot and make each kind of prefix, 32-bit and
+  # 64-bit, then each scenario), and a little more.
+  math(EXPR _timeout "${_boot} * 2 + ${_each} * ${_n} + 60")
   add_test(NAME e2e32.guest COMMAND ${CMAKE_COMMAND} -E env MEROLIN_E2E32_BOOT_LIMIT=${_boot}
     MEROLIN_E2E32_SCENARIO_LIMIT=${_each} ${_e2e32} guest ${CMAKE_BINARY_DIR} ${_list})
   set_tests_properties(e2e32.guest PROPERTIES FIXTURES_REQUIRED e2e32_tree FIXTURES_SETUP e2e32_guest

@@ -186,10 +186,10 @@ void ExpectStamp(const std::string& path, const FILETIME& stamp, bool accessMayC
 
 // ---- registry ----
 
-bool KeyExists(const std::string& path)
+bool KeyExists(const std::string& path, REGSAM view)
 {
     HKEY k;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &k) != ERROR_SUCCESS)
         return false;
     RegCloseKey(k);
     return true;

@@ -51,7 +51,8 @@ void ExpectStamp(const std::string& path, const FILETIME& stamp, bool accessMayC
 
 // ---- registry (HKEY_LOCAL_MACHINE) ----
 
-bool KeyExists(const std::string& path);
+// In the driver's own registry view, or in the one given (KEY_WOW64_64KEY, KEY_WOW64_32KEY).
+bool KeyExists(const std::string& path, REGSAM view = 0);
 // The REG_SZ value (name "" for the default); fails when the key or value is missing
 // or has another type.
 std::string RegString(const std::string& key, const std::string& name);

@@ -860,6 +860,36 @@ void CommandLines()
     ExpectLog(log, args, InstalledLog("No"));
 }
 
+// wow64_silent_install: the i686 exe run silently, without /D, in a 64-bit prefix, where
+// it is a 32-bit program (WoW64): it goes into the program-files folder of 32-bit
+// programs, and its keys into the 32-bit registry view (SOFTWARE\WOW6432Node seen from the
+// 64-bit one), none into the 64-bit view.
+// wow64_remove: the same, then removed with /S /REMOVE: neither key is left in the 32-bit
+// view, nor the program in the folder.
+void Wow64Install(bool remove)
+{
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64)
+        Fail("the driver runs as no 32-bit program of a 64-bit prefix: no WoW64 here");
+    const std::string dir = "C:\\Program Files (x86)\\Merolin";
+    Snapshot before = TakeSnapshot();
+    time_t t0 = time(nullptr);
+    Check(RunUnattended("/S") == 0, "exit code 0");
+    ExpectInstalled(before, dir, t0, time(nullptr), true);
+    const std::string in64 = "SOFTWARE\\WOW6432Node\\";
+    for (const char* key : {kUninstallKey, kVendorKey})
+        Check(KeyExists(in64 + (key + 9), KEY_WOW64_64KEY), "HKLM\\%s%s is there in the 64-bit view", in64.c_str(),
+              key + 9);
+    for (const char* key : {kUninstallKey, kMakerKey})
+        Check(!KeyExists(key, KEY_WOW64_64KEY), "no HKLM\\%s in the 64-bit view", key);
+    if (!remove)
+        return;
+    Check(RunUnattended("/S /REMOVE") == 0, "exit code 0 for /S /REMOVE");
+    for (const char* key : {kUninstallKey, kVendorKey})
+        Check(!KeyExists(key, KEY_WOW64_32KEY), "no HKLM\\%s in the 32-bit view", key);
+    Check(!FileExists(Join(dir, "Merolin.exe")), "no %s\\Merolin.exe", dir.c_str());
+}
+
 std::string Padded(std::string head, size_t length, char fill)
 {
     while (head.size() < length)
@@ -885,6 +915,8 @@ std::vector<Scenario> Scenarios()
         {"silent_reinstall", [] { Reinstall(true); }},
         {"silent_failure", SilentFailure},
         {"command_lines", CommandLines},
+        {"wow64_silent_install", [] { Wow64Install(false); }},
+        {"wow64_remove", [] { Wow64Install(true); }},
         {"long_dir_120", [] { LongDirectory(Padded("C:\\Merolin long directory ", 120, 'x')); }},
         {"long_dir_270",
          [] {
