@@ -64,9 +64,9 @@ private:
     BOOL StartRecord();
     // bDone, after saying that the record could not take a step when it is FALSE.
     BOOL Recorded(BOOL bDone);
-    // Puts the directories made since the last call on the record's disk; FALSE when
-    // the disk does not take them.
-    BOOL RecordMadeDirectories();
+    // Adds the directories made since the last call to the record, each as the
+    // system named it (the next flush puts them on the disk).
+    void RecordMadeDirectories();
     // The record settled (settle.cpp): TRUE unless an unfinished run's changes could
     // not all be undone.
     static BOOL Settle(ops::CRecordFile& record);

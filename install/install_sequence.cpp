@@ -123,12 +123,17 @@ CInstallRecord::Site* CInstallFlow::EnterTargetDirectory()
         return NULL;
     }
     // The record from the first change on, unless the opening started it for the
-    // removal (or a cancel ended the last one).
+    // removal (or a cancel ended the last one). A directory that is not there yet is
+    // on it before it is made.
     if (!m_runRecord.IsActive() && !StartRecord())
         return NULL;
+    if (!ops::IsDirectory(strDir)) {
+        m_runRecord.Add(ops::CRecordFile::kMadeDirectory, strDir);
+        if (!Recorded(m_runRecord.Flush()))
+            return NULL;
+    }
     const BOOL bMade = ops::CreateTargetDirectory(hOwner, strDir, &m_record.m_createdDirs);
-    if (!Recorded(RecordMadeDirectories()))
-        return NULL;
+    RecordMadeDirectories();
     if (!bMade) {
         ShowError(kNoDirectoryText, kBoxFatal);
         return NULL;
@@ -191,7 +196,10 @@ BOOL CInstallFlow::CreateShortcuts()
 {
     const HWND hOwner = m_view.BoxOwner();
     Status(kStatusDesktopLink);
-    // A link that is there and not this run's is kept before it is replaced.
+    // A link that is there and not this run's is kept before it is replaced; a
+    // program group that is not there yet is on the record before it is made.
+    if (!ops::IsDirectory(g_strStartMenuDir))
+        m_runRecord.Add(ops::CRecordFile::kMadeDirectory, g_strStartMenuDir);
     if (!Recorded(ops::RecordProductLinks(m_runRecord, (1u << kShortcutCount) - 1, g_strStartMenuDir) &&
                   m_runRecord.Flush()))
         return FALSE;

@@ -144,11 +144,8 @@ BOOL CInstallFlow::Recorded(BOOL bDone)
     return bDone;
 }
 
-BOOL CInstallFlow::RecordMadeDirectories()
+void CInstallFlow::RecordMadeDirectories()
 {
-    if (m_nRecordedDirs == m_record.m_createdDirs.GetSize())
-        return TRUE;
     for (; m_nRecordedDirs < m_record.m_createdDirs.GetSize(); ++m_nRecordedDirs)
         m_runRecord.Add(ops::CRecordFile::kMadeDirectory, m_record.m_createdDirs.GetAt(m_nRecordedDirs));
-    return m_runRecord.Flush();
 }

@@ -44,8 +44,8 @@ BOOL CRecordFile::Create()
     if (!file.IsOpen())
         return FALSE;
     file.Close();
-    Append(kHeader, kHeaderSize);
-    return Flush();
+    Append(kHeader, kHeaderSize);  // on the disk with the first step's entries
+    return TRUE;
 }
 
 BOOL CRecordFile::Flush()

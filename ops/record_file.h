@@ -40,8 +40,8 @@ public:
 
     // The record file's path.
     static CString Path();
-    // A new record, on disk and in memory, in place of any old one: FALSE when the
-    // file cannot be made.
+    // A new record in place of any old one: its file, empty until the first Flush (an
+    // empty record is none), and its header in memory. FALSE when the file cannot be made.
     BOOL Create();
     // The record an earlier run left: kNone when there is none (or it cannot be read).
     Loaded Load();
