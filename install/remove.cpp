@@ -15,7 +15,8 @@ RunOutcome CInstallFlow::Remove()
     ProposeDirectories();
     // The directory: the application path's "Path", else the uninstall entry's
     // "InstallLocation", else the proposed one; only a directory that an installation
-    // could have used. Any of the three keys is an installation.
+    // could have used. Any of the three keys is an installation (the vendor's holds
+    // neither value).
     BOOL bInstalled = FALSE;
     CString strDir;
     for (int i = (int)ARRAYSIZE(kProductKeys) - 1; i >= 0; --i) {
@@ -23,7 +24,7 @@ RunOutcome CInstallFlow::Remove()
         if (key.Open(HKEY_LOCAL_MACHINE, kProductKeys[i], KEY_READ) != ERROR_SUCCESS)
             continue;
         bInstalled = TRUE;
-        if (i < 2 && ops::ReadRegistryText(key, i ? kInstallLocationValue : kPathValue, strDir) &&
+        if (ops::ReadRegistryText(key, i ? kInstallLocationValue : kPathValue, strDir) &&
             IsAcceptableTarget(strDir))
             g_strInstallDir = strDir;
     }
@@ -38,50 +39,48 @@ RunOutcome CInstallFlow::Remove()
             continue;
         if (!kPayloadTable[nRow].pbProgressFlag) {
             if (!ops::IsAsInstalled(strPath, nRow)) {
-                g_installLog.Write(kLogLeftAlone, strPath);
+                g_installLog.Write(kLogRecordForeign, strPath);
                 continue;
             }
             samples.Add(pszName);
         }
         bInstalled = TRUE;
     }
-    if (!bInstalled) {
-        Box(kNothingToRemoveText, kRemoveCaption, MB_ICONINFORMATION, kBoxNotice);
-        return kOutcomeInstalled;
-    }
-    if (Box(kRemoveQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
-        return kOutcomeUserEnded;
-    if (EndIfProgramRunsThere() || !StartRecord())
-        return m_outcome;
+    if (bInstalled) {
+        if (Box(kRemoveQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
+            return kOutcomeUserEnded;
+        if (EndIfProgramRunsThere() || !StartRecord())
+            return m_outcome;
 
-    // Every link, the desktop's too, from the folders of all users and of the user.
-    // A file that cannot go leaves everything as it was.
-    CStringArray stayed;
-    const BOOL bRemoved = ops::SetPreviousInstallAside(m_runRecord, g_strInstallDir, g_strStartMenuDir,
-                                                       (1u << kShortcutCount) - 1, &samples, &stayed) &&
-                          !stayed.GetSize();
-    for (int i = 0; i < stayed.GetSize(); ++i)
-        g_installLog.Write(kLogNotDeleted, stayed.GetAt(i));
-    if (bRemoved) {
-        m_runRecord.Add(ops::CRecordFile::kCompleted, "");
-        m_runRecord.Flush();
-    }
-    Settle(m_runRecord);
-    if (!bRemoved) {
-        ShowError(kNotRemovedText, kBoxFatal);
-        return kOutcomeFailed;
-    }
+        // Every link, the desktop's too, from the folders of all users and of the user.
+        // A file that cannot go leaves everything as it was.
+        CStringArray stayed;
+        const BOOL bRemoved = ops::SetPreviousInstallAside(m_runRecord, g_strInstallDir, g_strStartMenuDir,
+                                                           (1u << kShortcutCount) - 1, &samples, &stayed) &&
+                              !stayed.GetSize();
+        for (int i = 0; i < stayed.GetSize(); ++i)
+            g_installLog.Write(kLogNotDeleted, stayed.GetAt(i));
+        if (bRemoved) {
+            m_runRecord.Add(ops::CRecordFile::kCompleted, "");
+            m_runRecord.Flush();
+        }
+        Settle(m_runRecord);
+        if (!bRemoved) {
+            ShowError(kNotRemovedText, kBoxFatal);
+            return kOutcomeFailed;
+        }
 
-    // The folders go once nothing else is in them: the program groups, the
-    // installation directory, the maker's key.
-    sys::_chdir("\\");  // the directory may be the current one
-    for (int nAllUsers = 0; nAllUsers < 2; ++nAllUsers) {
-        CString strGroup;
-        if (ops::LinkFolderPath(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
-            sys::_rmdir(strGroup + kProductFolderSuffix);
+        // The folders go once nothing else is in them: the program groups, the
+        // installation directory, the maker's key.
+        sys::_chdir("\\");  // the directory may be the current one
+        for (int nAllUsers = 0; nAllUsers < 2; ++nAllUsers) {
+            CString strGroup;
+            if (ops::LinkFolderPath(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
+                sys::_rmdir(strGroup + kProductFolderSuffix);
+        }
+        sys::_rmdir(g_strInstallDir);
+        sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMakerKey);
     }
-    sys::_rmdir(g_strInstallDir);
-    sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMakerKey);
-    Box(kRemovedText, kRemoveCaption, MB_ICONINFORMATION, kBoxNotice);
+    Box(bInstalled ? kRemovedText : kNothingToRemoveText, kRemoveCaption, MB_ICONINFORMATION, kBoxNotice);
     return kOutcomeInstalled;
 }

@@ -16,6 +16,8 @@ namespace {
 
 typedef ops::CRecordFile Record;
 
+void LogPath(const char* pszFormat, const char* pszPath) { g_installLog.Write(pszFormat, pszPath); }
+
 // Whether [psz, pszEnd) is a full path ("X:\..." or "\\server\...") without a "."
 // or ".." among its names.
 BOOL IsFullPath(const char* psz, const char* pszEnd)
@@ -88,7 +90,7 @@ BOOL RemoveMade(const Record& record)
     for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
         const char* psz = entry.pszText;
         if (!IsProductEntry(entry)) {
-            g_installLog.Write(kLogLeftAlone, psz);
+            LogPath(kLogRecordForeign, psz);
             continue;
         }
         struct _finddata_t fd;
@@ -99,7 +101,7 @@ BOOL RemoveMade(const Record& record)
                 continue;
             sys::SetFileAttributesA(psz, FILE_ATTRIBUTE_NORMAL);
             if (sys::remove(psz) == 0)
-                g_installLog.Write(kLogRemoved, psz);
+                LogPath(kLogRemoved, psz);
             else
                 bAll &= !ops::ProbePath(psz, &fd);
         } else if (entry.chKind == Record::kSite) {
@@ -119,7 +121,7 @@ BOOL RemoveMade(const Record& record)
     sys::_chdir("\\");  // a directory to remove may be the current one
     for (int i = madeDirs.GetSize() - 1; i >= 0; --i) {
         if (sys::_rmdir(madeDirs.GetAt(i)) == 0)
-            g_installLog.Write(kLogRemoved, madeDirs.GetAt(i));
+            LogPath(kLogRemoved, madeDirs.GetAt(i));
     }
     return bAll;
 }
@@ -152,7 +154,7 @@ BOOL PutBackAside(const Record& record)
         } else {
             continue;
         }
-        g_installLog.Write(bBack ? kLogPutBack : kLogNotPutBack, psz);
+        LogPath(bBack ? kLogPutBack : kLogNotPutBack, psz);
         bAll &= bBack;
     }
     return bAll;
@@ -165,7 +167,7 @@ BOOL DropAside(const Record& record)
     Record::Entry entry;
     for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
         if (entry.chKind == Record::kSetAside && IsProductEntry(entry) && !ops::DropAside(entry.pszText)) {
-            g_installLog.Write(kLogNotDeleted, ops::AsidePath(entry.pszText));
+            LogPath(kLogNotDeleted, ops::AsidePath(entry.pszText));
             bAll = FALSE;
         }
     }
@@ -199,6 +201,6 @@ BOOL CInstallFlow::RepairInterruptedRun()
     const ops::CRecordFile::Loaded loaded = record.Load();
     if (loaded == ops::CRecordFile::kNone)
         return TRUE;
-    g_installLog.Write(loaded == ops::CRecordFile::kLoaded ? kLogRecordFound : kLogRecordUnknown, ops::CRecordFile::Path());
+    LogPath(loaded == ops::CRecordFile::kLoaded ? kLogRecordFound : kLogRecordUnknown, ops::CRecordFile::Path());
     return loaded == ops::CRecordFile::kLoaded && Settle(record);
 }
