@@ -1,5 +1,4 @@
-// CInstallFlow::Remove of an installation with its group in the user's Programs folder: No and
-// a file in use change nothing; the keys go last; a user's file and a changed sample stay.
+// CInstallFlow::Remove: No and a file in use change nothing; keys go last; the user's files stay.
 #include "flow_fixture.h"
 
 static std::string g_order;  // f: a file moved aside, l: a link deleted, k: a key deleted
