@@ -59,6 +59,8 @@ void CCommandLine::Parse(const char* p)
             m_options.m_bSilent = TRUE;
         } else if (nWord == 2 && BeginsWith(pWord, "/?")) {
             m_bUsage = TRUE;
+        } else if (nWord == 7 && BeginsWith(pWord, "/REMOVE")) {
+            m_options.m_bRemove = TRUE;
         } else if (BeginsWith(pWord, "/LOG=")) {
             // A name in quotes loses them; no file name holds a quote. A bad name
             // gives no log at all.
@@ -72,6 +74,8 @@ void CCommandLine::Parse(const char* p)
         }
         p = pEnd;
     }
+    // A removal takes the installation where it is: a directory for it makes no sense.
+    m_bBad |= m_options.m_bRemove && !m_options.m_strTargetDir.IsEmpty();
     // A silent run installs for the machine: nobody is there whose folders it could be for.
     m_options.m_bAllUsers = m_options.m_bSilent;
 }

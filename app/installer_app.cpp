@@ -115,22 +115,26 @@ BOOL CInstallerApp::InitApplication()
         return FALSE;
     }
 
-    // A damaged download installs nothing: every payload file is checked before the
-    // first window, and before anything on the machine changes.
-    if (!PayloadWhole()) {
-        m_outcome = kOutcomeFailed;
-        return FALSE;
-    }
+    // A removal installs nothing: it needs no whole payload and no version library,
+    // and shows no screen.
+    if (!options.m_bRemove) {
+        // A damaged download installs nothing: every payload file is checked before
+        // the first window, and before anything on the machine changes.
+        if (!PayloadWhole()) {
+            m_outcome = kOutcomeFailed;
+            return FALSE;
+        }
 
-    if (!VersionFacilityAvailable()) {
-        AfxMessageBox(kNoVersionLibraryText, MB_ICONSTOP, 0, kBoxFatal);
-        m_outcome = kOutcomeFailed;
-        return FALSE;
-    }
+        if (!VersionFacilityAvailable()) {
+            AfxMessageBox(kNoVersionLibraryText, MB_ICONSTOP, 0, kBoxFatal);
+            m_outcome = kOutcomeFailed;
+            return FALSE;
+        }
 
-    // A silent run shows no screen; running it so accepts the licence.
-    if (!options.m_bSilent && !PassScreens())
-        return FALSE;
+        // A silent run shows no screen; running it so accepts the licence.
+        if (!options.m_bSilent && !PassScreens())
+            return FALSE;
+    }
     if (!CloseRunningProduct())
         return FALSE;
     return CWinApp::InitApplication();
@@ -211,13 +215,14 @@ BOOL CInstallerApp::PassScreens()
 
 BOOL CInstallerApp::InitInstance()
 {
-    if (m_cmdLine.m_options.m_bSilent) {
-        CSilentView view(m_cmdLine.m_options);
-        m_outcome = view.Run();
+    const CRunOptions& options = m_cmdLine.m_options;
+    if (options.m_bSilent || options.m_bRemove) {
+        CSilentView view(options);
+        m_outcome = options.m_bRemove ? view.Remove() : view.Run();
         return FALSE;
     }
     Enable3dControlsStatic();
-    CInstallerDlg dlg(m_cmdLine.m_options, NULL);
+    CInstallerDlg dlg(options, NULL);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_outcome = dlg.Outcome();

@@ -1,7 +1,8 @@
 // CInstallerApp: the application object. InitApplication reads the command line and
 // runs the start-up gate, InitInstance runs the installer dialog, or in a silent run
-// the installation without any window. Whatever ends the run hands its outcome
-// here, and ExitInstance, the one way out of the process, turns it into the exit code.
+// the installation without any window, or the removal. Whatever ends the run hands
+// its outcome here, and ExitInstance, the one way out of the process, turns it into
+// the exit code.
 #pragma once
 #include "afx.h"
 #include "command_line.h"

@@ -39,6 +39,10 @@ public:
     // Asks, undoes what the record holds, puts back what the run set aside, says so
     // and ends the view.
     void Cancel();
+    // Removes the installation that the machine names, after asking; says how it
+    // ended. Installed (0) also when there was nothing to remove; failed, everything
+    // put back, when a file of it cannot go.
+    RunOutcome Remove();
     // Whether the install sequence would take pszDir as the target directory as far
     // as its words go: an absolute path on a drive ("X:\\..."), whose files would
     // land where it says. The drive itself is checked when the sequence enters it.

@@ -22,6 +22,13 @@ void CInstallLog::Open(const char* pszFile)
         m_file.Close();
 }
 
+void CInstallLog::Write(const char* pszFormat, const char* pszValue)
+{
+    CString strLine;
+    strLine.Format(pszFormat, pszValue);
+    Write(strLine);
+}
+
 void CInstallLog::Write(const CString& strText)
 {
     if (!m_file.IsOpen())

@@ -18,6 +18,8 @@ public:
     BOOL IsOpen() const { return m_file.IsOpen(); }
     // One line: the time, then the text with each run of line breaks folded into a space.
     void Write(const CString& strText);
+    // One line of a format with one text field (a path, a key).
+    void Write(const char* pszFormat, const char* pszValue);
 
 private:
     CFileHandle m_file;  // none: no log

@@ -6,10 +6,11 @@
 
 class CRunOptions {
 public:
-    CRunOptions() : m_bSilent(FALSE), m_bAllUsers(FALSE) {}
+    CRunOptions() : m_bSilent(FALSE), m_bAllUsers(FALSE), m_bRemove(FALSE) {}
 
     BOOL m_bSilent;          // no window of any kind; each box is answered by its kind
     BOOL m_bAllUsers;        // the links go to all users' folders, else to the user's
+    BOOL m_bRemove;          // remove the installation the machine names instead of installing
     CString m_strTargetDir;  // install there; empty: the directory the installer proposes
     CString m_strLogFile;    // append a log to that file; empty: no log
 };

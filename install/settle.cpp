@@ -16,12 +16,7 @@ namespace {
 
 typedef ops::CRecordFile Record;
 
-void LogPath(const char* pszFormat, const char* pszPath)
-{
-    CString strLine;
-    strLine.Format(pszFormat, pszPath);
-    g_installLog.Write(strLine);
-}
+void LogPath(const char* pszFormat, const char* pszPath) { g_installLog.Write(pszFormat, pszPath); }
 
 // Whether [psz, pszEnd) is a full path ("X:\..." or "\\server\...") without a "."
 // or ".." among its names.

@@ -1,7 +1,8 @@
 // CSilentView: the install flow's view in a silent run, with no window at all. Its
 // status line is the log, which the flow writes; its boxes are answered by the run's
 // silent rules (run_mode.h), and an error box among them turns the run into a
-// confirmed cancel that rolls back everything the run wrote.
+// confirmed cancel that rolls back everything the run wrote. A removal, which has no
+// window of its own, runs on it too, silent or not: its boxes are owned by nobody.
 #pragma once
 #include "install_flow.h"
 
@@ -16,6 +17,7 @@ public:
     // the proposed one), rolls back after any failure; installed or failed, or
     // Merolin running from there, found before anything was changed.
     RunOutcome Run();
+    RunOutcome Remove() { return m_flow.Remove(); }
 
 private:
     virtual HWND BoxOwner() { return NULL; }

@@ -128,6 +128,7 @@ inline constexpr char kProgramFilesDirValue[] = "ProgramFilesDir";
 inline constexpr char kPathValue[] = "Path";
 inline constexpr char kDisplayNameValue[] = "DisplayName";
 inline constexpr char kUninstallStringValue[] = "UninstallString";
+inline constexpr char kInstallLocationValue[] = "InstallLocation";
 
 // Directories
 inline constexpr char kDefaultInstallDir[] = "C:\\Program Files\\" MEROLIN_NAME;
@@ -166,6 +167,7 @@ inline constexpr char kIncompleteCaption[] = "Installation Incomplete";
 inline constexpr char kRunningCaption[] = "NOTICE";
 inline constexpr char kInstallCaption[] = "Install " MEROLIN_NAME;
 inline constexpr char kClosedCaption[] = "OK";
+inline constexpr char kRemoveCaption[] = "Remove " MEROLIN_NAME;
 
 // The start-up gate
 inline constexpr char kNoVersionLibraryText[] =
@@ -180,11 +182,12 @@ inline constexpr char kStillRunningText[] =
     " before attempting this installation.";
 inline constexpr char kClosedText[] = MEROLIN_NAME " has been closed, installation can continue";
 inline constexpr char kUsageText[] =
-    MEROLIN_NAME "Setup [/S] [/LOG=file] [/D=directory]" MEROLIN_BLANK_LINE
+    MEROLIN_NAME "Setup [/S] [/LOG=file] [/D=directory | /REMOVE]" MEROLIN_BLANK_LINE
     "/S\tsilent: no window, and the licence counts as accepted\r\n"
     "/LOG=file\tappend a log to the file\r\n"
-    "/D=directory\tinstall there (last, without quotes)" MEROLIN_BLANK_LINE
-    "Exit codes: 0 installed, 1 " MEROLIN_NAME " running, 2 failed, 3 bad command line,\r\n"
+    "/D=directory\tinstall there (last, without quotes)\r\n"
+    "/REMOVE\tremove " MEROLIN_NAME MEROLIN_BLANK_LINE
+    "Exit codes: 0 installed or removed, 1 " MEROLIN_NAME " running, 2 failed, 3 bad command line,\r\n"
     "4 cancelled, 5 a newer version is installed, 1618 another setup is running";
 
 // The dialogs
@@ -222,6 +225,13 @@ inline constexpr char kCancelNothingQuestion[] = MEROLIN_NAME " will not be inst
 inline constexpr char kNotInstalledText[] = MEROLIN_NAME " was not installed on your system";
 inline constexpr char kDirectoryStaysText[] = "Unable to remove directory ";
 
+// Boxes of a removal
+inline constexpr char kRemoveQuestion[] = "This will remove " MEROLIN_NAME " from this computer:" MEROLIN_BLANK_LINE
+                                          "Are you sure you want to continue?";
+inline constexpr char kRemovedText[] = MEROLIN_NAME " has been removed from this computer.";
+inline constexpr char kNotRemovedText[] = MEROLIN_NAME " could not be removed: it has been left as it was.";
+inline constexpr char kNothingToRemoveText[] = MEROLIN_NAME " is not installed on this computer.";
+
 // Boxes of the operations
 inline constexpr char kInvalidPathText[] = "Please specify a valid disk drive and path";
 inline constexpr char kNoDriveText[] = "Can't access drive ";
@@ -252,7 +262,8 @@ inline constexpr char kLogResourceMissing[] = "Setup file damaged: resource %u i
 inline constexpr char kLogResourceDamaged[] = "Setup file damaged: resource %u is not the one the build recorded";
 inline constexpr char kLogProgramRunning[] = "Running from the installation's directory: %s (process %lu)";
 // What the opening found installed, by its version against this one's.
-// The run's record and what settling it did, each with a path or a key.
+// The run's record, what settling it did and what a removal leaves or cannot take,
+// each with a path or a key.
 inline constexpr char kLogRecordFound[] = "Record of an interrupted run found: %s";
 inline constexpr char kLogRecordUnknown[] = "Record %s is of a format this installer does not know: left as it is";
 inline constexpr char kLogRecordUnwritable[] = "Cannot write the run's record %s: nothing changed";

@@ -3,6 +3,7 @@
 #include "payload.h"
 #include "file_probe.h"
 #include "report.h"
+#include "resource_check.h"
 #include "szdd_header.h"
 #include <string.h>
 
@@ -105,15 +106,10 @@ BOOL ExpandCompressedFile(const char* pszDir, const BYTE* pData, DWORD nSize)
     return ExpandedLength(pData, nSize, &nExpectedLength) && IsFileOfLength(kTempExpandedFile, nExpectedLength);
 }
 
-// Gives the installed file the release time stamp, as local time. A courtesy: the
-// file is in place whatever happens here, and a time that cannot be converted is
-// not set at all rather than set from whatever the structure held.
-void StampReleaseTime(const char* pszFileName)
+// The release time stamp, a local time, as the file system keeps it; FALSE when it
+// cannot be converted.
+BOOL ReleaseTime(FILETIME* pftUtc)
 {
-    CFileHandle file(sys::CreateFileA(pszFileName, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, NULL));
-    if (!file.IsOpen())
-        return;
     SYSTEMTIME stRelease;
     ::GetLocalTime(&stRelease);
     stRelease.wYear = kReleaseYear;
@@ -123,8 +119,19 @@ void StampReleaseTime(const char* pszFileName)
     stRelease.wMinute = kReleaseMinute;
     stRelease.wSecond = kReleaseSecond;
     stRelease.wMilliseconds = kReleaseMilliseconds;
-    FILETIME ftLocal, ftUtc;
-    if (sys::SystemTimeToFileTime(&stRelease, &ftLocal) && sys::LocalFileTimeToFileTime(&ftLocal, &ftUtc))
+    FILETIME ftLocal;
+    return sys::SystemTimeToFileTime(&stRelease, &ftLocal) && sys::LocalFileTimeToFileTime(&ftLocal, pftUtc);
+}
+
+// Gives the installed file the release time stamp. A courtesy: the file is in place
+// whatever happens here, and a time that cannot be converted is not set at all
+// rather than set from whatever the structure held.
+void StampReleaseTime(const char* pszFileName)
+{
+    CFileHandle file(sys::CreateFileA(pszFileName, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, NULL));
+    FILETIME ftUtc;
+    if (file.IsOpen() && ReleaseTime(&ftUtc))
         sys::SetFileTime(file, &ftUtc, &ftUtc, &ftUtc);
 }
 
@@ -173,6 +180,21 @@ DWORD InstalledPayloadKb(const CString& strDir)
             nBytes += nLength;
     }
     return (nBytes + 1023) / 1024;
+}
+
+BOOL IsAsInstalled(const char* pszPath, int nRow)
+{
+    const BYTE* pData;
+    DWORD nSize, nLength;
+    FILETIME ftRelease;
+    BY_HANDLE_FILE_INFORMATION info;
+    CFileHandle file(sys::CreateFileA(pszPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                      OPEN_EXISTING, 0, NULL));
+    return LoadCheckedResource(kPayloadTable[nRow].nResourceId, &pData, &nSize) != kResourceMissing &&
+           ExpandedLength(pData, nSize, &nLength) && ReleaseTime(&ftRelease) && file.IsOpen() &&
+           sys::GetFileInformationByHandle(file, &info) && !info.nFileSizeHigh && info.nFileSizeLow == nLength &&
+           info.ftLastWriteTime.dwLowDateTime == ftRelease.dwLowDateTime &&
+           info.ftLastWriteTime.dwHighDateTime == ftRelease.dwHighDateTime;
 }
 
 } // namespace ops

@@ -7,6 +7,9 @@
 namespace ops {
 
 BOOL ExtractPayloadFile(HWND hOwner, UINT nResourceId, const char* pszFileName);
+// Whether the file is that payload row's as the installer leaves it: of the length
+// its resource expands to, and written at the release time stamp.
+BOOL IsAsInstalled(const char* pszPath, int nRow);
 // The total size of the payload files that strDir holds, in KB, rounded up.
 DWORD InstalledPayloadKb(const CString& strDir);
 

@@ -45,7 +45,8 @@ BOOL DetectPreviousInstall(CString& strInstallDir, const CString& strGroupDir, B
     return bFound;
 }
 
-BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, const CString& strGroupDir)
+BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, const CString& strGroupDir,
+                             UINT nLinkRows, const CStringArray* pMoreFiles, CStringArray* pStayed)
 {
     // Everything is recorded, and the record is on the disk, before anything goes.
     for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i) {
@@ -59,22 +60,28 @@ BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, 
         ListFiles(strDir + kProgramFilesPattern, files);
         ListFiles(strDir + kUninstallerFile, files);
     }
+    for (int i = 0; pMoreFiles && i < pMoreFiles->GetSize(); ++i)
+        files.Add(pMoreFiles->GetAt(i));
     for (int i = 0; i < files.GetSize(); ++i)
         record.Add(CRecordFile::kSetAside, strDir + files.GetAt(i));
-    // The program group's links go from the program group of all users and of the
-    // user too, whichever this run uses: an installation for the machine puts them
-    // into the one, a run with windows into the other. The folders stay.
+    // The links go from the folders of all users and of the user too, whichever this
+    // run uses: an installation for the machine puts them into the one, a run with
+    // windows into the other. The folders stay.
     CStringArray links;
-    if (!RecordProductLinks(record, kGroupShortcutRows, strGroupDir, &links) || !record.Flush())
+    if (!RecordProductLinks(record, nLinkRows, strGroupDir, &links) || !record.Flush())
         return FALSE;
 
-    for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
-        DeleteKeyPath(kProductKeys[i]);
     // A file that another program holds stays where it is.
-    for (int i = 0; i < files.GetSize(); ++i)
-        MoveAside(strDir + files.GetAt(i));
+    for (int i = 0; i < files.GetSize(); ++i) {
+        if (!MoveAside(strDir + files.GetAt(i)) && pStayed)
+            pStayed->Add(strDir + files.GetAt(i));
+    }
+    if (pStayed && pStayed->GetSize())
+        return TRUE;
     for (int i = 0; i < links.GetSize(); ++i)
         sys::remove(links.GetAt(i));
+    for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
+        DeleteKeyPath(kProductKeys[i]);
     return TRUE;
 }
 

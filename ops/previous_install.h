@@ -9,11 +9,16 @@ namespace ops {
 // replaces strInstallDir (and sets *pbPathRead), and that directory is the one
 // probed; strGroupDir is the program group.
 BOOL DetectPreviousInstall(CString& strInstallDir, const CString& strGroupDir, BOOL* pbPathRead);
-// Removes the previous installation, setting aside what it removes: the three keys
-// (kept in the record with everything below them), the product's program files in
-// strInstallDir (moved aside) and the program group's links (kept in the record).
-// Everything is recorded and flushed before the first thing goes; FALSE, nothing
-// removed, when something cannot be kept.
-BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, const CString& strGroupDir);
+// Removes an installation, setting aside what it removes: the product's program
+// files in strInstallDir ("Merolin.*", the uninstaller) and the files of pMoreFiles
+// there (named without the directory; moved aside), the links of the shortcut-table
+// rows in nLinkRows (bit 1 << row; kept in the record), then the three keys (kept in
+// the record with everything below them). Everything is recorded and flushed before
+// the first thing goes; FALSE, nothing removed, when something cannot be kept. A file
+// that another program holds stays where it is; with pStayed, its path is added there,
+// and then the links and the keys stay too.
+BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, const CString& strGroupDir,
+                             UINT nLinkRows = kGroupShortcutRows, const CStringArray* pMoreFiles = NULL,
+                             CStringArray* pStayed = NULL);
 
 } // namespace ops

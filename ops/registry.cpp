@@ -96,7 +96,7 @@ BOOL WriteUninstallKey(const CString& strProgram, const CString& strTargetDir, t
     bAll &= SetDwordValue(key, "VersionMinor", kVersionMinor);
     bAll &= SetStringValue(key, "Publisher", kMaker);
     bAll &= SetStringValue(key, "DisplayIcon", strProgram);
-    bAll &= SetStringValue(key, "InstallLocation", strTargetDir);
+    bAll &= SetStringValue(key, kInstallLocationValue, strTargetDir);
     // The local date, YYYYMMDD; left out, not failed, when the clock gave no date.
     if (const struct tm* pLocal = localtime(&tNow)) {
         CString strDate;

@@ -774,7 +774,7 @@ void LongDirectory(const std::string& dir)
 }
 
 // silent_install: a silent installation into a directory with spaces: no window at all,
-// everything an interactive installation makes, and the log.
+// everything an interactive installation makes, and the log; then its silent removal.
 void SilentInstall()
 {
     const std::string dir = "C:\\Program Files\\Tolvane Merolin", log = kLogDir + "\\Merolin setup.log";
@@ -784,6 +784,23 @@ void SilentInstall()
     Check(RunUnattended(args) == 0, "exit code 0");
     ExpectInstalled(before, dir, t0, time(nullptr), true);
     ExpectLog(log, args, InstalledLog("No (silent)"));
+    WriteFile(Join(dir, "notes.txt"), "mine\r\n");
+    Snapshot installed = TakeSnapshot();
+    Process running;
+    running.Start(Join(dir, "Uninstall.exe"), "", dir);
+    Box b = WaitBox(running, "Uninstall Merolin");
+    Check(RunUnattended("/S /REMOVE") == 1, "exit code 1 for /REMOVE while Uninstall.exe runs");
+    ExpectChanges(installed, TakeSnapshot(), {});
+    Answer(b, IDOK);
+    running.WaitExit(20000, "after its box");
+    const std::string removal = "/s \"/REMOVE\" /LOG=" + kLogDir + "\\remove.log", box = "Box \"Remove Merolin\": Merolin ";
+    Check(RunUnattended(removal) == 0 && RunUnattended(removal) == 0, "exit code 0 for /REMOVE, twice");
+    ExpectChanges(before, TakeSnapshot(), {dir, Join(dir, "notes.txt")});
+    ExpectNoProductKeys();
+    ExpectLog(kLogDir + "\\remove.log", removal, {"Box \"Note\": This will remove Merolin from this computer: Are you sure "
+              "you want to continue? -- answer: Yes (silent)", box + "has been removed from this computer. -- answer: OK (silent)",
+              "Exit code 0", "Merolin 1.31 setup started: " + removal, box + "is not installed on this computer. -- answer: OK "
+              "(silent)", "Exit code 0"}, 1);
 }
 
 // silent_failure: a silent installation that fails at a sample file (a directory stands
@@ -842,10 +859,11 @@ void CommandLines()
         Process p;
         p.Start(g_env->setupExe, usage, "C:\\Setup");
         ExpectBox(p, "Install Merolin",
-                  "MerolinSetup [/S] [/LOG=file] [/D=directory]\r\n\r\n/S\tsilent: no window, and the licence "
-                  "counts as accepted\r\n/LOG=file\tappend a log to the file\r\n/D=directory\tinstall there (last, "
-                  "without quotes)\r\n\r\nExit codes: 0 installed, 1 Merolin running, 2 failed, 3 bad command "
-                  "line,\r\n4 cancelled, 5 a newer version is installed, 1618 another setup is running",
+                  "MerolinSetup [/S] [/LOG=file] [/D=directory | /REMOVE]\r\n\r\n/S\tsilent: no window, and the "
+                  "licence counts as accepted\r\n/LOG=file\tappend a log to the file\r\n/D=directory\tinstall there "
+                  "(last, without quotes)\r\n/REMOVE\tremove Merolin\r\n\r\nExit codes: 0 installed or removed, 1 "
+                  "Merolin running, 2 failed, 3 bad command line,\r\n4 cancelled, 5 a newer version is installed, 1618 "
+                  "another setup is running",
                   "OK", IDOK);
         Check(p.WaitExit(20000, "after the usage") == 3, "exit code 3");
     }

@@ -4,7 +4,7 @@
 
 TEST(CommandLine, EverySwitchAndItsEdges)
 {
-    // S silent, U usage, B bad; the log file and target directory (nullptr: not looked at).
+    // S silent, U usage, R remove, B bad; the log file and target directory (nullptr: not looked at).
     const struct { const char* args; const char* flags; const char* log; const char* dir; } cases[] = {
         { "", "", "", "" },                       { " \t ", "", "", "" },
         { "/S", "S", "", "" },                    { "\t/s  ", "S", "", "" },
@@ -37,13 +37,14 @@ TEST(CommandLine, EverySwitchAndItsEdges)
         { "/D=\"C:\\A B\"", "B", "", nullptr },  { "/S /X", "SB", "", "" },
         { "/SS", "B", "", "" },                   { "-S", "B", "", "" },
         { "/S/D=C:\\A", "B", "", "" },           { "/??", "B", "", "" },
+        { "/remove \"/S\"", "SR", "", "" }, { "\"/REMOVE\" /D=C:\\A", "RB", "", nullptr }, { "/REMOVES", "B", "", "" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("arguments: ") + c.args);
         CCommandLine cmd;
         cmd.Parse(c.args);
         EXPECT_EQ(std::string(c.flags), std::string(cmd.m_options.m_bSilent ? "S" : "") + (cmd.m_bUsage ? "U" : "") +
-                                            (cmd.m_bBad ? "B" : ""));
+                                            (cmd.m_options.m_bRemove ? "R" : "") + (cmd.m_bBad ? "B" : ""));
         EXPECT_EQ(cmd.m_options.m_bSilent, cmd.m_options.m_bAllUsers);  // a silent run is for the machine
         if (c.log)
             EXPECT_STREQ(c.log, cmd.m_options.m_strLogFile);

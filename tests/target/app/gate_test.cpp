@@ -440,7 +440,8 @@ TEST_F(GateTest, SilentRunShowsNothingAndEndsWithItsExitCode)
     ProductWindow product("Merolin", kIgnoresRequests);
     const std::string closeRequest = "mutex Tolvane_MR_Mutex owned;post Merolin 1281 0 0;release;close;";
     const struct { const char* args; bool noVersion; int code; std::string events; } cases[] = {
-        { "/S /X", true, 3, "" }, { "/s", true, 2, "" }, { "/S", false, 1, closeRequest } };
+        { "/S /X", true, 3, "" }, { "/s", true, 2, "" }, { "/S", false, 1, closeRequest },
+        { "/S /REMOVE", true, 1, closeRequest } };
     for (const auto& c : cases) {
         EXPECT_EXIT(
             {

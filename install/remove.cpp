@@ -1,0 +1,86 @@
+// The removal of the installation that the machine names, as an upgrade removes a
+// previous one: through the run's record, everything set aside until the whole of it
+// has gone, so that a removal that cannot finish leaves the installation complete and
+// registered, and one cut short is put back by the next run.
+#include "install_flow.h"
+#include "install_log.h"
+#include "file_probe.h"
+#include "payload.h"
+#include "previous_install.h"
+#include "registry.h"
+#include "shell_folders.h"
+
+RunOutcome CInstallFlow::Remove()
+{
+    ProposeDirectories();
+    // The directory: the application path's "Path", else the uninstall entry's
+    // "InstallLocation", else the proposed one; only a directory that an installation
+    // could have used. Any of the three keys is an installation (the vendor's holds
+    // neither value).
+    BOOL bInstalled = FALSE;
+    CString strDir;
+    for (int i = (int)ARRAYSIZE(kProductKeys) - 1; i >= 0; --i) {
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kProductKeys[i], KEY_READ) != ERROR_SUCCESS)
+            continue;
+        bInstalled = TRUE;
+        if (ops::ReadRegistryText(key, i ? kInstallLocationValue : kPathValue, strDir) &&
+            IsAcceptableTarget(strDir))
+            g_strInstallDir = strDir;
+    }
+    // So is any payload file in it, but a sample file that the user has changed is his
+    // now, and stays.
+    CStringArray samples;
+    for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
+        const char* pszName = kPayloadTable[nRow].pszFileName;
+        const CString strPath = g_strInstallDir + "\\" + pszName;
+        struct _finddata_t fd;
+        if (!ops::ProbePath(strPath, &fd))
+            continue;
+        if (!kPayloadTable[nRow].pbProgressFlag) {
+            if (!ops::IsAsInstalled(strPath, nRow)) {
+                g_installLog.Write(kLogRecordForeign, strPath);
+                continue;
+            }
+            samples.Add(pszName);
+        }
+        bInstalled = TRUE;
+    }
+    if (bInstalled) {
+        if (Box(kRemoveQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
+            return kOutcomeUserEnded;
+        if (EndIfProgramRunsThere() || !StartRecord())
+            return m_outcome;
+
+        // Every link, the desktop's too, from the folders of all users and of the user.
+        // A file that cannot go leaves everything as it was.
+        CStringArray stayed;
+        const BOOL bRemoved = ops::SetPreviousInstallAside(m_runRecord, g_strInstallDir, g_strStartMenuDir,
+                                                           (1u << kShortcutCount) - 1, &samples, &stayed) &&
+                              !stayed.GetSize();
+        for (int i = 0; i < stayed.GetSize(); ++i)
+            g_installLog.Write(kLogNotDeleted, stayed.GetAt(i));
+        if (bRemoved) {
+            m_runRecord.Add(ops::CRecordFile::kCompleted, "");
+            m_runRecord.Flush();
+        }
+        Settle(m_runRecord);
+        if (!bRemoved) {
+            ShowError(kNotRemovedText, kBoxFatal);
+            return kOutcomeFailed;
+        }
+
+        // The folders go once nothing else is in them: the program groups, the
+        // installation directory, the maker's key.
+        sys::_chdir("\\");  // the directory may be the current one
+        for (int nAllUsers = 0; nAllUsers < 2; ++nAllUsers) {
+            CString strGroup;
+            if (ops::LinkFolderPath(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
+                sys::_rmdir(strGroup + kProductFolderSuffix);
+        }
+        sys::_rmdir(g_strInstallDir);
+        sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMakerKey);
+    }
+    Box(bInstalled ? kRemovedText : kNothingToRemoveText, kRemoveCaption, MB_ICONINFORMATION, kBoxNotice);
+    return kOutcomeInstalled;
+}

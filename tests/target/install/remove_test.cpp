@@ -1,0 +1,42 @@
+// CInstallFlow::Remove: No and a file in use change nothing; keys go last; the user's files stay.
+#include "flow_fixture.h"
+
+static std::string g_order;  // f: a file moved aside, l: a link deleted, k: a key deleted
+static BOOL WINAPI MoveLogged(LPCSTR from, LPCSTR to) { return g_order += 'f', ::MoveFileA(from, to); }
+static int __cdecl RemoveLogged(const char* path) { return g_order += strstr(path, ".lnk") ? "l" : "", ::remove(path); }
+static LONG WINAPI DeleteKeyLogged(HKEY parent, LPCSTR name) { return g_order += 'k', ::RegDeleteKeyA(parent, name); }
+
+TEST_F(FlowTest, RemovalKeysLastUsersFilesStayAndAFileInUseLeavesEverything)
+{
+    const std::string userGroup = common::ProgramsDir() + "\\Merolin", sample = target + "\\" + kSampleFiles[1];
+    const std::string question = "This will remove Merolin from this computer:\r\n\r\nAre you sure you want to continue?";
+    g_strStartMenuDir = userGroup.c_str();
+    ExpectCompletion(IDNO);
+    flow.Install();
+    const std::string before = InstallationState({ target, userGroup });
+    boxes.Expect("Note", question, MB_YESNO | MB_ICONEXCLAMATION, IDNO);
+    EXPECT_EQ(kOutcomeUserEnded, CInstallFlow(view, options).Remove());
+    HANDLE held = ::CreateFileA((target + "\\Merolin.hlp").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    boxes.Expect("Note", question, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
+    ExpectFatal("Merolin could not be removed: it has been left as it was.");
+    EXPECT_EQ(kOutcomeFailed, CInstallFlow(view, options).Remove());
+    ::CloseHandle(held);
+    EXPECT_EQ(before, InstallationState({ target, userGroup }));
+    WriteWholeFile(target + "\\notes.txt", "mine");
+    WriteWholeFile(target + "\\" + kSampleFiles[0], "changed");
+    WriteWholeFile(sample, ReadWholeFile(sample));  // the same, written now
+    PlatformFaults faults;
+    faults.Forward().MoveFileA = MoveLogged, faults.Forward().remove = RemoveLogged;
+    faults.Forward().RegDeleteKeyA = DeleteKeyLogged;
+    boxes.Expect("Note", question, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
+    boxes.Expect("Remove Merolin", "Merolin has been removed from this computer.", MB_ICONINFORMATION, IDOK);
+    g_order.clear();
+    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options).Remove());
+    EXPECT_EQ("fffffllllkkkkk", g_order);  // the maker's key, once empty, last of all
+    EXPECT_THAT(TargetFiles(), testing::UnorderedElementsAre(kSampleFiles[0], kSampleFiles[1], "notes.txt"));
+    EXPECT_FALSE(DesktopLinkExists() || DirExists(userGroup) || RegKeyExists("SOFTWARE\\Tolvane Software"));
+    EXPECT_FALSE(AnyProductKey() || FileExists(std::string(ops::CRecordFile::Path())));
+    boxes.Expect("Remove Merolin", "Merolin is not installed on this computer.", MB_ICONINFORMATION, IDOK);
+    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options).Remove());
+    RemoveTree(userGroup);
+}
