@@ -79,7 +79,7 @@ RunOutcome CInstallFlow::Remove()
                 sys::_rmdir(strGroup + kProductFolderSuffix);
         }
         sys::_rmdir(g_strInstallDir);
-        sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMakerKey);
+        ops::DeleteKeyIfEmpty(kMakerKey);
     }
     Box(bInstalled ? kRemovedText : kNothingToRemoveText, kRemoveCaption, MB_ICONINFORMATION, kBoxNotice);
     return kOutcomeInstalled;

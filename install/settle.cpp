@@ -124,7 +124,7 @@ BOOL RemoveMade(const Record& record)
             for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
                 bAll &= ops::DeleteKeyPath(kProductKeys[i]);
             if (entry.nData && !entry.pData[0])
-                sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMakerKey);  // only when nothing else is below it
+                ops::DeleteKeyIfEmpty(kMakerKey);
         }
     }
     sys::_chdir("\\");  // a directory to remove may be the current one

@@ -154,6 +154,19 @@ BOOL DeleteKeyPath(const char* pszPath)
     return key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_READ) == ERROR_FILE_NOT_FOUND;
 }
 
+void DeleteKeyIfEmpty(const char* pszPath)
+{
+    CRegKey key;
+    char szName[MAX_PATH];
+    DWORD nName = MAX_PATH;
+    if (key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_READ) != ERROR_SUCCESS ||
+        sys::RegEnumKeyExA(key, 0, szName, &nName, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS ||
+        sys::RegEnumValueA(key, 0, szName, &(nName = MAX_PATH), NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS)
+        return;
+    key.Close();
+    sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, pszPath);
+}
+
 LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey)
 {
     if (!pszSubkey || ::lstrlenA(pszSubkey) == 0)

@@ -18,6 +18,9 @@ void DeleteCreatedKeys(const CStringArray& keys);
 // Removes the key with everything below it, through its parent; TRUE when it is not
 // there afterwards.
 BOOL DeleteKeyPath(const char* pszPath);
+// Removes the key when it holds neither a key nor a value (another product's are
+// never touched; Windows 9x would delete a key with everything below it); silent.
+void DeleteKeyIfEmpty(const char* pszPath);
 // Removes pszSubkey below hParent with everything under it: 0, 1010 (null or empty
 // name), 1011 (cannot open) or the first error of the platform, passed up unchanged.
 LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey);

@@ -390,6 +390,17 @@ TEST_F(Registry, KeyPathRemovalTakesTheKeyWithItsTreeAndSaysWhetherItIsGone)
     EXPECT_FALSE(DeleteKeyPath(Under("Parent\\Other").c_str()));
     EXPECT_TRUE(RegKeyExists(Under("Parent\\Other")));
     EXPECT_TRUE(boxes.Seen().empty());
+
+    // Only an empty key goes by DeleteKeyIfEmpty: one with a key or a value stays.
+    RegPutString(Under("Parent\\Other"), "Data", "1");
+    for (const char* key : { "Parent", "Parent\\Other" })
+        DeleteKeyIfEmpty(Under(key).c_str());
+    EXPECT_TRUE(RegKeyExists(Under("Parent\\Other")));
+    HKEY empty;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_LOCAL_MACHINE, Under("Parent\\Empty").c_str(), &empty));
+    ::RegCloseKey(empty);
+    DeleteKeyIfEmpty(Under("Parent\\Empty").c_str());
+    EXPECT_FALSE(RegKeyExists(Under("Parent\\Empty")));
 }
 
 // Versions compare as numbers, major first; the installed one is the highest of the
