@@ -3,6 +3,7 @@
 // overwrite question, the order of the steps and the status line while each one runs.
 #include "fake_view.h"
 #include "opening_fixture.h"
+#include <memory>
 #include <vector>
 
 namespace {
@@ -109,39 +110,32 @@ const char kOverwrite[] =
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe";
 } // namespace
 
-TEST_F(OpeningTest, PreviousInstallationRemovedAfterYes)
+// Yes sets the previous installation aside and proposes its folder; No ends the run
+// and keeps it. The question is owned by the view.
+TEST_F(OpeningTest, PreviousInstallationSetAsideAfterYesKeptAfterNo)
 {
-    ScratchDir previous(CurrentTestName());
-    RegPutString(kAppPaths, "Path", previous.Path());
-    ScriptedBoxes boxes;
-    boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
-    CRunOptions options;
-    FakeView view;
-    CInstallFlow flow(view, options);
-    EXPECT_TRUE(flow.Open());
-    ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_EQ(boxes.Seen()[0].hOwner, view.owner);
-    EXPECT_EQ(view.target, previous.Path());  // the previous installation's folder is proposed
-    EXPECT_EQ(view.Status(), "To install Merolin, at least\r\n500 Kb of free disk space is required.");
-    EXPECT_FALSE(RegKeyExists(kAppPaths));  // the check ran again, in remove mode
-    RemoveProductKeys();
-}
-
-TEST_F(OpeningTest, PreviousInstallationKeptAndRunEndedAfterNo)
-{
-    ScratchDir previous(CurrentTestName());
-    RegPutString(kAppPaths, "Path", previous.Path());
-    ScriptedBoxes boxes;
-    boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDNO);
-    CRunOptions options;
-    FakeView view;
-    CInstallFlow flow(view, options);
-    EXPECT_FALSE(flow.Open());
-    EXPECT_EQ(kOutcomeUserEnded, flow.Outcome());
-    ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_EQ(boxes.Seen()[0].hOwner, view.owner);
-    EXPECT_TRUE(RegKeyExists(kAppPaths));
-    RemoveProductKeys();
+    for (int answer : { IDYES, IDNO }) {
+        ScratchDir previous(CurrentTestName());
+        RegPutString(kAppPaths, "Path", previous.Path());
+        ScriptedBoxes boxes;
+        boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, answer);
+        CRunOptions options;
+        FakeView view;
+        auto flow = std::make_unique<CInstallFlow>(view, options);
+        EXPECT_EQ(answer == IDYES, flow->Open() != FALSE);
+        ASSERT_EQ(boxes.Seen().size(), 1u);
+        EXPECT_EQ(boxes.Seen()[0].hOwner, view.owner);
+        EXPECT_EQ(answer == IDNO, RegKeyExists(kAppPaths));
+        if (answer == IDYES) {
+            EXPECT_EQ(view.target, previous.Path());  // the previous installation's folder is proposed
+            EXPECT_EQ(view.Status(), "To install Merolin, at least\r\n500 Kb of free disk space is required.");
+        } else {
+            EXPECT_EQ(kOutcomeUserEnded, flow->Outcome());
+        }
+        flow.reset();  // its end gives back what it set aside
+        EXPECT_EQ(previous.Path(), RegString(kAppPaths, "Path"));
+        RemoveProductKeys();
+    }
 }
 
 // Nobody can choose another directory in a silent run: a file standing where a
