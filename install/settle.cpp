@@ -74,7 +74,12 @@ BOOL IsProductEntry(const Record::Entry& entry)
     case Record::kKeptLink:
         return IsFullPath(psz, pszName) && IsProductFileName(pszName, TRUE);
     case Record::kKeptKey:
-        return SameName(psz, kAppPathsKey) || SameName(psz, kUninstallKey) || CInstallRecord::Contains(kVendorKey, psz);
+        // One of the product's keys or a key below it, as KeepKeyTree keeps them.
+        for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i) {
+            if (CInstallRecord::Contains(kProductKeys[i], psz))
+                return TRUE;
+        }
+        return FALSE;
     }
     return TRUE;
 }

@@ -49,6 +49,7 @@ TEST(RunRecord, OnlyTheProductsOwnEntriesAreSettled)
         record.Add(ops::CRecordFile::kSetAside, (dir + "\\" + name).c_str());
     record.Add(ops::CRecordFile::kKeptKey, kUninstallKey);
     record.Add(ops::CRecordFile::kKeptValue, "DisplayName", "\1\0\0\0Merolin 1.20", 16);
+    record.Add(ops::CRecordFile::kKeptKey, (std::string(kUninstallKey) + "\\Sub").c_str());
     record.Add(ops::CRecordFile::kKeptKey, "SOFTWARE\\Tolvane Software\\Other");
     record.Add(ops::CRecordFile::kKeptValue, "", "\1\0\0\0x", 5);
     ASSERT_TRUE(record.Flush());
@@ -65,6 +66,7 @@ TEST(RunRecord, OnlyTheProductsOwnEntriesAreSettled)
     EXPECT_EQ("MR.OLD\\notes.ini", ReadWholeFile(aside + "\\notes.ini"));
     EXPECT_FALSE(RegKeyExists("SOFTWARE\\Tolvane Software\\Other"));
     EXPECT_EQ("Merolin 1.20", RegString(kUninstallKey, "DisplayName"));
+    EXPECT_TRUE(RegKeyExists(std::string(kUninstallKey) + "\\Sub")) << "a key below a product key is the product's";
     EXPECT_EQ("<missing>", RegString(kUninstallKey, "")) << "the other key's value";
     RemoveProductKeys();
     EXPECT_FALSE(FileExists(std::string(ops::CRecordFile::Path())));
