@@ -1,5 +1,6 @@
 #include "command_line.h"
 #include "install_flow.h"
+#include "path.h"
 #include "target_dir.h"
 
 namespace {

@@ -110,7 +110,7 @@ BOOL CInstallerApp::InitApplication()
 
     // A run cut short before this one is settled first, whatever this one is asked
     // to do; a record that cannot be settled ends the run.
-    if (!CInstallFlow::RepairInterruptedRun()) {
+    if (!RepairInterruptedRun()) {
         m_outcome = kOutcomeFailed;
         return FALSE;
     }

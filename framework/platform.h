@@ -17,7 +17,7 @@
 
 // X(library, return type, calling convention, name, parameters, arguments, value that
 // reports failure). The library says where the real function comes from: "imported",
-// the program's import table; or a system library (kernel32, version) that is loaded
+// the program's import table; or a system library (kernel32, version, advapi32) that is loaded
 // from the system directory and looked up when the call is made. Late-bound so are
 // the calls that older systems lack (an import would keep the program from loading
 // there) and version.dll, which is never imported (a static import would be resolved
@@ -96,6 +96,19 @@
     X(kernel32, BOOL, WINAPI, GetDiskFreeSpaceExA,                                                 \
       (LPCSTR a, PULARGE_INTEGER b, PULARGE_INTEGER c, PULARGE_INTEGER d), (a, b, c, d), FALSE)    \
     X(imported, UINT, WINAPI, GetWindowsDirectoryA, (LPSTR a, UINT b), (a, b), 0)                  \
+    X(imported, BOOL, WINAPI, CreateDirectoryA, (LPCSTR a, LPSECURITY_ATTRIBUTES b), (a, b), FALSE) \
+    X(imported, DWORD, WINAPI, GetFileAttributesA, (LPCSTR a), (a), INVALID_FILE_ATTRIBUTES)       \
+    X(imported, BOOL, WINAPI, GetVolumeInformationA,                                               \
+      (LPCSTR a, LPSTR b, DWORD c, LPDWORD d, LPDWORD e, LPDWORD f, LPSTR g, DWORD h),             \
+      (a, b, c, d, e, f, g, h), FALSE)                                                             \
+    /* security: what a folder's owner and rights are, and who this process runs as; */           \
+    /* Windows 9x has none of it */                                                                \
+    X(advapi32, BOOL, WINAPI, GetFileSecurityA,                                                    \
+      (LPCSTR a, SECURITY_INFORMATION b, PSECURITY_DESCRIPTOR c, DWORD d, LPDWORD e),              \
+      (a, b, c, d, e), FALSE)                                                                      \
+    X(advapi32, BOOL, WINAPI, OpenProcessToken, (HANDLE a, DWORD b, PHANDLE c), (a, b, c), FALSE)  \
+    X(advapi32, BOOL, WINAPI, GetTokenInformation,                                                 \
+      (HANDLE a, TOKEN_INFORMATION_CLASS b, LPVOID c, DWORD d, PDWORD e), (a, b, c, d, e), FALSE)  \
     /* module resources and the version-installation facility */                                   \
     X(imported, HRSRC, WINAPI, FindResourceA, (HMODULE a, LPCSTR b, LPCSTR c), (a, b, c), NULL)    \
     X(imported, HGLOBAL, WINAPI, LoadResource, (HMODULE a, HRSRC b), (a, b), NULL)                 \
@@ -124,6 +137,10 @@
       (HKEY a, DWORD b, LPSTR c, LPDWORD d, LPDWORD e, LPDWORD f, LPBYTE g, LPDWORD h),            \
       (a, b, c, d, e, f, g, h), ERROR_ACCESS_DENIED)                                               \
     X(imported, LONG, WINAPI, RegDeleteKeyA, (HKEY a, LPCSTR b), (a, b), ERROR_ACCESS_DENIED)      \
+    X(imported, LONG, WINAPI, RegQueryInfoKeyA,                                                    \
+      (HKEY a, LPSTR b, LPDWORD c, LPDWORD d, LPDWORD e, LPDWORD f, LPDWORD g, LPDWORD h,          \
+       LPDWORD i, LPDWORD j, LPDWORD k, PFILETIME l),                                              \
+      (a, b, c, d, e, f, g, h, i, j, k, l), ERROR_ACCESS_DENIED)                                   \
     X(imported, LONG, WINAPI, RegCloseKey, (HKEY a), (a), ERROR_INVALID_HANDLE)                    \
     /* shell and COM */                                                                            \
     X(imported, HRESULT, WINAPI, SHGetSpecialFolderLocation, (HWND a, int b, PIDLIST_ABSOLUTE* c), \
@@ -141,9 +158,11 @@
 #define AFX_LATE_imported(...)
 #define AFX_LATE_kernel32(...) __VA_ARGS__
 #define AFX_LATE_version(...) __VA_ARGS__
+#define AFX_LATE_advapi32(...) __VA_ARGS__
 #define AFX_IMPORTED_imported(...) __VA_ARGS__
 #define AFX_IMPORTED_kernel32(...)
 #define AFX_IMPORTED_version(...)
+#define AFX_IMPORTED_advapi32(...)
 
 struct AfxPlatformCalls {
 #define AFX_CALL_SLOT(lib, ret, cc, name, params, args, fail) ret(cc* name) params;

@@ -10,6 +10,7 @@
 #include "outcome.h"
 #include "record_file.h"
 #include "run_options.h"
+#include "settle.h"
 
 class CInstallFlow {
 public:
@@ -21,13 +22,6 @@ public:
     // Settles the run's record (a run that did not complete gives back what it set
     // aside) and gives back the COM that Open started.
     ~CInstallFlow();
-
-    // Settles the record that a run cut short left (a kill, a power cut): puts its
-    // previous installation back or, when it had completed, deletes what it had set
-    // aside; logs what it did. FALSE when the record is of a format this installer
-    // does not know (left as it is), or what was set aside could not all be put back
-    // (the record stays for the next run).
-    static BOOL RepairInterruptedRun();
 
     // The probes before any install: the proposed directory, the program group, COM,
     // and a previous installation, removed with the user's consent. A target
@@ -71,9 +65,9 @@ private:
     // Adds the directories made since the last call to the record, each as the
     // system named it (the next flush puts them on the disk).
     void RecordMadeDirectories();
-    // The record settled (settle.cpp): TRUE unless an unfinished run's changes could
-    // not all be undone.
-    static BOOL Settle(ops::CRecordFile& record);
+    // Adds each directory of the path that is not there yet, the topmost first, so
+    // that the chain is on the record before it is made.
+    void RecordMissingChain(const CString& strDir);
     // The directory's words, its drive and the drive's free space, checked as the
     // directory stage will check them; FALSE after saying why.
     BOOL CheckTargetFirst(const CString& strDir);

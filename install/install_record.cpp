@@ -1,5 +1,5 @@
 #include "install_record.h"
-#include "target_dir.h"
+#include "path.h"
 
 namespace {
 
@@ -19,27 +19,13 @@ CInstallRecord::~CInstallRecord()
     }
 }
 
-BOOL CInstallRecord::SamePath(const char* pszA, const char* pszB)
-{
-    const int n = ::lstrlenA(pszA);
-    return n == ::lstrlenA(pszB) && AfxSameTextNoCase(pszA, pszB, n);
-}
-
-BOOL CInstallRecord::Contains(const char* pszDir, const char* pszPath)
-{
-    const int n = ::lstrlenA(pszDir);
-    if (n > ::lstrlenA(pszPath) || !AfxSameTextNoCase(pszDir, pszPath, n))
-        return FALSE;
-    return pszPath[n] == '\0' || pszPath[n] == '\\' || ops::EndsWithSeparator(pszDir);
-}
-
 CInstallRecord::Site* CInstallRecord::Enter(const CString& strDir)
 {
     ops::DirIdentity id = {};
     const BOOL bIdentified = ops::DirectoryIdentity(strDir, &id);
     Site** ppLink = &m_pFirst;
     for (Site* pSite; (pSite = *ppLink) != NULL; ppLink = &pSite->pNext) {
-        if (bIdentified && pSite->bIdentified ? SameDirectory(id, pSite->id) : SamePath(pSite->strDir, strDir))
+        if (bIdentified && pSite->bIdentified ? SameDirectory(id, pSite->id) : ops::SameText(pSite->strDir, strDir))
             return pSite;
     }
     Site* pSite = new Site;

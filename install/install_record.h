@@ -38,10 +38,6 @@ public:
     UINT m_nLinks;          // bit (1 << row) per shortcut-table row whose link this run saved
     CStringArray m_createdKeys;  // the registry keys this run created, parents first (ops/registry.h)
 
-    static BOOL SamePath(const char* pszA, const char* pszB);
-    // Whether pszDir is pszPath itself or one of the directories above it.
-    static BOOL Contains(const char* pszDir, const char* pszPath);
-
 private:
     Site* m_pFirst;
     CInstallRecord(const CInstallRecord&);

@@ -127,12 +127,10 @@ CInstallRecord::Site* CInstallFlow::EnterTargetDirectory()
     // on it before it is made.
     if (!m_runRecord.IsActive() && !StartRecord())
         return NULL;
-    if (!ops::IsDirectory(strDir)) {
-        m_runRecord.Add(ops::CRecordFile::kMadeDirectory, strDir);
-        if (!Recorded(m_runRecord.Flush()))
-            return NULL;
-    }
-    const BOOL bMade = ops::CreateTargetDirectory(hOwner, strDir, &m_record.m_createdDirs);
+    RecordMissingChain(strDir);
+    if (!Recorded(m_runRecord.Flush()))
+        return NULL;
+    const BOOL bMade = ops::CreateTargetDirectory(hOwner, strDir, &m_record.m_createdDirs, TRUE);
     RecordMadeDirectories();
     if (!bMade) {
         ShowError(kNoDirectoryText, kBoxFatal);
@@ -154,22 +152,32 @@ BOOL CInstallFlow::InstallPayload(CInstallRecord::Site* pSite)
     // A product file that is there and not this run's is set aside before it is
     // replaced; every other one is recorded as new. All of it is on the disk before
     // the first file changes.
-    m_runRecord.Add(ops::CRecordFile::kSite, pSite->strDir);
+    // The site lists the version library's temporaries that are there before it.
+    CStringArray temporaries;
+    ops::ListFiles(pSite->strDir + "\\VER????.tmp", temporaries);
+    CString strTemporaries;
+    for (int i = 0; i < temporaries.GetSize(); ++i)
+        strTemporaries += temporaries.GetAt(i) + CString("", 1);
+    m_runRecord.Add(ops::CRecordFile::kSite, pSite->strDir, strTemporaries, strTemporaries.GetLength());
     UINT nAside = 0;
+    BOOL bRecorded = TRUE;
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         struct _finddata_t fd;
         const BOOL bThere = ops::ProbePath(kPayloadTable[nRow].pszFileName, &fd);
         if (bThere && (pSite->IsInstalled(nRow) || (fd.attrib & _A_SUBDIR)))
             continue;  // this run's own; or a folder, which is nobody's file to replace
         nAside |= (UINT)bThere << nRow;
-        m_runRecord.Add(bThere ? ops::CRecordFile::kSetAside : ops::CRecordFile::kNewFile,
-                        pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);
+        const CString strFile = pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName;
+        if (bThere)
+            bRecorded &= ops::RecordSetAside(m_runRecord, strFile);
+        else
+            m_runRecord.Add(ops::CRecordFile::kNewFile, strFile);
     }
-    if (!Recorded(m_runRecord.Flush()))
+    if (!Recorded(bRecorded && m_runRecord.Flush()))
         return FALSE;
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
-        if (nAside >> nRow & 1u)
-            ops::MoveAside(pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);  // one held elsewhere stays
+        if (nAside >> nRow & 1u)  // one held elsewhere stays
+            ops::MoveAside(m_runRecord, pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);
     }
 
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
@@ -198,9 +206,9 @@ BOOL CInstallFlow::CreateShortcuts()
     Status(kStatusDesktopLink);
     // A link that is there and not this run's is kept before it is replaced; a
     // program group that is not there yet is on the record before it is made.
-    if (!ops::IsDirectory(g_strStartMenuDir))
-        m_runRecord.Add(ops::CRecordFile::kMadeDirectory, g_strStartMenuDir);
-    if (!Recorded(ops::RecordProductLinks(m_runRecord, (1u << kShortcutCount) - 1, g_strStartMenuDir) &&
+    RecordMissingChain(g_strStartMenuDir);
+    if (!Recorded(ops::RecordProductLinks(m_runRecord, (1u << kShortcutCount) - 1, g_strStartMenuDir, NULL,
+                                          m_options.m_bAllUsers ? ops::kAllUsersDesktop : ops::kUsersDesktop, TRUE) &&
                   m_runRecord.Flush()))
         return FALSE;
     for (int i = 0; i < kShortcutCount; ++i) {
@@ -258,10 +266,12 @@ void CInstallFlow::Complete(const CInstallRecord::Site* pSite)
 {
     RemoveEarlierSites(pSite);
     if (!m_view.IsCancelPending()) {
-        // Completed: what was set aside goes, before the offer to start the product.
-        m_runRecord.Add(ops::CRecordFile::kCompleted, "");
-        m_runRecord.Flush();
-        Settle(m_runRecord);
+        // Completed once the disk says so: what was set aside goes, before the offer
+        // to start the product. A completion the disk does not take is a failure,
+        // undone with the rest when the flow ends, never later by the next run.
+        if (!Recorded(m_runRecord.Commit(ops::CRecordFile::kCompleted)))
+            return;
+        SettleRecord(m_runRecord);
         m_outcome = kOutcomeInstalled;
         Status(kStatusComplete);
         m_view.Hide();

@@ -9,6 +9,7 @@
 #include "file_probe.h"
 #include "target_dir.h"
 #include "shell_folders.h"
+#include "path.h"
 
 void CInstallFlow::ProposeDirectories()
 {
@@ -87,7 +88,7 @@ BOOL CInstallFlow::Open()
 CInstallFlow::~CInstallFlow()
 {
     if (m_runRecord.IsActive())
-        Settle(m_runRecord);
+        SettleRecord(m_runRecord);
     if (m_bComStarted)
         ::CoUninitialize();
 }
@@ -126,13 +127,17 @@ BOOL CInstallFlow::DetectPreviousInstall()
 
 BOOL CInstallFlow::StartRecord()
 {
-    if (m_runRecord.Create())
+    const BOOL bCreated = m_runRecord.Create();
+    if (!m_runRecord.Refused().IsEmpty())
+        g_installLog.Write(kLogNotOwnPlace, m_runRecord.Refused());
+    if (bCreated)
         return TRUE;
-    CString strLine;
-    strLine.Format(kLogRecordUnwritable, (const char*)ops::CRecordFile::Path());
-    g_installLog.Write(strLine);
-    m_runRecord.Close(TRUE);
-    return Recorded(FALSE);
+    const CString strPath = m_runRecord.FilePath().IsEmpty() ? ops::CRecordFile::Path() : m_runRecord.FilePath();
+    g_installLog.Write(kLogRecordUnwritable, strPath);
+    m_runRecord.Close(FALSE);
+    ShowError(kNoRecordText + strPath, kBoxFatal);
+    m_outcome = kOutcomeFailed;
+    return FALSE;
 }
 
 BOOL CInstallFlow::Recorded(BOOL bDone)
@@ -142,6 +147,20 @@ BOOL CInstallFlow::Recorded(BOOL bDone)
         m_outcome = kOutcomeFailed;
     }
     return bDone;
+}
+
+void CInstallFlow::RecordMissingChain(const CString& strDir)
+{
+    if (strDir.GetLength() < 3 || strDir.GetAt(1) != ':')
+        return;  // no path of a drive: the directory stage refuses it
+    for (const char* p = (const char*)strDir + 3;; ++p) {
+        p = ops::NextSeparator(p);
+        const CString strAbove(strDir, (int)(p - (const char*)strDir));
+        if (!ops::IsDirectory(strAbove))
+            m_runRecord.Add(ops::CRecordFile::kMadeDirectory, ops::FullPath(strAbove));
+        if (!*p)
+            return;
+    }
 }
 
 void CInstallFlow::RecordMadeDirectories()

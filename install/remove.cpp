@@ -10,6 +10,25 @@
 #include "registry.h"
 #include "shell_folders.h"
 
+namespace {
+
+// The folders go once nothing else is in them: the program groups, the installation
+// directory, the maker's key. Also where nothing was installed: a removal cut short
+// after its completion may have left them.
+void RemoveEmptyLeftovers()
+{
+    sys::_chdir("\\");  // the directory may be the current one
+    for (int nAllUsers = 0; nAllUsers < 2; ++nAllUsers) {
+        CString strGroup;
+        if (ops::LinkFolderPath(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
+            sys::_rmdir(strGroup + kProductFolderSuffix);
+    }
+    sys::_rmdir(g_strInstallDir);
+    ops::DeleteKeyIfEmpty(kMakerKey);
+}
+
+} // namespace
+
 RunOutcome CInstallFlow::Remove()
 {
     ProposeDirectories();
@@ -64,23 +83,13 @@ RunOutcome CInstallFlow::Remove()
             m_runRecord.Add(ops::CRecordFile::kCompleted, "");
             m_runRecord.Flush();
         }
-        Settle(m_runRecord);
+        SettleRecord(m_runRecord);
         if (!bRemoved) {
             ShowError(kNotRemovedText, kBoxFatal);
             return kOutcomeFailed;
         }
-
-        // The folders go once nothing else is in them: the program groups, the
-        // installation directory, the maker's key.
-        sys::_chdir("\\");  // the directory may be the current one
-        for (int nAllUsers = 0; nAllUsers < 2; ++nAllUsers) {
-            CString strGroup;
-            if (ops::LinkFolderPath(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
-                sys::_rmdir(strGroup + kProductFolderSuffix);
-        }
-        sys::_rmdir(g_strInstallDir);
-        ops::DeleteKeyIfEmpty(kMakerKey);
     }
+    RemoveEmptyLeftovers();
     Box(bInstalled ? kRemovedText : kNothingToRemoveText, kRemoveCaption, MB_ICONINFORMATION, kBoxNotice);
     return kOutcomeInstalled;
 }

@@ -7,6 +7,7 @@
 // product-named files there are not ours.
 #include "install_flow.h"
 #include "file_probe.h"
+#include "path.h"
 #include "registry.h"
 #include "shortcuts.h"
 
@@ -46,8 +47,8 @@ void CInstallFlow::RemoveCreatedDirectories(const char* pszKeep, BOOL bReport)
     CString strStayed;  // the last directory that stayed: the ones above it stay too
     for (int i = dirs.GetSize() - 1; i >= 0; --i) {
         const CString& strDir = dirs.GetAt(i);
-        if ((pszKeep && CInstallRecord::Contains(strDir, pszKeep)) ||
-            (!strStayed.IsEmpty() && CInstallRecord::Contains(strDir, strStayed)))
+        if ((pszKeep && ops::LiesBelow(pszKeep, strDir)) ||
+            (!strStayed.IsEmpty() && ops::LiesBelow(strStayed, strDir)))
             continue;
         sys::_chdir("\\");  // the directory may be the current one
         if (sys::_rmdir(strDir) != 0 && ops::IsDirectory(strDir)) {
@@ -105,7 +106,7 @@ void CInstallFlow::Cancel()
     ops::DeleteCreatedKeys(m_record.m_createdKeys);
 
     // Then what the run set aside, the previous installation, is put back.
-    Settle(m_runRecord);
+    SettleRecord(m_runRecord);
 
     Box(kNotInstalledText, kIncompleteCaption, MB_ICONINFORMATION, kBoxNotice);
     m_view.EndCancelled();

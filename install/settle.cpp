@@ -1,16 +1,15 @@
-// The run's record settled: by the run itself when it ends, or by the next run when
-// it was cut short. A completed run's files set aside are deleted; any other run's
-// changes are undone, what it made first, then what it set aside put back. Either
-// way twice is as good as once, so a settling cut short is simply done again.
-//
-// A record is a file that another program could have written: every path in it must
-// name one of the product's own files, links or keys, in an absolute directory,
-// before anything is done with it.
-#include "install_flow.h"
+// A record is read only from the installer's own folder, and even then it may only
+// name the places a run of this product works in, each in its one canonical form:
+// the directories it installed into or removed from (its sites) and their folders
+// aside, the desktops and program groups, and the product's keys. A record that
+// names anything else is applied not at all.
+#include "settle.h"
 #include "install_log.h"
 #include "file_probe.h"
+#include "path.h"
 #include "registry.h"
 #include "set_aside.h"
+#include "shortcuts.h"
 
 namespace {
 
@@ -18,83 +17,110 @@ typedef ops::CRecordFile Record;
 
 void LogPath(const char* pszFormat, const char* pszPath) { g_installLog.Write(pszFormat, pszPath); }
 
-// Whether [psz, pszEnd) is a full path ("X:\..." or "\\server\...") without a "."
-// or ".." among its names.
-BOOL IsFullPath(const char* psz, const char* pszEnd)
+// The names a run of this product gives the files it makes and sets aside in a site.
+BOOL IsProductFileName(const char* pszName)
 {
-    if (pszEnd - psz < 3 || !(psz[1] == ':' ? psz[2] == '\\' : psz[0] == '\\' && psz[1] == '\\'))
-        return FALSE;
-    for (const char* p = psz; p < pszEnd; ++p) {
-        if (*p == '\\' && p[1] == '.' && (p + 2 == pszEnd || p[2] == '\\' || (p[2] == '.' && (p + 3 == pszEnd || p[3] == '\\'))))
-            return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL SameName(const char* pszA, const char* pszB)
-{
-    const int n = ::lstrlenA(pszB);
-    return ::lstrlenA(pszA) == n && AfxSameTextNoCase(pszA, pszB, n);
-}
-
-// The names a run of this product gives the files it makes and sets aside.
-BOOL IsProductFileName(const char* pszName, BOOL bLink)
-{
-    for (int i = 0; i < kPayloadFileCount && !bLink; ++i) {
-        if (SameName(pszName, kPayloadTable[i].pszFileName))
+    for (int i = 0; i < kPayloadFileCount; ++i) {
+        if (ops::SameText(pszName, kPayloadTable[i].pszFileName))
             return TRUE;
     }
-    for (int i = 0; i < kShortcutCount && bLink; ++i) {
-        const int n = ::lstrlenA(kShortcutTable[i].pszTitle);
-        if (AfxSameTextNoCase(pszName, kShortcutTable[i].pszTitle, n) && SameName(pszName + n, ".lnk"))
-            return TRUE;
-    }
-    // What the removal of a previous installation takes: "Merolin.*".
-    return !bLink && AfxSameTextNoCase(pszName, kProgramFilesPattern, sizeof(kProgramFilesPattern) - 2);
+    // What the removal of an installation takes: "Merolin.*" and the uninstaller.
+    return AfxSameTextNoCase(pszName, kProgramFilesPattern, sizeof(kProgramFilesPattern) - 2) ||
+           ops::SameText(pszName, kUninstallerFile);
 }
 
-BOOL IsProductEntry(const Record::Entry& entry)
+BOOL IsSite(const Record& record, const char* pszDir) { return record.Has(Record::kSite, pszDir); }
+
+// Whether a file entry names a product file in one of the record's sites, or one of
+// the product's links in a folder where links go.
+BOOL IsConfinedFile(const Record& record, const char* pszPath, const CStringArray& linkFolders, BOOL bLinkOnly)
+{
+    const CString strDir = ops::ParentOf(pszPath);
+    const char* pszName = ops::NameOf(pszPath);
+    if (!bLinkOnly && IsSite(record, strDir) && IsProductFileName(pszName))
+        return TRUE;
+    return ops::IsProductLinkName(pszName) && ops::IsLinkFolder(strDir, linkFolders);
+}
+
+// Whether a directory made by the run holds (or is) one of its sites or link folders.
+BOOL IsAboveAPlace(const Record& record, const char* pszDir, const CStringArray& linkFolders)
+{
+    Record::Entry entry;
+    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
+        if ((entry.chKind == Record::kSite ||
+             ((entry.chKind == Record::kNewFile || entry.chKind == Record::kKeptLink) &&
+              ops::IsProductLinkName(ops::NameOf(entry.pszText)))) &&
+            ops::LiesBelow(entry.chKind == Record::kSite ? CString(entry.pszText) : ops::ParentOf(entry.pszText),
+                           pszDir))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL IsConfined(const Record& record, const Record::Entry& entry, const CStringArray& linkFolders)
 {
     const char* psz = entry.pszText;
-    const char* pszName = psz;
-    for (const char* p = psz; *p; p = AfxNextChar(p)) {
-        if (*p == '\\')
-            pszName = p + 1;
-    }
-    const char* pszEnd = psz + ::lstrlenA(psz);
     switch (entry.chKind) {
-    case Record::kMadeDirectory:
-    case Record::kSite:
-        return IsFullPath(psz, pszEnd);
-    case Record::kNewFile:
-        return IsFullPath(psz, pszName) &&
-               (IsProductFileName(pszName, FALSE) || IsProductFileName(pszName, TRUE));
-    case Record::kSetAside:
-        return IsFullPath(psz, pszName) && IsProductFileName(pszName, FALSE);
-    case Record::kKeptLink:
-        return IsFullPath(psz, pszName) && IsProductFileName(pszName, TRUE);
+    case Record::kRegistry:
+    case Record::kCompleted:
+        return TRUE;
     case Record::kKeptKey:
         // One of the product's keys or a key below it, as KeepKeyTree keeps them.
         for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i) {
-            if (CInstallRecord::Contains(kProductKeys[i], psz))
+            if (ops::LiesBelow(psz, kProductKeys[i]))
                 return TRUE;
         }
         return FALSE;
+    case Record::kKeptValue: {
+        DWORD dwType = REG_NONE;
+        if (entry.nData >= sizeof dwType)
+            memcpy(&dwType, entry.pData, sizeof dwType);
+        return dwType == REG_SZ || dwType == REG_EXPAND_SZ || dwType == REG_DWORD;
     }
-    return TRUE;
+    }
+    if (!ops::IsCanonicalPath(psz))
+        return FALSE;
+    switch (entry.chKind) {
+    case Record::kSite:
+        return TRUE;
+    case Record::kMadeDirectory:
+        return IsAboveAPlace(record, psz, linkFolders);
+    case Record::kMadeAside:
+        return IsSite(record, psz);
+    case Record::kNewFile:
+    case Record::kSetAside:
+    case Record::kKeptLink:
+        return IsConfinedFile(record, psz, linkFolders, entry.chKind == Record::kKeptLink);
+    }
+    return FALSE;  // a kind this installer does not write
 }
 
-// The next entry that names only the product's own; the others are passed over
-// (with bLog, logged).
-BOOL NextProductEntry(const Record& record, DWORD* pnAt, Record::Entry* pEntry, BOOL bLog)
+// The first entry that is not the run's own to name; FALSE when there is none.
+BOOL FindForeign(const Record& record, Record::Entry* pEntry)
 {
-    while (record.Next(pnAt, pEntry)) {
-        if (IsProductEntry(*pEntry))
+    CStringArray linkFolders;
+    ops::LinkFolders(linkFolders);
+    for (DWORD nAt = 0; record.Next(&nAt, pEntry);) {
+        if (!IsConfined(record, *pEntry, linkFolders))
             return TRUE;
-        if (bLog)
-            LogPath(kLogRecordForeign, pEntry->pszText);
     }
     return FALSE;
+}
+
+// The version library's temporaries in a site that were not there when the run began
+// (the site's entry lists those that were): an expansion cut short leaves its own.
+void RemoveVersionTemporaries(const Record::Entry& site)
+{
+    CStringArray names;
+    ops::ListFiles(CString(site.pszText) + "\\VER????.tmp", names);
+    for (int i = 0; i < names.GetSize(); ++i) {
+        const char* pszName = names.GetAt(i);
+        BOOL bThere = ::lstrlenA(pszName) != sizeof kVersionTempName - 1;
+        for (DWORD n = 0; n < site.nData && !bThere; n += ::lstrlenA((const char*)site.pData + n) + 1)
+            bThere = ops::SameText((const char*)site.pData + n, pszName);
+        if (!bThere && sys::remove(CString(site.pszText) + "\\" + pszName) == 0)
+            LogPath(kLogRemoved, CString(site.pszText) + "\\" + pszName);
+    }
 }
 
 // What an unfinished run made goes: its new files and links, its temporaries, the
@@ -105,7 +131,7 @@ BOOL RemoveMade(const Record& record)
     BOOL bAll = TRUE;
     CStringArray madeDirs;
     Record::Entry entry;
-    for (DWORD nAt = 0; NextProductEntry(record, &nAt, &entry, TRUE);) {
+    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
         const char* psz = entry.pszText;
         struct _finddata_t fd;
         if (entry.chKind == Record::kNewFile) {
@@ -121,6 +147,7 @@ BOOL RemoveMade(const Record& record)
         } else if (entry.chKind == Record::kSite) {
             sys::remove(CString(psz) + "\\" + kTempCompressedFile);
             sys::remove(CString(psz) + "\\" + kTempExpandedFile);
+            RemoveVersionTemporaries(entry);
         } else if (entry.chKind == Record::kMadeDirectory) {
             madeDirs.Add(psz);
         } else if (entry.chKind == Record::kRegistry) {
@@ -149,12 +176,8 @@ BOOL PutBackAside(const Record& record)
     for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
         const char* psz = entry.pszText;
         BOOL bBack;
-        if (!IsProductEntry(entry)) {
-            key.Close();  // the values after a key not the product's are not its
-            continue;
-        }
         if (entry.chKind == Record::kSetAside) {
-            const ops::PutBackResult result = ops::PutBack(psz);
+            const ops::PutBackResult result = ops::PutBack(record, psz);
             if (result == ops::kNothingAside)
                 continue;
             bBack = result == ops::kPutBack;
@@ -162,8 +185,7 @@ BOOL PutBackAside(const Record& record)
             bBack = ops::RestoreLink(entry);
         } else if (entry.chKind == Record::kKeptKey) {
             key.Close();
-            DWORD dwDisposition;
-            bBack = key.Create(HKEY_LOCAL_MACHINE, psz, kProductName, KEY_WRITE, &dwDisposition) == ERROR_SUCCESS;
+            bBack = ops::RestoreKey(key, entry);
         } else if (entry.chKind == Record::kKeptValue) {
             if (key)
                 bAll &= ops::RestoreValue(key, entry);
@@ -182,9 +204,9 @@ BOOL DropAside(const Record& record)
 {
     BOOL bAll = TRUE;
     Record::Entry entry;
-    for (DWORD nAt = 0; NextProductEntry(record, &nAt, &entry, TRUE);) {
-        if (entry.chKind == Record::kSetAside && !ops::DropAside(entry.pszText)) {
-            LogPath(kLogNotDeleted, ops::AsidePath(entry.pszText));
+    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
+        if (entry.chKind == Record::kSetAside && !ops::DropAside(record, entry.pszText)) {
+            LogPath(kLogNotDeleted, ops::AsidePath(record, entry.pszText));
             bAll = FALSE;
         }
     }
@@ -193,12 +215,15 @@ BOOL DropAside(const Record& record)
 
 } // namespace
 
-BOOL CInstallFlow::Settle(ops::CRecordFile& record)
+SettleResult SettleRecord(Record& record)
 {
-    BOOL bCompleted = FALSE;
     Record::Entry entry;
-    for (DWORD nAt = 0; record.Next(&nAt, &entry);)
-        bCompleted |= entry.chKind == Record::kCompleted;
+    if (FindForeign(record, &entry)) {
+        LogPath(kLogRecordForeign, entry.pszText);
+        record.Close(FALSE);
+        return kRefused;
+    }
+    const BOOL bCompleted = record.Has(Record::kCompleted, "");
     BOOL bSettled;
     if (bCompleted) {
         bSettled = DropAside(record);
@@ -209,15 +234,27 @@ BOOL CInstallFlow::Settle(ops::CRecordFile& record)
     // A completed run's leftovers are the next run's to try again, and never keep it
     // from running; an unfinished run's are the previous installation itself.
     record.Close(bSettled);
-    return bSettled || bCompleted;
+    return bSettled || bCompleted ? kSettled : kUnsettled;
 }
 
-BOOL CInstallFlow::RepairInterruptedRun()
+BOOL RepairInterruptedRun()
 {
-    ops::CRecordFile record;
-    const ops::CRecordFile::Loaded loaded = record.Load();
-    if (loaded == ops::CRecordFile::kNone)
-        return TRUE;
-    LogPath(loaded == ops::CRecordFile::kLoaded ? kLogRecordFound : kLogRecordUnknown, ops::CRecordFile::Path());
-    return loaded == ops::CRecordFile::kLoaded && Settle(record);
+    // Each place may hold a record; one settled is gone, so the next look finds the next.
+    for (int nPlace = 0; nPlace < 2; ++nPlace) {
+        ops::CRecordFile record;
+        const ops::CRecordFile::Loaded loaded = record.Load();
+        if (!record.Refused().IsEmpty())
+            LogPath(kLogNotOwnPlace, record.Refused());
+        if (loaded == ops::CRecordFile::kNone)
+            return TRUE;
+        LogPath(loaded == ops::CRecordFile::kLoaded ? kLogRecordFound : kLogRecordUnknown, record.FilePath());
+        if (loaded != ops::CRecordFile::kLoaded)
+            return FALSE;
+        const SettleResult result = SettleRecord(record);
+        if (result == kUnsettled)
+            return FALSE;
+        if (result == kRefused)
+            return TRUE;
+    }
+    return TRUE;
 }

@@ -3,6 +3,7 @@
 #include "previous_install.h"
 #include "file_probe.h"
 #include "registry.h"
+#include "path.h"
 #include "set_aside.h"
 #include "shortcuts.h"
 
@@ -53,8 +54,10 @@ BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, 
         if (!KeepKeyTree(record, kProductKeys[i]))
             return FALSE;
     }
-    // The product's program files go from the installation directory, nothing else.
-    const CString strDir = strInstallDir + "\\";
+    // The product's program files go from the installation directory, nothing else,
+    // named as the system names it.
+    const CString strFullDir = FullPath(strInstallDir);
+    const CString strDir = strFullDir + "\\";
     CStringArray files;
     if (!strInstallDir.IsEmpty()) {
         ListFiles(strDir + kProgramFilesPattern, files);
@@ -62,8 +65,14 @@ BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, 
     }
     for (int i = 0; pMoreFiles && i < pMoreFiles->GetSize(); ++i)
         files.Add(pMoreFiles->GetAt(i));
-    for (int i = 0; i < files.GetSize(); ++i)
-        record.Add(CRecordFile::kSetAside, strDir + files.GetAt(i));
+    // The directory is one the run works in; what goes from it goes into a folder
+    // aside that the run makes there.
+    if (files.GetSize())
+        record.Add(CRecordFile::kSite, strFullDir);
+    for (int i = 0; i < files.GetSize(); ++i) {
+        if (!RecordSetAside(record, strDir + files.GetAt(i)))
+            return FALSE;
+    }
     // The links go from the folders of all users and of the user too, whichever this
     // run uses: an installation for the machine puts them into the one, a run with
     // windows into the other. The folders stay.
@@ -73,7 +82,7 @@ BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, 
 
     // A file that another program holds stays where it is.
     for (int i = 0; i < files.GetSize(); ++i) {
-        if (!MoveAside(strDir + files.GetAt(i)) && pStayed)
+        if (!MoveAside(record, strDir + files.GetAt(i)) && pStayed)
             pStayed->Add(strDir + files.GetAt(i));
     }
     if (pStayed && pStayed->GetSize())

@@ -1,4 +1,6 @@
 #include "record_file.h"
+#include "own_folder.h"
+#include "path.h"
 #include "shell_folders.h"
 #include <string.h>
 
@@ -18,34 +20,64 @@ DWORD ReadDword(const BYTE* p)
     return n;
 }
 
-} // namespace
-
-CString CRecordFile::Path()
+// The installer's folder in the i-th place it may be: the common application data
+// folder, then the Windows directory (where the system names no such folder, both).
+CString SetupFolder(int i)
 {
     CString strFolder;
-    if (!ShellFolderPath(CSIDL_COMMON_APPDATA, strFolder)) {
+    if (i || !ShellFolderPath(CSIDL_COMMON_APPDATA, strFolder)) {
         char szWindows[MAX_PATH];
         szWindows[0] = '\0';
         sys::GetWindowsDirectoryA(szWindows, MAX_PATH);
         strFolder = szWindows;
     }
-    return strFolder + "\\" + kRecordFileName;
+    return strFolder + "\\" + kSetupFolder;
 }
+const int kSetupFolderPlaces = 2;
+
+// Deletes a record file, read-only or not.
+void DeleteRecordFile(const char* pszPath)
+{
+    sys::SetFileAttributesA(pszPath, FILE_ATTRIBUTE_NORMAL);
+    sys::remove(pszPath);
+}
+
+// The case-blind hash of an entry's kind and text.
+DWORD EntryHash(char chKind, const char* pszText)
+{
+    DWORD h = 2166136261u ^ (BYTE)chKind;
+    for (; *pszText; ++pszText)
+        h = (h ^ (BYTE)AfxFoldAscii(*pszText)) * 16777619u;
+    return h;
+}
+
+} // namespace
+
+CString CRecordFile::Path() { return SetupFolder(0) + "\\" + kRecordFileName; }
 
 BOOL CRecordFile::Create()
 {
-    m_strPath = Path();
     Close(TRUE);
-    // Made anew, never taken over: a file someone else put there first stays theirs
-    // and the run does not start; the new one has the folder's administrators-only
-    // rights.
-    CFileHandle file(sys::CreateFileA(m_strPath, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, NULL));
-    if (!file.IsOpen())
-        return FALSE;
-    file.Close();
-    Append(kHeader, kHeaderSize);  // on the disk with the first step's entries
-    return TRUE;
+    // The folder is made by this run, or it is one that only administrators can have
+    // written; a folder that someone else made first at the first place is passed over.
+    for (int i = 0; i < kSetupFolderPlaces; ++i) {
+        const CString strFolder = SetupFolder(i);
+        MakeOwnFolder(strFolder, kAdministratorsOnly);
+        if (!IsTrustedFolder(strFolder)) {
+            m_strRefused = strFolder;
+            continue;
+        }
+        // The file is made anew, never taken over.
+        m_strPath = strFolder + "\\" + kRecordFileName;
+        DeleteRecordFile(m_strPath);
+        CFileHandle file(sys::CreateFileA(m_strPath, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, NULL));
+        if (!file.IsOpen())
+            return FALSE;
+        Append(kHeader, kHeaderSize);  // on the disk with the first step's entries
+        return TRUE;
+    }
+    return FALSE;
 }
 
 BOOL CRecordFile::Flush()
@@ -71,19 +103,35 @@ BOOL CRecordFile::Flush()
 
 CRecordFile::Loaded CRecordFile::Load()
 {
-    m_strPath = Path();
-    CFileHandle file(
-        sys::CreateFileA(m_strPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!file.IsOpen() || !sys::GetFileInformationByHandle(file, &info))
-        return kNone;
-    const DWORD nSize = info.nFileSizeLow;
-    if (info.nFileSizeHigh || nSize > kLargestRecord)
+    for (int i = 0; i < kSetupFolderPlaces; ++i) {
+        const CString strFolder = SetupFolder(i);
+        m_strPath = strFolder + "\\" + kRecordFileName;
+        if (sys::GetFileAttributesA(strFolder) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        // Not a link, nor a file that has another name elsewhere, in a folder of the
+        // installer's own.
+        CFileHandle file(sys::CreateFileA(m_strPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                          FILE_FLAG_OPEN_REPARSE_POINT, NULL));
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!file.IsOpen())
+            continue;
+        if (!IsTrustedFolder(strFolder) || !sys::GetFileInformationByHandle(file, &info) ||
+            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks != 1) {
+            m_strRefused = m_strPath;
+            continue;
+        }
+        return Read(file, info.nFileSizeHigh ? kLargestRecord + 1 : info.nFileSizeLow);
+    }
+    return kNone;
+}
+
+CRecordFile::Loaded CRecordFile::Read(HANDLE hFile, DWORD nSize)
+{
+    if (nSize > kLargestRecord)
         return kUnknownFormat;
     BYTE* pData = new BYTE[nSize + 1];
     DWORD nRead = 0;
-    const BOOL bRead = sys::ReadFile(file, pData, nSize, &nRead, NULL) && nRead == nSize;
-    file.Close();
+    const BOOL bRead = sys::ReadFile(hFile, pData, nSize, &nRead, NULL) && nRead == nSize;
     delete[] m_pData;
     m_pData = pData;
     m_nSize = m_nCapacity = m_nOnDisk = nSize;
@@ -98,6 +146,9 @@ CRecordFile::Loaded CRecordFile::Load()
         Close(TRUE);
         return kNone;
     }
+    Entry entry;
+    for (DWORD nAt = 0, nEntry = kHeaderSize; Next(&nAt, &entry); nEntry = nAt)
+        Index(nEntry);
     return kLoaded;
 }
 
@@ -117,21 +168,60 @@ void CRecordFile::Append(const void* p, DWORD n)
     m_nSize += n;
 }
 
+void CRecordFile::Index(DWORD nAt)
+{
+    // Kept at most half full: grown (and filled anew) before it would be more.
+    if (2 * (m_nIndexed + 1) > m_nIndexSize) {
+        delete[] m_pIndex;
+        m_nIndexSize = m_nIndexSize ? 2 * m_nIndexSize : 64;
+        m_pIndex = new DWORD[m_nIndexSize]();
+        m_nIndexed = 0;
+        Entry entry;
+        for (DWORD nNext = 0, nEntry = kHeaderSize; nEntry < nAt && Next(&nNext, &entry); nEntry = nNext)
+            Index(nEntry);
+    }
+    const char* pszText = (const char*)m_pData + nAt + 5;
+    DWORD i = EntryHash((char)m_pData[nAt], pszText);
+    while (m_pIndex[i &= m_nIndexSize - 1])
+        ++i;
+    m_pIndex[i] = nAt;
+    ++m_nIndexed;
+}
+
 void CRecordFile::Add(char chKind, const char* pszText, const void* pData, DWORD nData)
 {
+    const DWORD nAt = m_nSize;
     const DWORD nText = ::lstrlenA(pszText) + 1;
     Append(&chKind, 1);
     Append(&nText, sizeof nText);
     Append(pszText, nText);
     Append(&nData, sizeof nData);
     Append(pData, nData);
+    Index(nAt);
+}
+
+BOOL CRecordFile::Commit(char chKind)
+{
+    const DWORD nBefore = m_nSize;
+    Add(chKind, "");
+    if (Flush())
+        return TRUE;
+    m_nSize = nBefore;
+    m_nIndexed = 0;
+    memset(m_pIndex, 0, m_nIndexSize * sizeof *m_pIndex);
+    Entry entry;
+    for (DWORD nAt = 0, nEntry = kHeaderSize; Next(&nAt, &entry); nEntry = nAt)
+        Index(nEntry);
+    return FALSE;
 }
 
 void CRecordFile::Close(BOOL bDelete)
 {
-    m_nSize = m_nOnDisk = 0;
-    if (bDelete)
-        sys::remove(m_strPath);
+    m_nSize = m_nOnDisk = m_nIndexed = 0;
+    if (m_pIndex)
+        memset(m_pIndex, 0, m_nIndexSize * sizeof *m_pIndex);
+    if (bDelete && !m_strPath.IsEmpty())
+        DeleteRecordFile(m_strPath);
 }
 
 BOOL CRecordFile::Next(DWORD* pnAt, Entry* pEntry) const
@@ -156,15 +246,17 @@ BOOL CRecordFile::Next(DWORD* pnAt, Entry* pEntry) const
     return TRUE;
 }
 
-BOOL CRecordFile::Has(char chKind, const char* pszText) const
+BOOL CRecordFile::Find(char chKind, const char* pszText, Entry* pEntry) const
 {
-    Entry entry;
-    for (DWORD nAt = 0; Next(&nAt, &entry);) {
-        const int n = ::lstrlenA(pszText);
-        if (entry.chKind == chKind && ::lstrlenA(entry.pszText) == n && AfxSameTextNoCase(entry.pszText, pszText, n))
-            return TRUE;
+    BOOL bFound = FALSE;
+    for (DWORD i = EntryHash(chKind, pszText); m_nIndexed; ++i) {
+        DWORD nAt = m_pIndex[i &= m_nIndexSize - 1];
+        if (!nAt)
+            break;
+        if (m_pData[nAt] == (BYTE)chKind && SameText((const char*)m_pData + nAt + 5, pszText) && Next(&nAt, pEntry))
+            bFound = TRUE;  // a later one, further along the probe, wins
     }
-    return FALSE;
+    return bFound;
 }
 
 } // namespace ops

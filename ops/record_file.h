@@ -1,10 +1,13 @@
 // CRecordFile: the record of a run that changes the machine, kept on disk while it
 // does so that a run cut short (a kill, a power cut) can be repaired by the next one.
-// One fixed file per machine, in the common application data folder (else the
-// Windows directory), which only administrators may write. The record is a header
-// with its format's version, then entries appended in the order the run acts; the
-// entries of a step are on the disk (Flush) before the step. The whole record is
-// kept in memory, so that the run that writes it can settle it itself.
+// One file per machine, in the installer's own folder (kSetupFolder) in the common
+// application data folder, else in the Windows directory: a folder the installer
+// made for itself that only administrators can have written (own_folder.h). A record
+// anywhere else, or in a folder or file that is not the installer's own, is never
+// read. The record is a header with its format's version, then entries appended in
+// the order the run acts; the entries of a step are on the disk (Flush) before the
+// step. The whole record is kept in memory, so that the run that writes it can
+// settle it itself, and indexed, so that looking an entry up takes no walk.
 //
 // An entry is a kind, a text (a path, a key path or a value name) and data of the
 // kind's own (a kept link's bytes, a kept value).
@@ -22,6 +25,7 @@ public:
         kNewFile = 'N',        // a file or link that was not there and that the run makes
         kSetAside = 'A',       // a file moved into the folder aside (kAsideFolder) of its directory
         kKeptLink = 'L',       // a link kept as its bytes; data: attributes, three times, the bytes
+        kMadeAside = 'O',      // a folder aside that the run made in a directory, before anything moves into it
         kKeptKey = 'K',        // a registry key kept, with the values that follow it
         kKeptValue = 'V',      // a value of the last kept key; data: its type, then its bytes
         kRegistry = 'R',       // the registry stage begins; data: whether the vendor's key was there
@@ -35,38 +39,62 @@ public:
     };
     enum Loaded { kNone, kLoaded, kUnknownFormat };
 
-    CRecordFile() : m_pData(NULL), m_nSize(0), m_nCapacity(0), m_nOnDisk(0) {}
-    ~CRecordFile() { delete[] m_pData; }
+    CRecordFile() : m_pData(NULL), m_nSize(0), m_nCapacity(0), m_nOnDisk(0), m_pIndex(NULL), m_nIndexSize(0), m_nIndexed(0) {}
+    ~CRecordFile()
+    {
+        delete[] m_pData;
+        delete[] m_pIndex;
+    }
 
-    // The record file's path.
+    // Where the record file is when the installer's folder is in the common
+    // application data folder (the first place tried).
     static CString Path();
+    // Where this record's file is, once created or loaded.
+    const CString& FilePath() const { return m_strPath; }
     // A new record in place of any old one: its file, empty until the first Flush (an
     // empty record is none), and its header in memory. FALSE when the file cannot be made.
     BOOL Create();
     // The record an earlier run left: kNone when there is none (or it cannot be read).
+    // A folder or a file at a record's place that is not the installer's own is not
+    // read, and named in Refused().
     Loaded Load();
+    const CString& Refused() const { return m_strRefused; }
     // Appends an entry to the record in memory.
     void Add(char chKind, const char* pszText, const void* pData = NULL, DWORD nData = 0);
     // Puts the entries added since the last flush on the disk, after the ones there;
     // FALSE when the disk does not take them. The file is open only meanwhile.
     BOOL Flush();
+    // Adds an entry and puts it on the disk at once; when the disk does not take it,
+    // the entry is taken back, in memory too, and FALSE.
+    BOOL Commit(char chKind);
     // Whether a record is being written or was loaded.
     BOOL IsActive() const { return m_nSize != 0; }
     // Forgets the record; with bDelete, its file goes too, else it stays for the next run.
     void Close(BOOL bDelete);
-    // Whether an entry of that kind names that text (case aside).
-    BOOL Has(char chKind, const char* pszText) const;
+    // The last entry of that kind that names that text (case aside); FALSE when none does.
+    BOOL Find(char chKind, const char* pszText, Entry* pEntry) const;
+    BOOL Has(char chKind, const char* pszText) const
+    {
+        Entry entry;
+        return Find(chKind, pszText, &entry);
+    }
     // The entry at *pnAt, which moves on to the next; FALSE at the end, or where the
     // record breaks off (an entry that was being written when the run was cut short).
     BOOL Next(DWORD* pnAt, Entry* pEntry) const;
 
 private:
+    Loaded Read(HANDLE hFile, DWORD nSize);
     void Append(const void* p, DWORD n);
+    void Index(DWORD nAt);
     BYTE* m_pData;
     DWORD m_nSize;
     DWORD m_nCapacity;
     DWORD m_nOnDisk;  // how much of the record the file holds
+    DWORD* m_pIndex;  // entries by their kind and text (open addressing); each slot an entry's offset, 0 empty
+    DWORD m_nIndexSize;
+    DWORD m_nIndexed;
     CString m_strPath;
+    CString m_strRefused;
     CRecordFile(const CRecordFile&);
     CRecordFile& operator=(const CRecordFile&);
 };

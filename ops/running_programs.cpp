@@ -1,5 +1,5 @@
 #include "running_programs.h"
-#include "target_dir.h"
+#include "path.h"
 
 namespace ops {
 namespace {

@@ -1,5 +1,7 @@
 #include "set_aside.h"
 #include "file_probe.h"
+#include "own_folder.h"
+#include "path.h"
 #include <string.h>
 
 namespace ops {
@@ -16,47 +18,68 @@ const DWORD kLargestValue = 4096;
 const int kMoveTries = 5;
 const DWORD kMoveRetryMs = 200;
 
-// The directory of a path ("C:\dir\name" gives "C:\dir").
-CString DirectoryOf(const char* pszPath)
+// "MR.OLD", or "MR.OLD" and one digit: the names a folder aside is given.
+BOOL IsAsideName(const char* pszName)
 {
-    const char* pSeparator = pszPath;
-    for (const char* p = pszPath; *p; p = AfxNextChar(p)) {
-        if (*p == '\\')
-            pSeparator = p;
-    }
-    return CString(pszPath, (int)(pSeparator - pszPath));
+    const int n = ::lstrlenA(pszName);
+    return AfxSameTextNoCase(pszName, kAsideFolder, sizeof kAsideFolder - 1) &&
+           (n == sizeof kAsideFolder - 1 || (n == sizeof kAsideFolder && pszName[n - 1] >= '1' && pszName[n - 1] <= '9'));
 }
 
 // The folder aside goes as soon as it is empty.
-void RemoveAsideFolder(const char* pszFile) { sys::_rmdir(DirectoryOf(AsidePath(pszFile))); }
+void RemoveAsideFolder(const CString& strAside) { sys::_rmdir(ParentOf(strAside)); }
 
 } // namespace
 
-CString AsidePath(const char* pszFile)
+BOOL RecordSetAside(CRecordFile& record, const char* pszFile)
 {
-    const CString strDir = DirectoryOf(pszFile);
-    return strDir + "\\" + kAsideFolder + (pszFile + strDir.GetLength());
+    const CString strDir = ParentOf(pszFile);
+    if (!record.Has(CRecordFile::kMadeAside, strDir)) {
+        char szName[sizeof kAsideFolder + 1] = {};
+        ::lstrcpyA(szName, kAsideFolder);
+        for (char chTry = '0';; ++chTry) {
+            if (chTry > '9' || !IsReachedDirectly(strDir))
+                return FALSE;
+            if (MakeOwnFolder(strDir + "\\" + szName, kAdministratorsOnly))
+                break;
+            szName[sizeof kAsideFolder - 1] = (char)(chTry + 1);
+        }
+        record.Add(CRecordFile::kMadeAside, strDir, szName, ::lstrlenA(szName) + 1);
+    }
+    record.Add(CRecordFile::kSetAside, pszFile);
+    return TRUE;
 }
 
-BOOL MoveAside(const char* pszFile)
+CString AsidePath(const CRecordFile& record, const char* pszFile)
 {
-    const CString strAside = AsidePath(pszFile);
-    sys::_mkdir(DirectoryOf(strAside));
-    for (int nTry = 0; nTry < kMoveTries; ++nTry) {
+    CRecordFile::Entry entry;
+    if (!record.Find(CRecordFile::kMadeAside, ParentOf(pszFile), &entry) || !entry.nData ||
+        entry.pData[entry.nData - 1] || !IsAsideName((const char*)entry.pData))
+        return CString();
+    return ParentOf(pszFile) + "\\" + (const char*)entry.pData + "\\" + NameOf(pszFile);
+}
+
+BOOL MoveAside(const CRecordFile& record, const char* pszFile)
+{
+    const CString strAside = AsidePath(record, pszFile);
+    for (int nTry = 0; nTry < kMoveTries && !strAside.IsEmpty(); ++nTry) {
         if (nTry)
             ::Sleep(kMoveRetryMs);
         if (sys::MoveFileA(pszFile, strAside))
             return TRUE;
     }
-    RemoveAsideFolder(pszFile);
     return FALSE;
 }
 
-PutBackResult PutBack(const char* pszFile)
+PutBackResult PutBack(const CRecordFile& record, const char* pszFile)
 {
     // The move itself tells whether anything is aside, and whether something stands
     // in the way: a look beforehand could fail where the move would not.
-    const CString strAside = AsidePath(pszFile);
+    const CString strAside = AsidePath(record, pszFile);
+    if (strAside.IsEmpty())
+        return kNothingAside;
+    if (!IsReachedDirectly(ParentOf(strAside)))
+        return kNotPutBack;
     BOOL bBack = sys::MoveFileA(strAside, pszFile);
     DWORD dwError = ::GetLastError();
     if (!bBack && (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND))
@@ -66,18 +89,20 @@ PutBackResult PutBack(const char* pszFile)
         sys::remove(pszFile);
         bBack = sys::MoveFileA(strAside, pszFile);
     }
-    RemoveAsideFolder(pszFile);
+    RemoveAsideFolder(strAside);
     return bBack ? kPutBack : kNotPutBack;
 }
 
-BOOL DropAside(const char* pszFile)
+BOOL DropAside(const CRecordFile& record, const char* pszFile)
 {
-    const CString strAside = AsidePath(pszFile);
+    const CString strAside = AsidePath(record, pszFile);
+    if (strAside.IsEmpty() || !IsReachedDirectly(ParentOf(strAside)))
+        return FALSE;
     sys::SetFileAttributesA(strAside, FILE_ATTRIBUTE_NORMAL);
     sys::remove(strAside);
     struct _finddata_t fd;
     const BOOL bGone = !ProbePath(strAside, &fd);
-    RemoveAsideFolder(pszFile);
+    RemoveAsideFolder(strAside);
     return bGone;
 }
 
@@ -126,11 +151,16 @@ BOOL KeepKeyTree(CRecordFile& record, const CString& strKey)
     const LONG lOpened = key.Open(HKEY_LOCAL_MACHINE, strKey, KEY_READ);
     if (lOpened != ERROR_SUCCESS)
         return lOpened == ERROR_FILE_NOT_FOUND;
-    record.Add(CRecordFile::kKeptKey, strKey);
-    // A value: its type, then its bytes. Names longer than the product writes, or
-    // data larger, fail the keeping, and nothing is removed.
-    CHeapArray<BYTE> pValue(new BYTE[sizeof(DWORD) + kLargestValue]);
+    // Its class (a key made without one has none), then its values: each its type,
+    // then its bytes. Names longer than the product writes, or data larger, fail the
+    // keeping, and nothing is removed.
     char szName[MAX_PATH];
+    DWORD nName = MAX_PATH;
+    if (sys::RegQueryInfoKeyA(key, szName, &nName, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL) !=
+        ERROR_SUCCESS)
+        return FALSE;
+    record.Add(CRecordFile::kKeptKey, strKey, szName, nName + 1);
+    CHeapArray<BYTE> pValue(new BYTE[sizeof(DWORD) + kLargestValue]);
     for (DWORD i = 0;; ++i) {
         DWORD nName = MAX_PATH, dwType, nData = kLargestValue;
         const LONG lResult = sys::RegEnumValueA(key, i, szName, &nName, NULL, &dwType, pValue + sizeof dwType, &nData);
@@ -149,6 +179,14 @@ BOOL KeepKeyTree(CRecordFile& record, const CString& strKey)
         if (lResult != ERROR_SUCCESS || !KeepKeyTree(record, strKey + "\\" + szName))
             return FALSE;
     }
+}
+
+BOOL RestoreKey(CRegKey& key, const CRecordFile::Entry& entry)
+{
+    // A key kept before its class was is made without one.
+    const char* pszClass = entry.nData && !entry.pData[entry.nData - 1] ? (const char*)entry.pData : "";
+    DWORD dwDisposition;
+    return key.Create(HKEY_LOCAL_MACHINE, entry.pszText, pszClass, KEY_WRITE, &dwDisposition) == ERROR_SUCCESS;
 }
 
 BOOL RestoreValue(HKEY hKey, const CRecordFile::Entry& entry)

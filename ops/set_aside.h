@@ -8,17 +8,24 @@
 
 namespace ops {
 
-// Where pszFile goes aside: its directory's kAsideFolder, under the same name.
-CString AsidePath(const char* pszFile);
+// Records that the file goes aside (kSetAside), into a folder aside of its directory
+// that this run makes for it (kMadeAside, once per directory): "MR.OLD", else the first
+// of "MR.OLD1" to "MR.OLD9" that was not there. FALSE, nothing recorded, when no such
+// folder can be made, or the directory is reached through a link: nothing may move.
+BOOL RecordSetAside(CRecordFile& record, const char* pszFile);
+// Where the file goes aside, as the record says; "" when it has no folder aside.
+CString AsidePath(const CRecordFile& record, const char* pszFile);
 // Moves the file aside, retrying briefly while another program holds it; FALSE when
 // it stays where it is.
-BOOL MoveAside(const char* pszFile);
+BOOL MoveAside(const CRecordFile& record, const char* pszFile);
 // Puts a file that was set aside back in its place, replacing whatever stands there
 // now: kPutBack, kNothingAside (it never went, or it is back already) or kNotPutBack.
+// Nothing moves through a link: a folder aside or a directory reached through one
+// puts nothing back.
 enum PutBackResult { kNotPutBack, kPutBack, kNothingAside };
-PutBackResult PutBack(const char* pszFile);
+PutBackResult PutBack(const CRecordFile& record, const char* pszFile);
 // Deletes the file set aside; TRUE when it is gone.
-BOOL DropAside(const char* pszFile);
+BOOL DropAside(const CRecordFile& record, const char* pszFile);
 
 // Keeps the link in the record (attributes, times and bytes); FALSE when it cannot
 // be read whole.
@@ -26,10 +33,13 @@ BOOL KeepLink(CRecordFile& record, const char* pszLink);
 // Writes a kept link back as it was; FALSE when it cannot.
 BOOL RestoreLink(const CRecordFile::Entry& entry);
 
-// Keeps the key below HKEY_LOCAL_MACHINE, with its values and everything below it,
-// in the record; TRUE, keeping nothing, when the key is not there; FALSE when a
+// Keeps the key below HKEY_LOCAL_MACHINE, with its class, its values and everything
+// below it, in the record; TRUE, keeping nothing, when the key is not there; FALSE when a
 // part of it cannot be read.
 BOOL KeepKeyTree(CRecordFile& record, const CString& strKey);
+// Opens a kept key (a kKeptKey entry) for its values, making it again as it was (its
+// class too) when it is not there; FALSE when it cannot.
+BOOL RestoreKey(CRegKey& key, const CRecordFile::Entry& entry);
 // Sets a kept value (a kKeptValue entry) in the key; FALSE when it cannot.
 BOOL RestoreValue(HKEY hKey, const CRecordFile::Entry& entry);
 

@@ -4,6 +4,7 @@
 #include "set_aside.h"
 #include "file_probe.h"
 #include "target_dir.h"
+#include "path.h"
 #include <shlobj.h>
 
 namespace ops {
@@ -27,8 +28,10 @@ CString LinkPath(const CString& strFolder, const char* pszTitle)
 }
 
 // The paths of the links of the shortcut-table rows in nRows wherever an installation
-// puts them (see DeleteProductLinks); a path may repeat.
-void ProductLinkPaths(UINT nRows, const CString& strGroupDir, CStringArray& paths)
+// puts them (see DeleteProductLinks); a path may repeat. With pnNew, whether the run
+// writes each: bit (1 << the path's index) of *pnNew.
+void ProductLinkPaths(UINT nRows, const CString& strGroupDir, CStringArray& paths, UINT* pnNew = NULL,
+                      int nNewDesktop = kNoNewDesktop, BOOL bNewGroup = FALSE)
 {
     // First the group given with the user's desktop, then all users' desktop and
     // group, then the user's group as the shell names it. Where the shell names no
@@ -39,8 +42,11 @@ void ProductLinkPaths(UINT nRows, const CString& strGroupDir, CStringArray& path
             strGroup += kProductFolderSuffix;
         for (int i = 0; i < kShortcutCount; ++i) {
             const ShortcutSpec& link = kShortcutTable[i];
-            if ((nRows >> i & 1u) && !(link.bDesktop && nPass == 2))
-                paths.Add(LinkPath(link.bDesktop ? DesktopFolder(nPass == 1) : strGroup, link.pszTitle));
+            if (!(nRows >> i & 1u) || (link.bDesktop && nPass == 2))
+                continue;
+            if (pnNew && (link.bDesktop ? nPass == nNewDesktop : nPass == 0 && bNewGroup))
+                *pnNew |= 1u << paths.GetSize();
+            paths.Add(LinkPath(link.bDesktop ? DesktopFolder(nPass == 1) : strGroup, link.pszTitle));
         }
     }
 }
@@ -102,17 +108,20 @@ void DeleteProductLinks(UINT nRows, const CString& strGroupDir)
         sys::remove(paths.GetAt(i));
 }
 
-BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroupDir, CStringArray* pKept)
+BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroupDir, CStringArray* pKept,
+                        int nNewDesktop, BOOL bNewGroup)
 {
     CStringArray paths;
-    ProductLinkPaths(nRows, strGroupDir, paths);
+    UINT nNew = 0;
+    ProductLinkPaths(nRows, strGroupDir, paths, &nNew, nNewDesktop, bNewGroup);
     for (int i = 0; i < paths.GetSize(); ++i) {
         const CString& strLink = paths.GetAt(i);
         if (record.Has(CRecordFile::kNewFile, strLink) || record.Has(CRecordFile::kKeptLink, strLink))
             continue;  // this run's own, or kept already
         struct _finddata_t fd;
         if (!ProbePath(strLink, &fd)) {
-            record.Add(CRecordFile::kNewFile, strLink);
+            if (nNew >> i & 1u)
+                record.Add(CRecordFile::kNewFile, strLink);
         } else if (fd.attrib & _A_SUBDIR) {
             continue;  // a folder is nobody's link: the save fails there, as it would
         } else if (!KeepLink(record, strLink)) {
@@ -122,6 +131,39 @@ BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroup
         }
     }
     return TRUE;
+}
+
+void LinkFolders(CStringArray& folders)
+{
+    folders.Add(kDefaultStartMenuDir);
+    for (int nAllUsers = 0; nAllUsers < 2; ++nAllUsers) {
+        folders.Add(DesktopFolder(nAllUsers));
+        CString strGroup;
+        if (LinkFolderPath(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
+            folders.Add(strGroup + kProductFolderSuffix);
+    }
+}
+
+BOOL IsLinkFolder(const char* pszFolder, const CStringArray& folders)
+{
+    const char* pszName = NameOf(pszFolder);
+    if (SameText(pszName, kProductName) || SameText(pszName, NameOf(folders.GetAt(1))))
+        return TRUE;
+    for (int i = 0; i < folders.GetSize(); ++i) {
+        if (SameText(pszFolder, folders.GetAt(i)))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL IsProductLinkName(const char* pszName)
+{
+    for (int i = 0; i < kShortcutCount; ++i) {
+        const int n = ::lstrlenA(kShortcutTable[i].pszTitle);
+        if (AfxSameTextNoCase(pszName, kShortcutTable[i].pszTitle, n) && SameText(pszName + n, ".lnk"))
+            return TRUE;
+    }
+    return FALSE;
 }
 
 } // namespace ops

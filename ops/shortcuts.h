@@ -21,8 +21,20 @@ void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesk
 // user; nothing else there. Silent.
 void DeleteProductLinks(UINT nRows, const CString& strGroupDir);
 // Records each of those links that the record does not name yet: one that is there
-// is kept (KeepLink, and its path added to *pKept when given), one that is not is
-// recorded as new. FALSE when one that is there cannot be kept.
-BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroupDir, CStringArray* pKept = NULL);
+// is kept (KeepLink, and its path added to *pKept when given); one that is not, when
+// the run is about to write it, is recorded as new: the desktop's of all users
+// (nNewDesktop kAllUsersDesktop) or the user's (kUsersDesktop), and, with bNewGroup,
+// those in strGroupDir. FALSE when one that is there cannot be kept.
+enum { kNoNewDesktop = -1, kUsersDesktop = 0, kAllUsersDesktop = 1 };
+BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroupDir, CStringArray* pKept = NULL,
+                        int nNewDesktop = kNoNewDesktop, BOOL bNewGroup = FALSE);
+// The folders where this run puts or finds links: both desktops, both program groups
+// and the fixed default group.
+void LinkFolders(CStringArray& folders);
+// Whether a record's link may stand in that folder: one of those, a program group of
+// the product's name, or a desktop by the name the desktops have here (another user's).
+BOOL IsLinkFolder(const char* pszFolder, const CStringArray& folders);
+// Whether the name is one the product gives its links (a title and ".lnk").
+BOOL IsProductLinkName(const char* pszName);
 
 } // namespace ops

@@ -1,20 +1,10 @@
 #include "target_dir.h"
+#include "path.h"
 #include "report.h"
 #include <string.h>
 
 namespace ops {
 namespace {
-
-// Index of the first "\" in psz, or -1; a double-byte character's trail byte is
-// never taken for one.
-int FindSeparator(const char* psz)
-{
-    for (const char* p = psz; *p; p = AfxNextChar(p)) {
-        if (*p == '\\')
-            return (int)(p - psz);
-    }
-    return -1;
-}
 
 // a * b * c in 64 bits; a product beyond 64 bits is held at the largest value.
 ULONGLONG MultiplySaturated(DWORD a, DWORD b, DWORD c)
@@ -104,15 +94,7 @@ BOOL IsUsableTargetPath(const char* pszPath, int nLongestName)
     }
 }
 
-BOOL EndsWithSeparator(const char* psz)
-{
-    BOOL bSeparator = FALSE;
-    for (const char* p = psz; *p; p = AfxNextChar(p))
-        bSeparator = *p == '\\';
-    return bSeparator;
-}
-
-BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated)
+BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated, BOOL bProgramRights)
 {
     if (!CheckTargetDrive(hOwner, strPath))
         return FALSE;
@@ -122,11 +104,14 @@ BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pC
     for (;;) {
         if (strRest.GetLength() > 0 && strRest.GetAt(0) == '\\')
             strRest = strRest.Right(strRest.GetLength() - 1);
-        int nSep = FindSeparator(strRest);
-        if (nSep < 0)
+        const char* pszRest = strRest;
+        const char* pSep = NextSeparator(pszRest);
+        if (!*pSep)
             return TRUE;
+        const int nSep = (int)(pSep - pszRest);
         CString strComponent = strRest.Left(nSep);
-        const BOOL bMade = sys::_mkdir(strComponent) == 0;  // else it was there already
+        // Else it was there already.
+        const BOOL bMade = bProgramRights ? MakeOwnFolder(strComponent, kProgramRights) : sys::_mkdir(strComponent) == 0;
         if (sys::_chdir(strComponent) != 0) {
             ReportError(hOwner, kDirectoryErrorText + strPath);
             return FALSE;

@@ -2,13 +2,15 @@
 // enters each directory of the path, leaving the last one current. Reports its
 // failures in boxes owned by hOwner; TRUE when the whole chain exists.
 #pragma once
-#include "manifest.h"
+#include "own_folder.h"
 
 namespace ops {
 
 // Each directory that the chain had to make is added to *pCreated (when given),
-// full path, in the order made.
-BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated = NULL);
+// full path, in the order made; with bProgramRights, each is made with the rights of
+// a program's folder (kProgramRights), else it takes those of the folder above.
+BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated = NULL,
+                           BOOL bProgramRights = FALSE);
 
 // The drive of a path "X:\\...": it must be there and hold the free space the
 // payload needs (a space the system cannot tell is the user's to accept); the
@@ -22,7 +24,5 @@ BOOL CheckTargetDrive(HWND hOwner, const CString& strPath);
 // file name of nLongestName characters below it within MAX_PATH - 1 characters.
 // The drive itself is CreateTargetDirectory's to check.
 BOOL IsUsableTargetPath(const char* pszPath, int nLongestName);
-// Whether the text's last character (not its last byte) is "\".
-BOOL EndsWithSeparator(const char* psz);
 
 } // namespace ops

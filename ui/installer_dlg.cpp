@@ -1,5 +1,6 @@
 #include "installer_dlg.h"
 #include "shell_folders.h"
+#include "path.h"
 #include "target_dir.h"
 
 BEGIN_MESSAGE_MAP(CInstallerDlg, CDialog)

@@ -415,7 +415,9 @@ TEST_F(GateTest, ARecordOfAnUnknownFormatEndsTheRunAndStays)
 {
     char folder[MAX_PATH];
     ASSERT_EQ(S_OK, ::SHGetFolderPathA(NULL, CSIDL_COMMON_APPDATA, NULL, 0, folder));
-    const std::string record = std::string(folder) + "\\MerolinSetup.rec", later = "MRR\x09 a later format";
+    const std::string own = std::string(folder) + "\\Tolvane Software Setup", later = "MRR\x09 a later format";
+    const std::string record = own + "\\MerolinSetup.rec";
+    ::CreateDirectoryA(own.c_str(), NULL);  // the installer's own folder (a run makes it with its own rights)
     WriteWholeFile(record, later);
     for (const auto& c : { std::make_pair("/S /X", 3), std::make_pair("/S", 2) })
         EXPECT_EXIT(

@@ -281,7 +281,7 @@ TEST_F(FaultSweepTest, EveryFailingCallOfAnUpgradeGivesThePreviousInstallationBa
         UninitializeRecordedCom();
         if (FileExists(std::string(ops::CRecordFile::Path()))) {
             ++repaired;
-            EXPECT_TRUE(CInstallFlow::RepairInterruptedRun());
+            EXPECT_TRUE(RepairInterruptedRun());
         }
         if (completed)
             ExpectUpgraded();
@@ -320,7 +320,7 @@ TEST_F(FaultSweepTest, AnUpgradeCutShortAnywhereIsSettledByTheNextRun)
             break;
         }
         ++cuts;
-        EXPECT_TRUE(CInstallFlow::RepairInterruptedRun());
+        EXPECT_TRUE(RepairInterruptedRun());
         if (RegString(kUninstallKey, "DisplayVersion") == "1.31") {
             ++finished;
             ExpectUpgraded();

@@ -1,9 +1,11 @@
 // CInstallRecord where the system gives no file identity for a directory: its sites
 // are told apart by name alone. The run's record on disk, as the next run settles it:
-// only what it names of the product's own counts.
+// only a record that names the run's own places counts.
 #include "faults.h"
 #include "install_flow.h"
 #include "install_record.h"
+#include "set_aside.h"
+#include "shell_folders.h"
 #include "testenv.h"
 #include <gtest/gtest.h>
 
@@ -31,43 +33,59 @@ TEST(InstallRecord, WithoutFileIdentitiesSitesAreToldApartByName)
     EXPECT_FALSE(CInstallRecord::KnownApart(*pSite, *pOther));
 }
 
-// The next run settles only the entries that name the product's own files and keys
-// in a full path: a file of another name, one below "..", another key stay as they
-// are. An entry broken off at the end (the run was cut short writing it) is not one.
-TEST(RunRecord, OnlyTheProductsOwnEntriesAreSettled)
+// The next run settles a record only when every entry names the run's own places in
+// their one canonical form: the record's sites and their folders aside, the link
+// folders, the product's keys. A record that names anything else is not applied at
+// all; the run goes on. Kept keys come back as they were, without a class they lacked.
+TEST(RunRecord, ARecordNamingAnyPlaceNotItsOwnIsNotAppliedAtAll)
 {
     ScratchDir scratch(CurrentTestName());
-    const std::string dir = scratch.Path(), aside = dir + "\\MR.OLD";
-    ASSERT_TRUE(::CreateDirectoryA(aside.c_str(), NULL));
-    for (const char* name : { "notes.txt", "Merolin.exe", "MR.OLD\\notes.ini", "MR.OLD\\Merolin.hlp" })
-        WriteWholeFile(dir + "\\" + name, name);
-    ops::CRecordFile record;
-    ASSERT_TRUE(record.Create());
-    for (const char* name : { "notes.txt", "Merolin.exe", "MR.OLD\\..\\Uninstall.exe" })
-        record.Add(ops::CRecordFile::kNewFile, (dir + "\\" + name).c_str());
-    for (const char* name : { "notes.ini", "Merolin.hlp" })
-        record.Add(ops::CRecordFile::kSetAside, (dir + "\\" + name).c_str());
-    record.Add(ops::CRecordFile::kKeptKey, kUninstallKey);
-    record.Add(ops::CRecordFile::kKeptValue, "DisplayName", "\1\0\0\0Merolin 1.20", 16);
-    record.Add(ops::CRecordFile::kKeptKey, (std::string(kUninstallKey) + "\\Sub").c_str());
-    record.Add(ops::CRecordFile::kKeptKey, "SOFTWARE\\Tolvane Software\\Other");
-    record.Add(ops::CRecordFile::kKeptValue, "", "\1\0\0\0x", 5);
-    ASSERT_TRUE(record.Flush());
-    WriteWholeFile(dir + "\\Uninstall.exe", "not to be removed");
-    FILE* file = fopen(ops::CRecordFile::Path(), "ab");
-    fwrite("N\x40\0\0\0C:\\", 1, 8, file);  // a text longer than what follows
-    fclose(file);
+    const std::string dir = scratch.Path(), key = std::string(kVendorKey) + "\\1.20";
+    CString startup;
+    ASSERT_TRUE(ops::ShellFolderPath(CSIDL_COMMON_STARTUP, startup));
+    const std::string foreign[] = { "", dir + "\\notes.txt", dir + "\\MR.OLD\\..\\Merolin.exe", dir + "/Merolin.exe",
+                                    "\\\\?\\" + dir + "\\Merolin.exe", "\\\\server\\share\\Merolin.exe", "Merolin.exe",
+                                    scratch / "Elsewhere\\Merolin.exe", std::string(startup) + "\\Merolin.lnk",
+                                    "SOFTWARE\\Tolvane Software\\Other" };
+    for (const std::string& entry : foreign) {
+        SCOPED_TRACE("naming " + entry);
+        WriteWholeFile(dir + "\\Merolin.hlp", "1.20");
+        WriteWholeFile(dir + "\\Merolin.exe", "1.31");
+        HKEY hKey;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &hKey, NULL));
+        RegSetValueExA(hKey, "", 0, REG_SZ, (const BYTE*)"1", 2);
+        RegCloseKey(hKey);
+        ops::CRecordFile record;
+        ASSERT_TRUE(record.Create());
+        record.Add(ops::CRecordFile::kSite, dir.c_str());
+        ASSERT_TRUE(ops::RecordSetAside(record, (dir + "\\Merolin.hlp").c_str()));
+        ASSERT_TRUE(ops::KeepKeyTree(record, key.c_str()));
+        record.Add(ops::CRecordFile::kNewFile, (dir + "\\Merolin.exe").c_str());
+        if (!entry.empty())
+            record.Add(entry[0] == 'S' ? ops::CRecordFile::kKeptKey
+                       : entry.find(".lnk") != std::string::npos ? ops::CRecordFile::kKeptLink
+                                                                 : ops::CRecordFile::kNewFile,
+                       entry.c_str(), "\1\0\0\0x", 5);
+        ASSERT_TRUE(record.Flush());
+        ASSERT_TRUE(ops::MoveAside(record, (dir + "\\Merolin.hlp").c_str()));
+        RemoveProductKeys();
+        record.Close(FALSE);
 
-    EXPECT_TRUE(CInstallFlow::RepairInterruptedRun());
-    EXPECT_EQ("notes.txt", ReadWholeFile(dir + "\\notes.txt"));
-    EXPECT_EQ("not to be removed", ReadWholeFile(dir + "\\Uninstall.exe"));
-    EXPECT_FALSE(FileExists(dir + "\\Merolin.exe"));
-    EXPECT_EQ("MR.OLD\\Merolin.hlp", ReadWholeFile(dir + "\\Merolin.hlp"));
-    EXPECT_EQ("MR.OLD\\notes.ini", ReadWholeFile(aside + "\\notes.ini"));
-    EXPECT_FALSE(RegKeyExists("SOFTWARE\\Tolvane Software\\Other"));
-    EXPECT_EQ("Merolin 1.20", RegString(kUninstallKey, "DisplayName"));
-    EXPECT_TRUE(RegKeyExists(std::string(kUninstallKey) + "\\Sub")) << "a key below a product key is the product's";
-    EXPECT_EQ("<missing>", RegString(kUninstallKey, "")) << "the other key's value";
-    RemoveProductKeys();
-    EXPECT_FALSE(FileExists(std::string(ops::CRecordFile::Path())));
+        EXPECT_TRUE(RepairInterruptedRun());
+        const bool applied = entry.empty();
+        EXPECT_EQ(applied, ReadWholeFile(dir + "\\Merolin.hlp") == "1.20");
+        EXPECT_EQ(applied, !FileExists(dir + "\\Merolin.exe"));
+        EXPECT_EQ(applied, RegString(key, "") == "1");
+        EXPECT_FALSE(FileExists(std::string(startup) + "\\Merolin.lnk"));
+        char szClass[32] = "?";
+        DWORD nClass = sizeof szClass;
+        if (applied && RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
+            RegQueryInfoKeyA(hKey, szClass, &nClass, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+            RegCloseKey(hKey);
+            EXPECT_STREQ("", szClass) << "a class the key did not have";
+        }
+        RemoveProductKeys();
+        RemoveTree(dir + "\\MR.OLD");
+        ::DeleteFileA(ops::CRecordFile::Path());
+    }
 }

@@ -7,6 +7,7 @@
 #include "previous_install.h"
 #include "registry.h"
 #include "shortcuts.h"
+#include "path.h"
 #include "target_dir.h"
 #include "testenv.h"
 #include <gmock/gmock.h>

@@ -1,0 +1,17 @@
+// The run's record settled: by the run itself when it ends, or by the next run when
+// it was cut short. A completed run's files set aside are deleted; any other run's
+// changes are undone, what it made first, then what it set aside put back. Either
+// way twice is as good as once, so a settling cut short is simply done again.
+#pragma once
+#include "record_file.h"
+
+enum SettleResult {
+    kSettled,      // done, the record gone
+    kUnsettled,    // something of an unfinished run could not be undone: the record stays
+    kRefused,      // the record names a place that is not the run's own: nothing applied
+};
+SettleResult SettleRecord(ops::CRecordFile& record);
+// Settles what an earlier run left: FALSE when a record of the installer's own is of
+// a format it does not know, or could not be settled (it stays for the next run). A
+// record elsewhere, or one that names places not its own, is logged and passed over.
+BOOL RepairInterruptedRun();

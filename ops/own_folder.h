@@ -1,0 +1,29 @@
+// Folders that are the installer's own: made by the run itself with rights it chose,
+// and trusted afterwards only where nobody but administrators can have changed them.
+// The installer runs with administrator rights; a folder a standard user can write,
+// own or swap for a link is never one it reads from or moves anything into.
+#pragma once
+#include "manifest.h"
+
+namespace ops {
+
+// The rights a folder is made with.
+enum FolderRights {
+    kAdministratorsOnly,  // Administrators and SYSTEM, nothing inherited: the record's, the folder aside
+    kProgramRights,       // the same, and Users may read and run (as in Program Files): a target directory
+};
+
+// Makes the folder with those rights (owner Administrators, nothing inherited); TRUE
+// only when this call made it: a folder or a link that was there already is not the
+// run's own.
+BOOL MakeOwnFolder(const char* pszPath, FolderRights rights);
+// Whether the folder can be trusted: a folder, no reparse point, owned by
+// Administrators, SYSTEM or the user this process runs as, and no one else allowed to
+// write or delete in it. Where the system keeps no security (Windows 9x, a drive
+// without rights, such as FAT), there is nobody to guard against: TRUE for a folder.
+BOOL IsTrustedFolder(const char* pszPath);
+// Whether the path's directories are reached without a reparse point (a junction or
+// a symbolic link) on the way, the last one included; FALSE when one cannot be read.
+BOOL IsReachedDirectly(const char* pszPath);
+
+} // namespace ops
