@@ -26,6 +26,18 @@ BOOL IsAsideName(const char* pszName)
            (n == sizeof kAsideFolder - 1 || (n == sizeof kAsideFolder && pszName[n - 1] >= '1' && pszName[n - 1] <= '9'));
 }
 
+// Whether files may move out of the folder aside: kPutBack when it and its directory
+// are reached without a link, kNothingAside when it is not there (never made, or gone
+// with what it held), else kNotPutBack (a look that fails leaves it for the next run).
+PutBackResult AsideReach(const CString& strAside)
+{
+    const CString strFolder = ParentOf(strAside);
+    if (sys::GetFileAttributesA(strFolder) == INVALID_FILE_ATTRIBUTES)
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND || ::GetLastError() == ERROR_PATH_NOT_FOUND ? kNothingAside
+                                                                                                  : kNotPutBack;
+    return IsReachedDirectly(strFolder) ? kPutBack : kNotPutBack;
+}
+
 // The folder aside goes as soon as it is empty.
 void RemoveAsideFolder(const CString& strAside) { sys::_rmdir(ParentOf(strAside)); }
 
@@ -40,8 +52,8 @@ BOOL RecordSetAside(CRecordFile& record, const char* pszFile)
         for (char chTry = '0';; ++chTry) {
             if (chTry > '9' || !IsReachedDirectly(strDir))
                 return FALSE;
-            if (MakeOwnFolder(strDir + "\\" + szName, kAdministratorsOnly))
-                break;
+            if (sys::GetFileAttributesA(strDir + "\\" + szName) == INVALID_FILE_ATTRIBUTES)
+                break;  // made once the record is on the disk, by the first move
             szName[sizeof kAsideFolder - 1] = (char)(chTry + 1);
         }
         record.Add(CRecordFile::kMadeAside, strDir, szName, ::lstrlenA(szName) + 1);
@@ -61,8 +73,16 @@ CString AsidePath(const CRecordFile& record, const char* pszFile)
 
 BOOL MoveAside(const CRecordFile& record, const char* pszFile)
 {
+    // The folder aside is made by this run, with its own rights, and is no link.
     const CString strAside = AsidePath(record, pszFile);
-    for (int nTry = 0; nTry < kMoveTries && !strAside.IsEmpty(); ++nTry) {
+    if (strAside.IsEmpty())
+        return FALSE;
+    const CString strFolder = ParentOf(strAside);
+    if (!IsTrustedFolder(strFolder))
+        MakeOwnFolder(strFolder, kAdministratorsOnly);
+    if (!IsTrustedFolder(strFolder) || !IsReachedDirectly(strFolder))
+        return FALSE;
+    for (int nTry = 0; nTry < kMoveTries; ++nTry) {
         if (nTry)
             ::Sleep(kMoveRetryMs);
         if (sys::MoveFileA(pszFile, strAside))
@@ -76,10 +96,9 @@ PutBackResult PutBack(const CRecordFile& record, const char* pszFile)
     // The move itself tells whether anything is aside, and whether something stands
     // in the way: a look beforehand could fail where the move would not.
     const CString strAside = AsidePath(record, pszFile);
-    if (strAside.IsEmpty())
-        return kNothingAside;
-    if (!IsReachedDirectly(ParentOf(strAside)))
-        return kNotPutBack;
+    const PutBackResult reach = strAside.IsEmpty() ? kNothingAside : AsideReach(strAside);
+    if (reach != kPutBack)
+        return reach;
     BOOL bBack = sys::MoveFileA(strAside, pszFile);
     DWORD dwError = ::GetLastError();
     if (!bBack && (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND))
@@ -96,8 +115,9 @@ PutBackResult PutBack(const CRecordFile& record, const char* pszFile)
 BOOL DropAside(const CRecordFile& record, const char* pszFile)
 {
     const CString strAside = AsidePath(record, pszFile);
-    if (strAside.IsEmpty() || !IsReachedDirectly(ParentOf(strAside)))
-        return FALSE;
+    const PutBackResult reach = strAside.IsEmpty() ? kNothingAside : AsideReach(strAside);
+    if (reach != kPutBack)
+        return reach == kNothingAside;
     sys::SetFileAttributesA(strAside, FILE_ATTRIBUTE_NORMAL);
     sys::remove(strAside);
     struct _finddata_t fd;

@@ -10,8 +10,9 @@ namespace ops {
 
 // Records that the file goes aside (kSetAside), into a folder aside of its directory
 // that this run makes for it (kMadeAside, once per directory): "MR.OLD", else the first
-// of "MR.OLD1" to "MR.OLD9" that was not there. FALSE, nothing recorded, when no such
-// folder can be made, or the directory is reached through a link: nothing may move.
+// of "MR.OLD1" to "MR.OLD9" that is not there. FALSE, nothing recorded, when all are,
+// or the directory is reached through a link: nothing may move. The folder is made
+// by the first move into it, once the record is on the disk.
 BOOL RecordSetAside(CRecordFile& record, const char* pszFile);
 // Where the file goes aside, as the record says; "" when it has no folder aside.
 CString AsidePath(const CRecordFile& record, const char* pszFile);
