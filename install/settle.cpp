@@ -199,6 +199,20 @@ BOOL PutBackAside(const Record& record)
     return bAll;
 }
 
+// The folders aside that the run made go once empty (a move that never happened
+// left one so).
+void RemoveAsideFolders(const Record& record)
+{
+    Record::Entry entry;
+    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
+        if (entry.chKind != Record::kMadeAside)
+            continue;
+        const CString strAside = ops::AsidePath(record, CString(entry.pszText) + "\\-");
+        if (!strAside.IsEmpty())
+            sys::_rmdir(ops::ParentOf(strAside));
+    }
+}
+
 // What a completed run set aside goes; FALSE when something stays.
 BOOL DropAside(const Record& record)
 {
@@ -231,6 +245,7 @@ SettleResult SettleRecord(Record& record)
         bSettled = RemoveMade(record);
         bSettled &= PutBackAside(record);
     }
+    RemoveAsideFolders(record);
     // A completed run's leftovers are the next run's to try again, and never keep it
     // from running; an unfinished run's are the previous installation itself.
     record.Close(bSettled);

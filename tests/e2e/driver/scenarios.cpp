@@ -637,7 +637,7 @@ void Reinstall(bool silent)
 
         // An upgrade that fails late (a folder stands where the last sample goes) gives
         // the previous installation back: its files, links and keys as they were.
-        const std::string blocker = Join(dir, "Vocab_MULT.MR1"), record = "C:\\ProgramData\\MerolinSetup.rec";
+        const std::string blocker = Join(dir, "Vocab_MULT.MR1"), record = "C:\\ProgramData\\Tolvane Software Setup\\MerolinSetup.rec";
         MakeDirs(blocker);
         Snapshot blocked = TakeSnapshot();
         Check(RunUnattended("/S") == 2, "exit code 2 for an upgrade that fails late");
@@ -779,11 +779,32 @@ void SilentInstall()
 {
     const std::string dir = "C:\\Program Files\\Tolvane Merolin", log = kLogDir + "\\Merolin setup.log";
     const std::string args = "/S /LOG=\"" + log + "\" /D=" + dir;
+    // What a user could plant: any bytes where the record once was, and a record of the
+    // installer's own format (as if in its folder) that keeps a link in the Startup folder.
+    const std::string oldPlace = "C:\\ProgramData\\MerolinSetup.rec", own = "C:\\ProgramData\\Tolvane Software Setup";
+    const std::string startupLink = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\Merolin.lnk";
+    WriteFile(oldPlace, "not a record");
+    CreateDirectoryA(own.c_str(), NULL);
+    std::string forged = std::string("MRR\x01L") + std::string(4, '\0') + startupLink + '\0' + std::string(4, '\0') +
+                         std::string(28, '\0') + "forged";
+    forged[5] = (char)(startupLink.size() + 1);
+    forged[10 + startupLink.size()] = 34;  // the link's head (28 bytes) and its 6 bytes
+    WriteFile(own + "\\MerolinSetup.rec", forged);
     Snapshot before = TakeSnapshot();
     time_t t0 = time(nullptr);
     Check(RunUnattended(args) == 0, "exit code 0");
     ExpectInstalled(before, dir, t0, time(nullptr), true);
-    ExpectLog(log, args, InstalledLog("No (silent)"));
+    Check(!FileExists(startupLink) && ReadFile(oldPlace) == "not a record", "nothing of the forgery is applied");
+    std::vector<std::string> lines = {"Record of an interrupted run found: " + own + "\\MerolinSetup.rec",
+                                      "Not the product's, left alone: " + startupLink,
+                                      "Status: Stand by: Checking system parameters...",
+                                      "Status: Stand by: Checking for previous installations...",
+                                      "Status: To install Merolin, at least 500 Kb of free disk space is required.",
+                                      "Status: Installing: Creating installation directory...",
+                                      "Status: Installing: Installing application files..."};
+    for (const std::string& line : InstalledLog("No (silent)"))
+        lines.push_back(line);
+    ExpectLog(log, args, lines, 1);
     WriteFile(Join(dir, "notes.txt"), "mine\r\n");
     Snapshot installed = TakeSnapshot();
     Process running;
