@@ -91,17 +91,19 @@ TEST(PlatformCalls, FaultsHitTheChosenCallsOnly)
     EXPECT_EQ(g_afxCalls.GetWindowsDirectoryA, g_afxSystemCalls.GetWindowsDirectoryA);
 }
 
-TEST(PlatformCalls, TheNthCallOverAllEntriesFailsOnce)
+TEST(PlatformCalls, ACutShortRunFailsEveryCallFromTheNthOverAllEntries)
 {
     PlatformFaults faults;
-    faults.FailNthOfAll(3);
+    faults.CutShortAtNthOfAll(3);
     char buf[MAX_PATH];
     EXPECT_NE(sys::_getcwd(buf, MAX_PATH), nullptr);
     EXPECT_GT(sys::GetWindowsDirectoryA(buf, MAX_PATH), 0u);
     EXPECT_EQ(sys::_getcwd(buf, MAX_PATH), nullptr);
-    EXPECT_TRUE(faults.Fired());
-    EXPECT_NE(sys::_getcwd(buf, MAX_PATH), nullptr);
-    EXPECT_EQ(faults.LastFailed(), "_getcwd");
+    EXPECT_EQ(sys::GetWindowsDirectoryA(buf, MAX_PATH), 0u);
+    EXPECT_EQ(faults.FirstFailed(), "the 2nd _getcwd");
+    EXPECT_EQ(faults.LastFailed(), "GetWindowsDirectoryA");
+    EXPECT_EQ(NthCall(AFX_CALL__chdir, 11), "the 11th _chdir");
+    EXPECT_EQ(NthCall(AFX_CALL__chdir, 23), "the 23rd _chdir");
 }
 
 TEST(PlatformCalls, ClosingCallsReleaseEvenWhenFailed)
