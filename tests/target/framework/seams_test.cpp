@@ -91,17 +91,19 @@ TEST(PlatformCalls, FaultsHitTheChosenCallsOnly)
     EXPECT_EQ(g_afxCalls.GetWindowsDirectoryA, g_afxSystemCalls.GetWindowsDirectoryA);
 }
 
-TEST(PlatformCalls, TheNthCallOverAllEntriesFailsOnce)
+TEST(PlatformCalls, ACutShortRunFailsEveryCallFromTheNthOverAllEntries)
 {
     PlatformFaults faults;
-    faults.FailNthOfAll(3);
+    faults.CutShortAtNthOfAll(3);
     char buf[MAX_PATH];
     EXPECT_NE(sys::_getcwd(buf, MAX_PATH), nullptr);
     EXPECT_GT(sys::GetWindowsDirectoryA(buf, MAX_PATH), 0u);
     EXPECT_EQ(sys::_getcwd(buf, MAX_PATH), nullptr);
-    EXPECT_TRUE(faults.Fired());
-    EXPECT_NE(sys::_getcwd(buf, MAX_PATH), nullptr);
-    EXPECT_EQ(faults.LastFailed(), "_getcwd");
+    EXPECT_EQ(sys::GetWindowsDirectoryA(buf, MAX_PATH), 0u);
+    EXPECT_EQ(faults.FirstFailed(), "the 2nd _getcwd");
+    EXPECT_EQ(faults.LastFailed(), "GetWindowsDirectoryA");
+    EXPECT_EQ(NthCall(AFX_CALL__chdir, 11), "the 11th _chdir");
+    EXPECT_EQ(NthCall(AFX_CALL__chdir, 23), "the 23rd _chdir");
 }
 
 TEST(PlatformCalls, ClosingCallsReleaseEvenWhenFailed)
@@ -148,28 +150,43 @@ TEST(PlatformCalls, SystemLibrariesComeFromTheSystemDirectory)
 }
 
 // Each owner closes what it holds, once, through the table when it goes out of scope,
-// and nothing where the call that was to make it failed.
+// and nothing where the call that was to make it failed: each row holds one thing and
+// fails to open another, with the calls made to open them.
 TEST(PlatformCalls, OwnersCloseWhatTheyHoldOnce)
 {
-    PlatformFaults faults;
-    {
-        CRegKey key, missing;
-        EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ), ERROR_SUCCESS);
-        EXPECT_NE(missing.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\NoSuchKey", KEY_READ), ERROR_SUCCESS);
-        struct _finddata_t fd;
-        CFindFile find, none;
-        EXPECT_TRUE(find.FindFirst("C:\\*", &fd));
-        EXPECT_FALSE(none.FindFirst("C:\\NoSuchName*", &fd));
-        CFileHandle dir(
-            sys::CreateFileA("C:\\", 0, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL));
-        CFileHandle noFile(sys::CreateFileA("C:\\NoSuchName", 0, 0, NULL, OPEN_EXISTING, 0, NULL));
-        CHandle process(sys::OpenProcess(SYNCHRONIZE, FALSE, ::GetCurrentProcessId())), noProcess(NULL);
-        EXPECT_TRUE(dir.IsOpen() && process.IsOpen() && !noFile.IsOpen());
-        EXPECT_EQ(faults.Total(), 7);
+    const struct {
+        const char* owner;
+        AfxCallId close;
+        long openings;
+        void (*holdOneMissOne)();
+    } rows[] = {
+        { "CRegKey", AFX_CALL_RegCloseKey, 2, [] {
+             CRegKey key, missing;
+             EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ), ERROR_SUCCESS);
+             EXPECT_NE(missing.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\NoSuchKey", KEY_READ), ERROR_SUCCESS);
+         } },
+        { "CFindFile", AFX_CALL__findclose, 2, [] {
+             struct _finddata_t fd;
+             CFindFile find, none;
+             EXPECT_TRUE(find.FindFirst("C:\\*", &fd) && !none.FindFirst("C:\\NoSuchName*", &fd));
+         } },
+        { "CFileHandle", AFX_CALL_CloseHandle, 2, [] {
+             CFileHandle dir(sys::CreateFileA("C:\\", 0, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL));
+             CFileHandle noFile(sys::CreateFileA("C:\\NoSuchName", 0, 0, NULL, OPEN_EXISTING, 0, NULL));
+             EXPECT_TRUE(dir.IsOpen() && !noFile.IsOpen());
+         } },
+        { "CHandle", AFX_CALL_CloseHandle, 1, [] {
+             CHandle process(sys::OpenProcess(SYNCHRONIZE, FALSE, ::GetCurrentProcessId())), noProcess(NULL);
+             EXPECT_TRUE(process.IsOpen() && !noProcess.IsOpen());
+         } },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.owner);
+        PlatformFaults faults;
+        row.holdOneMissOne();
+        EXPECT_EQ(faults.Count(row.close), 1);
+        EXPECT_EQ(faults.Total(), row.openings + 1);
     }
-    EXPECT_EQ(faults.Count(AFX_CALL_RegCloseKey), 1);
-    EXPECT_EQ(faults.Count(AFX_CALL__findclose), 1);
-    EXPECT_EQ(faults.Count(AFX_CALL_CloseHandle), 2);
 }
 
 TEST(CommandLine, ArgumentsFollowTheProgramsNameQuotedOrNot)

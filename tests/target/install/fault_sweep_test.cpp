@@ -1,7 +1,9 @@
-// The fault sweep: a whole install (the opening included) is run again and again
-// with the N-th platform call failing, N = 1, 2, ..., until a run completes without
-// the fault firing. After each run that leaves the view open, Cancel is pressed. Every run must end without a crash and leave a state the installer can
-// answer for:
+// The fault sweep: a whole install (the opening included) is run once without a fault,
+// then once for each call that run made, with that call failing: a call is named by its
+// function and its count among that function's calls ("the 3rd _chdir"), so that every
+// machine fails the same calls. What varies with the machine, the process list, is a
+// fixed one. After each run that leaves the view open, Cancel is pressed. Every run must
+// end without a crash and leave a state the installer can answer for:
 //   - a run that did not complete showed at least one box;
 //   - a run that completed installed every required file and the program group;
 //   - after the Cancel, what is left of the product is only what the rollback
@@ -28,6 +30,54 @@ bool Contains(const std::vector<std::string>& names, const std::string& name)
         if (lstrcmpiA(n.c_str(), name.c_str()) == 0)
             return true;
     return false;
+}
+
+// A call of a run: its function, and its count among that function's calls.
+struct Call {
+    AfxCallId id;
+    long nth;
+};
+
+// Every call that the run under faults has made so far.
+std::vector<Call> CallsMade(const PlatformFaults& faults)
+{
+    std::vector<Call> calls;
+    for (int id = 0; id < AFX_CALL_COUNT; ++id)
+        for (long nth = 1; nth <= faults.Count((AfxCallId)id); ++nth)
+            calls.push_back({ (AfxCallId)id, nth });
+    return calls;
+}
+
+// The process list, the same on every machine: this program, and another one, which
+// is opened as this program is. The system's entries are still looked up, through
+// the table, as the real ones are.
+const DWORD kOtherProcessId = 0x7FFFFF00;
+BOOL ListedProcess(int index, LPPROCESSENTRY32 entry)
+{
+    if (index > 1)
+        return FALSE;
+    entry->th32ProcessID = index ? kOtherProcessId : ::GetCurrentProcessId();
+    lstrcpyA(entry->szExeFile, index ? "other.exe" : "install_tests.exe");
+    return TRUE;
+}
+int g_listed;
+BOOL WINAPI FirstListed(HANDLE, LPPROCESSENTRY32 entry)
+{
+    return sys::FindProcess32First() && ListedProcess(g_listed = 0, entry);
+}
+BOOL WINAPI NextListed(HANDLE, LPPROCESSENTRY32 entry)
+{
+    return sys::FindProcess32Next() && ListedProcess(++g_listed, entry);
+}
+HANDLE WINAPI OpenListed(DWORD access, BOOL inherit, DWORD id)
+{
+    return ::OpenProcess(access, inherit, id == kOtherProcessId ? ::GetCurrentProcessId() : id);
+}
+void ListFixedProcesses(PlatformFaults& faults)
+{
+    faults.Forward().Process32First = FirstListed;
+    faults.Forward().Process32Next = NextListed;
+    faults.Forward().OpenProcess = OpenListed;
 }
 
 // The listing of dir without the entries below the given top-level names.
@@ -112,18 +162,24 @@ protected:
         RegPutString("SOFTWARE\\Tolvane Software\\Merolin\\1.20", "", "1000000000");
     }
     std::string State() const { return InstallationState({ target, group, DesktopDir() }); }
-    // An upgrade over the planted installation, with faults set by the caller; whether
-    // it completed. The flow ends (settling its record) while the faults still hold.
-    bool Upgrade(const std::function<void(PlatformFaults&)>& setFaults, bool* fired)
+    // An upgrade over the planted installation, with faults set by the caller. The flow
+    // ends (settling its record) while the faults still hold.
+    struct Upgraded {
+        bool completed = false, fired = false;
+        std::string failed;       // the first call that failed
+        std::vector<Call> calls;  // every call the run made
+    };
+    Upgraded Upgrade(const std::function<void(PlatformFaults&)>& setFaults)
     {
         ScriptedBoxes boxes;
         boxes.AnswerAnyWith(IDYES);
         std::vector<ShellExecuteCall> started;
         PlatformFaults faults;
         RecordShellExecute(faults, &started);
+        ListFixedProcesses(faults);
         faults.Forward().CoInitialize = RecordingCoInitialize;
         setFaults(faults);
-        bool completed = false;
+        Upgraded run;
         {
             CRunOptions options;
             FakeView view;
@@ -132,13 +188,15 @@ protected:
                 g_strStartMenuDir = group.c_str();
                 view.target = target;
                 flow.Install();
-                completed = !view.IsOpen();
-                if (!completed)
+                run.completed = !view.IsOpen();
+                if (!run.completed)
                     flow.Cancel();
             }
         }
-        *fired = faults.Fired();
-        return completed;
+        run.fired = faults.Fired();
+        run.failed = faults.FirstFailed();
+        run.calls = CallsMade(faults);
+        return run;
     }
     // After an upgrade that completed: the new installation, nothing of the old one
     // set aside (an empty folder aside whose removal failed may stay: the next run's
@@ -161,13 +219,14 @@ protected:
 TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
 {
     std::map<std::string, int> faultsByCall;
-    int injected = 0, completedWithFault = 0, cancelled = 0, endedOpening = 0;
-    long callsOfACleanRun = 0;
-    for (long n = 1;; ++n) {
+    int completedWithFault = 0, cancelled = 0, endedOpening = 0;
+    std::vector<Call> calls;  // those of the clean run, the first
+    for (size_t i = 0; i <= calls.size(); ++i) {
         Clean();
-        SCOPED_TRACE("run with call " + std::to_string(n) + " failing");
+        const bool clean = i == 0;
+        const Call fault = clean ? Call{} : calls[i - 1];
+        SCOPED_TRACE(clean ? "the run without a fault" : "run with " + NthCall(fault.id, fault.nth) + " failing");
         bool fired = false, opened = false, completed = false;
-        std::string failed;
         std::vector<ShellExecuteCall> started;
         ScriptedBoxes boxes;
         boxes.AnswerAnyWith(IDYES);  // Yes to the free-space warning and to Cancel; OK elsewhere
@@ -177,8 +236,10 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
         {
             PlatformFaults faults;
             RecordShellExecute(faults, &started);
+            ListFixedProcesses(faults);
             faults.Forward().CoInitialize = RecordingCoInitialize;  // given back after each run
-            faults.FailNthOfAll(n);
+            if (!clean)
+                faults.Fail(fault.id, fault.nth);
             opened = flow.Open() != FALSE;
             if (opened) {
                 g_strStartMenuDir = group.c_str();
@@ -187,15 +248,12 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
                 completed = !view.IsOpen();
             }
             fired = faults.Fired();
-            failed = faults.LastFailed();
-            if (!fired)
-                callsOfACleanRun = faults.Total();
+            if (clean)
+                calls = CallsMade(faults);
         }
-        SCOPED_TRACE("failed call: " + failed);
-        if (fired) {
-            ++injected;
-            ++faultsByCall[failed];
-        }
+        EXPECT_EQ(!clean, fired) << "the run up to the failing call was not the clean run's";
+        if (fired)
+            ++faultsByCall[g_afxCallNames[fault.id]];
         const std::vector<int> flags = ProgressFlags();
 
         if (!opened) {
@@ -213,7 +271,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
             for (const char* link : kGroupLinks)
                 EXPECT_TRUE(FileExists(group + "\\" + link)) << link;
             EXPECT_EQ(std::vector<int>(7, 1), flags);
-            EXPECT_EQ(failed == "ShellExecuteA" && fired ? 0u : 1u, started.size());
+            EXPECT_EQ(fault.id == AFX_CALL_ShellExecuteA && fired ? 0u : 1u, started.size());
         } else {
             EXPECT_FALSE(boxes.Seen().empty()) << "an install stopped without a word";
             EXPECT_TRUE(started.empty());
@@ -248,21 +306,18 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
         UninitializeRecordedCom();
         if (testing::Test::HasFatalFailure())
             return;
-        if (!fired) {
-            EXPECT_TRUE(completed) << "the run without a fault did not complete";
-            break;
-        }
-        ASSERT_LT(n, 5000) << "the sweep does not end";
+        if (clean)
+            ASSERT_TRUE(completed) << "the run without a fault did not complete";
     }
 
     std::string byCall;
     for (const auto& entry : faultsByCall)
         byCall += " " + entry.first + "=" + std::to_string(entry.second);
-    printf("fault sweep: %d faults injected over %ld platform calls of a clean run; %d runs cancelled, "
+    printf("fault sweep: %d faults injected, one for each platform call of a clean run; %d runs cancelled, "
            "%d completed despite the fault, %d ended at the opening\nfaults by call:%s\n",
-           injected, callsOfACleanRun, cancelled, completedWithFault, endedOpening, byCall.c_str());
-    RecordProperty("faults_injected", injected);
-    EXPECT_GT(injected, 100);
+           (int)calls.size(), cancelled, completedWithFault, endedOpening, byCall.c_str());
+    RecordProperty("faults_injected", (int)calls.size());
+    EXPECT_GT(calls.size(), 100u);
 }
 
 // A run that does not complete, whichever call failed, gives the previous
@@ -270,35 +325,39 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
 // run's repair does.
 TEST_F(FaultSweepTest, EveryFailingCallOfAnUpgradeGivesThePreviousInstallationBack)
 {
-    int injected = 0, completedWithFault = 0, repaired = 0;
-    for (long n = 1;; ++n) {
+    int completedWithFault = 0, repaired = 0;
+    std::vector<Call> calls;  // those of the clean upgrade, the first
+    for (size_t i = 0; i <= calls.size(); ++i) {
         Clean();
         PlantPrevious();
         const std::string previous = State();
-        SCOPED_TRACE("upgrade with call " + std::to_string(n) + " failing");
-        bool fired;
-        const bool completed = Upgrade([n](PlatformFaults& faults) { faults.FailNthOfAll(n); }, &fired);
+        const bool clean = i == 0;
+        const Call fault = clean ? Call{} : calls[i - 1];
+        SCOPED_TRACE(clean ? "the upgrade without a fault" : "upgrade with " + NthCall(fault.id, fault.nth) + " failing");
+        const Upgraded run = Upgrade([&](PlatformFaults& faults) {
+            if (!clean)
+                faults.Fail(fault.id, fault.nth);
+        });
         UninitializeRecordedCom();
+        EXPECT_EQ(!clean, run.fired) << "the upgrade up to the failing call was not the clean one's";
+        EXPECT_TRUE(run.completed || !clean);
         if (FileExists(std::string(ops::CRecordFile::Path()))) {
             ++repaired;
             EXPECT_TRUE(RepairInterruptedRun());
         }
-        if (completed)
+        if (run.completed)
             ExpectUpgraded();
         else
             EXPECT_EQ(previous, State());
-        if (testing::Test::HasFatalFailure() || testing::Test::HasFailure())
+        if (testing::Test::HasFailure())
             return;
-        injected += fired;
-        completedWithFault += fired && completed;
-        if (!fired) {
-            EXPECT_TRUE(completed);
-            break;
-        }
+        if (clean)
+            calls = run.calls;
+        completedWithFault += !clean && run.completed;
     }
     printf("upgrade sweep: %d faults, %d completed despite the fault, %d records settled by the next run\n",
-           injected, completedWithFault, repaired);
-    EXPECT_GT(injected, 100);
+           (int)calls.size(), completedWithFault, repaired);
+    EXPECT_GT(calls.size(), 100u);
 }
 
 // Cut short anywhere (at every fifth call), an upgrade leaves a record from which the
@@ -311,12 +370,11 @@ TEST_F(FaultSweepTest, AnUpgradeCutShortAnywhereIsSettledByTheNextRun)
         Clean();
         PlantPrevious();
         const std::string previous = State();
-        SCOPED_TRACE("upgrade cut short at call " + std::to_string(n));
-        bool fired;
-        const bool completed = Upgrade([n](PlatformFaults& faults) { faults.CutShortAtNthOfAll(n); }, &fired);
+        const Upgraded run = Upgrade([n](PlatformFaults& faults) { faults.CutShortAtNthOfAll(n); });
+        SCOPED_TRACE("upgrade cut short at call " + std::to_string(n) + ", " + run.failed);
         UninitializeRecordedCom();
-        if (!fired) {
-            EXPECT_TRUE(completed);
+        if (!run.fired) {
+            EXPECT_TRUE(run.completed);
             break;
         }
         ++cuts;

@@ -110,55 +110,59 @@ const char kOverwrite[] =
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe";
 } // namespace
 
+// A previous installation: an empty folder that the product's keys name.
+class PreviousInstallationTest : public OpeningTest {
+protected:
+    void SetUp() override
+    {
+        OpeningTest::SetUp();
+        RegPutString(kAppPaths, "Path", previous.Path());
+    }
+
+    ScratchDir previous{CurrentTestName()};
+    ScriptedBoxes boxes;
+    CRunOptions options;
+    FakeView view;
+};
+
 // Yes sets the previous installation aside and proposes its folder; No ends the run
 // and keeps it. The question is owned by the view.
-TEST_F(OpeningTest, PreviousInstallationSetAsideAfterYesKeptAfterNo)
+class OverwriteAnswerTest : public PreviousInstallationTest, public testing::WithParamInterface<int> {};
+TEST_P(OverwriteAnswerTest, PreviousInstallationSetAsideAfterYesKeptAfterNo)
 {
-    for (int answer : { IDYES, IDNO }) {
-        ScratchDir previous(CurrentTestName());
-        RegPutString(kAppPaths, "Path", previous.Path());
-        ScriptedBoxes boxes;
-        boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, answer);
-        CRunOptions options;
-        FakeView view;
-        auto flow = std::make_unique<CInstallFlow>(view, options);
-        EXPECT_EQ(answer == IDYES, flow->Open() != FALSE);
-        ASSERT_EQ(boxes.Seen().size(), 1u);
-        EXPECT_EQ(boxes.Seen()[0].hOwner, view.owner);
-        EXPECT_EQ(answer == IDNO, RegKeyExists(kAppPaths));
-        if (answer == IDYES) {
-            EXPECT_EQ(view.target, previous.Path());  // the previous installation's folder is proposed
-            EXPECT_EQ(view.Status(), "To install Merolin, at least\r\n500 Kb of free disk space is required.");
-        } else {
-            EXPECT_EQ(kOutcomeUserEnded, flow->Outcome());
-        }
-        flow.reset();  // its end gives back what it set aside
-        EXPECT_EQ(previous.Path(), RegString(kAppPaths, "Path"));
-        RemoveProductKeys();
+    const int answer = GetParam();
+    boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, answer);
+    auto flow = std::make_unique<CInstallFlow>(view, options);
+    EXPECT_EQ(answer == IDYES, flow->Open() != FALSE);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].hOwner, view.owner);
+    EXPECT_EQ(answer == IDNO, RegKeyExists(kAppPaths));
+    if (answer == IDYES) {
+        EXPECT_EQ(view.target, previous.Path());  // the previous installation's folder is proposed
+        EXPECT_EQ(view.Status(), "To install Merolin, at least\r\n500 Kb of free disk space is required.");
+    } else {
+        EXPECT_EQ(kOutcomeUserEnded, flow->Outcome());
     }
+    flow.reset();  // its end gives back what it set aside
+    EXPECT_EQ(previous.Path(), RegString(kAppPaths, "Path"));
 }
+INSTANTIATE_TEST_SUITE_P(YesThenNo, OverwriteAnswerTest, testing::Values(IDYES, IDNO));
 
 // Nobody can choose another directory in a silent run: a file standing where a
 // directory of the chosen path must go is found before the previous installation goes.
-TEST_F(OpeningTest, SilentRunKeepsThePreviousInstallationWhenAFileBlocksItsDirectory)
+TEST_F(PreviousInstallationTest, SilentRunKeepsThePreviousInstallationWhenAFileBlocksItsDirectory)
 {
-    ScratchDir previous(CurrentTestName());
-    RegPutString(kAppPaths, "Path", previous.Path());
     const std::string file = previous.Path() + "\\Apps";
     WriteWholeFile(file, "in the way");
-    ScriptedBoxes boxes;
     boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES)
         .Expect("ERROR", "Error creating directory " + file, MB_ICONINFORMATION, IDOK);
-    CRunOptions options;
     options.m_bSilent = options.m_bAllUsers = TRUE;
     options.m_strTargetDir = (file + "\\Merolin").c_str();
-    FakeView view;
     CInstallFlow flow(view, options);
     EXPECT_FALSE(flow.Open());
     EXPECT_EQ(kOutcomeFailed, flow.Outcome());
     EXPECT_EQ(boxes.Seen().size(), 2u);
     EXPECT_TRUE(RegKeyExists(kAppPaths));
-    RemoveProductKeys();
 }
 
 // ---- the order of the opening steps, and the status line while each one runs
@@ -196,24 +200,18 @@ HRESULT WINAPI StepCoInitialize(LPVOID p)
 }
 } // namespace
 
-TEST_F(OpeningTest, OpeningStepsRunInOrderEachUnderItsStatus)
+TEST_F(PreviousInstallationTest, OpeningStepsRunInOrderEachUnderItsStatus)
 {
-    ScratchDir previous(CurrentTestName());
-    RegPutString(kAppPaths, "Path", previous.Path());
     faults.Forward().RegOpenKeyExA = StepRegOpen;
     faults.Forward().SHGetSpecialFolderLocation = StepFolder;
     faults.Forward().CoInitialize = StepCoInitialize;
     g_steps.clear();
-    ScriptedBoxes boxes;
     boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
-    CRunOptions options;
-    FakeView view;
     CInstallFlow flow(view, options);
     g_pOpening = &view;
     ASSERT_TRUE(flow.Open());
     Step("opened " + StatusNow());
     g_pOpening = NULL;
-    RemoveProductKeys();
     const std::string checking = "Stand by:<CR><LF>Checking system parameters...";
     EXPECT_EQ(g_steps, (std::vector<std::string>{
                            "program files HKLM KEY_READ " + checking,

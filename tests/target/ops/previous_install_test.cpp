@@ -1,7 +1,7 @@
 // DetectPreviousInstall as the opening runs it: each of the five probes alone, the
 // previous directory becoming the proposal, long paths; and SetPreviousInstallAside,
-// the removal ("remove mode" below): what it sets aside, what it leaves, and that all
-// of it comes back. (The overwrite question of the opening: tests/target/install/.)
+// the removal: what it sets aside and what it leaves. (The opening that removes what
+// it found, after the overwrite question: tests/target/install/.)
 #include "ops_fixture.h"
 
 using testing::ElementsAre;
@@ -16,17 +16,12 @@ protected:
         g_strInstallDir = target.c_str();
         g_strStartMenuDir = group.c_str();
     }
-    // The probe as the opening runs it: on the proposed directory and the program
-    // group; in remove mode, then the removal, which must succeed.
-    BOOL Detect(BOOL bRemove)
+    // The probe as the opening runs it: on the proposed directory and the program group.
+    BOOL Detect()
     {
         BOOL bPathRead = FALSE;
         const BOOL bFound = ops::DetectPreviousInstall(g_strInstallDir, g_strStartMenuDir, &bPathRead);
         pathRead = bPathRead != FALSE;
-        if (bRemove) {
-            EXPECT_TRUE(record.Create());
-            EXPECT_TRUE(ops::SetPreviousInstallAside(record, g_strInstallDir, g_strStartMenuDir));
-        }
         return bFound;
     }
     ~PreviousInstallTest() override { record.Close(TRUE); }
@@ -40,10 +35,9 @@ protected:
     ops::CRecordFile record;
 };
 
-TEST_F(PreviousInstallTest, CleanSystemFindsNothingInEitherMode)
+TEST_F(PreviousInstallTest, CleanSystemFindsNothing)
 {
-    EXPECT_FALSE(Detect(FALSE));
-    EXPECT_FALSE(Detect(TRUE));
+    EXPECT_FALSE(Detect());
     EXPECT_EQ(target, std::string(g_strInstallDir));
     EXPECT_FALSE(pathRead);
     EXPECT_FALSE(DirExists(target));
@@ -52,84 +46,47 @@ TEST_F(PreviousInstallTest, CleanSystemFindsNothingInEitherMode)
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
-// Each key alone is an installation; remove mode deletes it with everything below
-// it and nothing beside it.
-struct KeyCase {
-    const char* name;
-    const char* create;   // made with one value
-    const char* probed;   // what the probe opens and remove mode deletes
-    const char* sibling;  // a neighbour that must stay
-};
-const KeyCase kKeyCases[] = {
-    { "AppPaths", kAppPathsKey, kAppPathsKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin2.exe" },
-    { "Uninstall", kUninstallKey, kUninstallKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin2" },
-    { "Vendor", "SOFTWARE\\Tolvane Software\\Merolin\\1.31\\Deeper", kVendorKey, "SOFTWARE\\Tolvane Software\\Other" },
-};
-
-class KeyProbeTest : public PreviousInstallTest, public testing::WithParamInterface<KeyCase> {};
-
-TEST_P(KeyProbeTest, KeyAloneIsFoundAndRemoveModeDeletesIt)
+// Each key alone is an installation, a key below the vendor's too.
+TEST_F(PreviousInstallTest, KeyAloneIsFound)
 {
-    const KeyCase& key = GetParam();
-    RegPutString(key.create, "Data", "1");
-    RegPutString(key.sibling, "Data", "1");
-
-    EXPECT_TRUE(Detect(FALSE));
-    EXPECT_TRUE(RegKeyExists(key.create)) << "detect mode only looks";
-    EXPECT_EQ(target, std::string(g_strInstallDir)) << "no Path, no new proposal";
-
-    EXPECT_TRUE(Detect(TRUE));
-    EXPECT_FALSE(RegKeyExists(key.probed));
-    EXPECT_TRUE(RegKeyExists(key.sibling));
-    EXPECT_FALSE(Detect(FALSE));
-    RegRemoveTree(key.sibling);
+    for (const char* key : { kAppPathsKey, kUninstallKey, "SOFTWARE\\Tolvane Software\\Merolin\\1.31\\Deeper" }) {
+        RegPutString(key, "Data", "1");
+        EXPECT_TRUE(Detect()) << key;
+        EXPECT_TRUE(RegKeyExists(key)) << "the probe only looks";
+        EXPECT_EQ(target, std::string(g_strInstallDir)) << "no Path, no new proposal";
+        RemoveProductKeys();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Keys, KeyProbeTest, testing::ValuesIn(kKeyCases),
-                         [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
 // An existing directory counts even when empty: its search lists ".".
 TEST_F(PreviousInstallTest, EmptyInstallDirectoryAloneIsFound)
 {
     ASSERT_EQ(0, SHCreateDirectoryExA(NULL, target.c_str(), NULL));
-    EXPECT_TRUE(Detect(FALSE));
-    EXPECT_TRUE(Detect(TRUE));
-    EXPECT_TRUE(DirExists(target)) << "the directory itself stays";
+    EXPECT_TRUE(Detect());
 }
 
 TEST_F(PreviousInstallTest, EmptyProgramGroupAloneIsFound)
 {
     ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
-    EXPECT_TRUE(Detect(FALSE));
-    EXPECT_TRUE(Detect(TRUE));
-    EXPECT_TRUE(DirExists(group));
+    EXPECT_TRUE(Detect());
 }
 
-// A recorded "Path" becomes the proposal, the new install directory and the field,
-// and it is there, not in the default directory, that remove mode deletes.
+// A recorded "Path" becomes the proposal, the new install directory and the field.
 TEST_F(PreviousInstallTest, RecordedPathBecomesTheProposal)
 {
-    for (const std::string& dir : { old, target }) {
-        ASSERT_EQ(0, SHCreateDirectoryExA(NULL, dir.c_str(), NULL));
-        WriteWholeFile(dir + "\\Merolin.exe", "x");
-    }
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, old.c_str(), NULL));
+    WriteWholeFile(old + "\\Merolin.exe", "x");
     RegPutString(kAppPathsKey, "Path", old);
-
-    EXPECT_TRUE(Detect(FALSE));
+    EXPECT_TRUE(Detect());
     EXPECT_EQ(old, std::string(g_strInstallDir));
     EXPECT_TRUE(pathRead);
     EXPECT_TRUE(FileExists(old + "\\Merolin.exe"));
-
-    g_strInstallDir = target.c_str();  // the directory is read again by the remove pass
-    EXPECT_TRUE(Detect(TRUE));
-    EXPECT_EQ(old, std::string(g_strInstallDir));
-    EXPECT_FALSE(FileExists(old + "\\Merolin.exe"));
-    EXPECT_TRUE(FileExists(target + "\\Merolin.exe"));
 }
 
-// Remove mode sets aside the program files ("Merolin.*", "Uninstall.exe") and the
-// three program-group links; every other file, every subdirectory and both folders stay.
-TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
+// The removal sets aside the program files ("Merolin.*", "Uninstall.exe") and the
+// three program-group links, and deletes the product's keys with all below them;
+// every other file, every subdirectory, both folders and the keys beside stay.
+TEST_F(PreviousInstallTest, RemovalTakesOnlyTheProductsFilesLinksAndKeys)
 {
     ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\Merolin.d").c_str(), NULL));
     ASSERT_EQ(0, SHCreateDirectoryExA(NULL, (old + "\\sub").c_str(), NULL));
@@ -144,14 +101,19 @@ TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
     RegPutString(kAppPathsKey, "Path", old);
     RegPutString(kUninstallKey, "DisplayName", "Merolin 1.31");
     RegPutString(kVendorVersionKey, "", "1040000000");
-    RegPutString("SOFTWARE\\Tolvane Software\\Other", "", "x");
+    const char* const beside[] = { "SOFTWARE\\Tolvane Software\\Other",
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin2.exe",
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin2" };
+    for (const char* key : beside)
+        RegPutString(key, "", "x");
     const std::vector<std::string> before = ListTree(old);
 
-    EXPECT_TRUE(Detect(FALSE));
-    EXPECT_EQ(before, ListTree(old)) << "detect mode deletes nothing";
+    EXPECT_TRUE(Detect());
+    EXPECT_EQ(before, ListTree(old)) << "the probe deletes nothing";
     EXPECT_EQ(4u, GroupFiles().size());
 
-    EXPECT_TRUE(Detect(TRUE));
+    ASSERT_TRUE(record.Create());
+    EXPECT_TRUE(ops::SetPreviousInstallAside(record, g_strInstallDir, g_strStartMenuDir));
     EXPECT_THAT(ListTree(old),
                 UnorderedElementsAre("Merolin.d\\", "Merolin.d\\Merolin.exe", "sub\\", "sub\\Uninstall.exe",
                                      "US-Caps_FITB.MR1", "readme.txt", "MerolinData.txt", "Uninstall.exe.bak",
@@ -162,7 +124,10 @@ TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     EXPECT_FALSE(RegKeyExists(kUninstallKey));
     EXPECT_FALSE(RegKeyExists(kVendorKey));
-    EXPECT_TRUE(RegKeyExists("SOFTWARE\\Tolvane Software\\Other"));
+    for (const char* key : beside) {
+        EXPECT_TRUE(RegKeyExists(key)) << key;
+        RegRemoveTree(key);
+    }
     EXPECT_EQ(old, std::string(g_strInstallDir));
     EXPECT_TRUE(boxes.Seen().empty()) << "nothing is reported";
     ::SetFileAttributesA((old + "\\MR.OLD\\Merolin.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -172,8 +137,7 @@ TEST_F(PreviousInstallTest, RemoveModeDeletesOnlyTheProductsFilesLinksAndKeys)
 TEST_F(PreviousInstallTest, PathTooLongForTheBufferIsNotRead)
 {
     RegPutString(kAppPathsKey, "Path", "C:\\" + std::string(300, 'p'));
-    EXPECT_TRUE(Detect(FALSE));
-    EXPECT_EQ(target, std::string(g_strInstallDir));
+    EXPECT_TRUE(Detect());
     EXPECT_EQ(target, std::string(g_strInstallDir));
 }
 
@@ -200,18 +164,17 @@ TEST_F(PreviousInstallTest, PathWithoutTerminatorStaysWithinTheBuffer)
     faults.Forward().RegQueryValueExA = &UnterminatedPath;
     for (size_t length : { 20u, 259u, 260u }) {
         g_valueLength = length;
-        EXPECT_TRUE(Detect(FALSE));
+        EXPECT_TRUE(Detect());
         EXPECT_EQ("C:\\" + std::string(length - 3, 'v'), std::string(g_strInstallDir)) << length;
     }
 }
 
-// Directories too long for the system's search find nothing and delete nothing.
+// Directories too long for the system's search find nothing.
 TEST_F(PreviousInstallTest, VeryLongDirectoriesFindNothing)
 {
     g_strInstallDir = ("C:\\scratch\\" + std::string(300, 'l')).c_str();
     g_strStartMenuDir = ("C:\\scratch\\" + std::string(400, 'g')).c_str();
-    EXPECT_FALSE(Detect(FALSE));
-    EXPECT_FALSE(Detect(TRUE));
+    EXPECT_FALSE(Detect());
 }
 
 } // namespace

@@ -55,17 +55,29 @@ void PlatformFaults::Fail(AfxCallId id, int nth, int times)
     m_failTimes[id] = times;
 }
 
-void PlatformFaults::FailNthOfAll(long nth) { m_sweepNth = nth; }
+std::string PlatformFaults::FirstFailed() const
+{
+    return m_firstFailed == AFX_CALL_COUNT ? "" : NthCall(m_firstFailed, m_firstFailedNth);
+}
+
+std::string NthCall(AfxCallId id, long nth)
+{
+    const long tens = nth % 100 / 10, ones = nth % 10;
+    const char* suffix = tens == 1 || ones == 0 || ones > 3 ? "th" : ones == 1 ? "st" : ones == 2 ? "nd" : "rd";
+    return "the " + std::to_string(nth) + suffix + " " + g_afxCallNames[id];
+}
 
 bool PlatformFaults::ShouldFail(AfxCallId id)
 {
     long n = ++m_count[id];
-    bool fail = ++m_total == m_sweepNth;
-    fail |= m_cutNth > 0 && m_total >= m_cutNth;
+    bool fail = ++m_total >= m_cutNth && m_cutNth > 0;
     if (m_failNth[id] > 0 && n >= m_failNth[id] && (m_failTimes[id] < 0 || n < m_failNth[id] + m_failTimes[id]))
         fail = true;
     if (fail) {
-        ++m_fired;
+        if (!m_fired++) {
+            m_firstFailed = id;
+            m_firstFailedNth = n;
+        }
         m_lastFailed = g_afxCallNames[id];
     }
     return fail;

@@ -18,8 +18,6 @@ public:
     // Fails calls of one entry: the nth from now on (1-based) and the `times - 1` after it
     // (times < 0: every call from the nth on).
     void Fail(AfxCallId id, int nth = 1, int times = 1);
-    // Fails the nth call counted over all entries together (one fault only).
-    void FailNthOfAll(long nth);
     // Fails every call from the nth over all entries on, doing nothing: seen from the
     // machine, the run was cut short there (a kill, a power cut).
     void CutShortAtNthOfAll(long nth) { m_cutNth = nth; }
@@ -30,6 +28,8 @@ public:
     bool Fired() const { return m_fired > 0; }
     // The name of the call that the last fault hit ("" before any).
     const std::string& LastFailed() const { return m_lastFailed; }
+    // The first call a fault hit, by its function and count ("the 3rd _chdir"; "" before any).
+    std::string FirstFailed() const;
 
     // Used by the wrappers.
     bool ShouldFail(AfxCallId id);
@@ -41,12 +41,16 @@ private:
     int m_failNth[AFX_CALL_COUNT] = {};
     int m_failTimes[AFX_CALL_COUNT] = {};
     long m_total = 0;
-    long m_sweepNth = 0;
     long m_cutNth = 0;
     long m_fired = 0;
+    AfxCallId m_firstFailed = AFX_CALL_COUNT;
+    long m_firstFailedNth = 0;
     DWORD m_error = ERROR_ACCESS_DENIED;
     std::string m_lastFailed;
 };
+
+// A call by its function and its count among that function's calls: "the 3rd _chdir".
+std::string NthCall(AfxCallId id, long nth);
 
 // The installed PlatformFaults (NULL when none).
 PlatformFaults* CurrentFaults();

@@ -23,7 +23,7 @@ inline void DeleteProgramFilesDir()
 
 // Every test opens with the platform calls counted, COM set up by the opening
 // itself (and taken down again afterwards), the system's "ProgramFilesDir" value
-// restored and the product's keys absent.
+// restored and the product's keys absent (and gone again afterwards).
 class OpeningTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -38,6 +38,7 @@ protected:
     void TearDown() override
     {
         UninitializeRecordedCom();
+        RemoveProductKeys();
         if (m_savedProgramFiles == "<missing>")
             DeleteProgramFilesDir();
         else
