@@ -1,9 +1,9 @@
 // CInstallFlow: the opening probes, the install sequence behind the Install button
 // and the cancel with rollback behind the Cancel button, run as the run's options
 // say for a view (the installer dialog, or a stand-in without a window) that it is
-// handed. The run's record (CInstallRecord) holds what the installs made, and the
-// rollback undoes exactly that; the progress flags only say whether any stage has
-// finished. The flow knows how the run ended.
+// handed. The run's record (ops::CRecordFile) holds what the run made and set aside,
+// and the rollback undoes exactly that; the progress flags only say whether any
+// stage has finished. The flow knows how the run ended.
 #pragma once
 #include "install_record.h"
 #include "install_view.h"
@@ -15,7 +15,7 @@
 class CInstallFlow {
 public:
     CInstallFlow(CInstallView& view, const CRunOptions& options)
-        : m_view(view), m_options(options), m_nRecordedDirs(0), m_bInstalling(FALSE), m_bComStarted(FALSE),
+        : m_view(view), m_options(options), m_bInstalling(FALSE), m_bComStarted(FALSE),
           m_outcome(kOutcomeUserEnded)
     {
     }
@@ -62,9 +62,6 @@ private:
     BOOL StartRecord();
     // bDone, after saying that the record could not take a step when it is FALSE.
     BOOL Recorded(BOOL bDone);
-    // Adds the directories made since the last call to the record, each as the
-    // system named it (the next flush puts them on the disk).
-    void RecordMadeDirectories();
     // Adds each directory of the path that is not there yet, the topmost first, so
     // that the chain is on the record before it is made.
     void RecordMissingChain(const CString& strDir);
@@ -86,21 +83,15 @@ private:
     BOOL WriteRegistry();
     void Complete(const CInstallRecord::Site* pSite);
 
-    // Deletes the installed file of that payload row from each directory that an
-    // install of this run put it in; silent.
-    void DeleteInstalledFile(int nRow);
-    // Removes what earlier attempts of this run wrote outside the completed site: their
-    // files, temporaries and the directories made for them; silent.
+    // Undoes what earlier attempts of this run did outside the completed site: their
+    // files and temporaries go, what they set aside comes back, the directories made
+    // for them go; silent.
     void RemoveEarlierSites(const CInstallRecord::Site* pCompleted);
-    // Removes the directories this run made, deepest first, except those that hold
-    // pszKeep (NULL: none kept); with bReport, a "NOTE" box for each that stays.
-    void RemoveCreatedDirectories(const char* pszKeep, BOOL bReport);
 
     CInstallView& m_view;
     const CRunOptions& m_options;
     CInstallRecord m_record;
     ops::CRecordFile m_runRecord;  // what the run set aside and made, on disk
-    int m_nRecordedDirs;           // how many of m_record.m_createdDirs it holds
     BOOL m_bInstalling;
     BOOL m_bComStarted;
     RunOutcome m_outcome;

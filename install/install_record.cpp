@@ -30,7 +30,6 @@ CInstallRecord::Site* CInstallRecord::Enter(const CString& strDir)
     }
     Site* pSite = new Site;
     pSite->strDir = strDir;
-    pSite->nInstalledRows = 0;
     pSite->bIdentified = bIdentified;
     pSite->id = id;
     pSite->pNext = NULL;

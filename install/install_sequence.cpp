@@ -130,8 +130,7 @@ CInstallRecord::Site* CInstallFlow::EnterTargetDirectory()
     RecordMissingChain(strDir);
     if (!Recorded(m_runRecord.Flush()))
         return NULL;
-    const BOOL bMade = ops::CreateTargetDirectory(hOwner, strDir, &m_record.m_createdDirs, TRUE);
-    RecordMadeDirectories();
+    const BOOL bMade = ops::CreateTargetDirectory(hOwner, strDir, NULL, TRUE);
     if (!bMade) {
         ShowError(kNoDirectoryText, kBoxFatal);
         return NULL;
@@ -163,11 +162,13 @@ BOOL CInstallFlow::InstallPayload(CInstallRecord::Site* pSite)
     BOOL bRecorded = TRUE;
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         struct _finddata_t fd;
-        const BOOL bThere = ops::ProbePath(kPayloadTable[nRow].pszFileName, &fd);
-        if (bThere && (pSite->IsInstalled(nRow) || (fd.attrib & _A_SUBDIR)))
-            continue;  // this run's own; or a folder, which is nobody's file to replace
-        nAside |= (UINT)bThere << nRow;
         const CString strFile = pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName;
+        if (m_runRecord.Has(ops::CRecordFile::kNewFile, strFile) || m_runRecord.Has(ops::CRecordFile::kSetAside, strFile))
+            continue;  // this run's own already
+        const BOOL bThere = ops::ProbePath(kPayloadTable[nRow].pszFileName, &fd);
+        if (bThere && (fd.attrib & _A_SUBDIR))
+            continue;  // a folder, which is nobody's file to replace
+        nAside |= (UINT)bThere << nRow;
         if (bThere)
             bRecorded &= ops::RecordSetAside(m_runRecord, strFile);
         else
@@ -182,16 +183,12 @@ BOOL CInstallFlow::InstallPayload(CInstallRecord::Site* pSite)
 
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         const PayloadFile& file = kPayloadTable[nRow];
-        struct _finddata_t fd;
-        const BOOL bExisted = ops::ProbePath(file.pszFileName, &fd);
         if (!ops::ExtractPayloadFile(m_view.BoxOwner(), file.nResourceId, file.pszFileName)) {
             ShowError(file.pszFailure, file.bRequired ? kBoxFatal : kBoxError);
             if (file.bRequired)
                 return FALSE;
             continue;
         }
-        if (!bExisted)
-            pSite->MarkInstalled(nRow);
         if (file.pbProgressFlag)
             *file.pbProgressFlag = 1;
     }
@@ -214,9 +211,9 @@ BOOL CInstallFlow::CreateShortcuts()
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
         // The desktop of all users when the links are for the machine.
-        if (link.bDesktop && ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
-                                                 link.pszExtension, link.pszTitle, TRUE, NULL, m_options.m_bAllUsers))
-            m_record.m_nLinks |= 1u << i;
+        if (link.bDesktop)
+            ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName, link.pszExtension,
+                                link.pszTitle, TRUE, NULL, m_options.m_bAllUsers);
     }
 
     Status(kStatusGroupLinks);
@@ -225,13 +222,10 @@ BOOL CInstallFlow::CreateShortcuts()
         if (link.bDesktop)
             continue;
         if (!ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
-                                 link.pszExtension, link.pszTitle, FALSE, &m_record.m_createdDirs)) {
-            RecordMadeDirectories();
+                                 link.pszExtension, link.pszTitle, FALSE)) {
             ShowError(link.pszFailure, kBoxFatal);
             return FALSE;
         }
-        RecordMadeDirectories();
-        m_record.m_nLinks |= 1u << i;
     }
     g_bShortcutsCreated = 1;
     return TRUE;
@@ -252,7 +246,7 @@ BOOL CInstallFlow::WriteRegistry()
     m_runRecord.Add(ops::CRecordFile::kRegistry, "", &bMakerThere, 1);
     if (!Recorded(bKept && m_runRecord.Flush()))
         return FALSE;
-    if (!ops::WriteRegistryEntries(m_view.TargetDir(), &m_record.m_createdKeys)) {
+    if (!ops::WriteRegistryEntries(m_view.TargetDir())) {
         ShowError(kNoRegistryText, kBoxFatal);
         return FALSE;
     }

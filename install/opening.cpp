@@ -163,8 +163,4 @@ void CInstallFlow::RecordMissingChain(const CString& strDir)
     }
 }
 
-void CInstallFlow::RecordMadeDirectories()
-{
-    for (; m_nRecordedDirs < m_record.m_createdDirs.GetSize(); ++m_nRecordedDirs)
-        m_runRecord.Add(ops::CRecordFile::kMadeDirectory, m_record.m_createdDirs.GetAt(m_nRecordedDirs));
-}
+

@@ -123,34 +123,90 @@ void RemoveVersionTemporaries(const Record::Entry& site)
     }
 }
 
-// What an unfinished run made goes: its new files and links, its temporaries, the
-// product's keys once it had begun writing them, and the directories it made.
-// FALSE when a file or key of its stays.
-BOOL RemoveMade(const Record& record)
+// The order in which an unfinished run's new files go: links, then the program files
+// in the payload table's rollback order, then the rest.
+int RemovalRank(const char* pszPath)
 {
-    BOOL bAll = TRUE;
+    const char* pszName = ops::NameOf(pszPath);
+    if (ops::IsProductLinkName(pszName))
+        return 0;
+    for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
+        if (kPayloadTable[nRow].nRollbackOrder && ops::SameText(pszName, kPayloadTable[nRow].pszFileName))
+            return kPayloadTable[nRow].nRollbackOrder;
+    }
+    return kPayloadFileCount + 1;
+}
+
+// Removes a new file of the run (one that was set aside first is the put-back's to
+// replace: once put back, it is the previous installation's again); FALSE when it stays.
+BOOL RemoveNewFile(const Record& record, const char* pszPath)
+{
+    if (record.Has(Record::kSetAside, pszPath))
+        return TRUE;
+    sys::SetFileAttributesA(pszPath, FILE_ATTRIBUTE_NORMAL);
+    if (sys::remove(pszPath) == 0) {
+        LogPath(kLogRemoved, pszPath);
+        return TRUE;
+    }
+    struct _finddata_t fd;
+    return !ops::ProbePath(pszPath, &fd);
+}
+
+// The extraction's temporaries in a site, and the version library's that were not
+// there when the run began.
+void RemoveTemporaries(const Record::Entry& site)
+{
+    sys::remove(CString(site.pszText) + "\\" + kTempCompressedFile);
+    sys::remove(CString(site.pszText) + "\\" + kTempExpandedFile);
+    RemoveVersionTemporaries(site);
+}
+
+// The directories the run made, deepest first, except those that hold pszKeep; one
+// that stays keeps those above it, and with hOwner a "NOTE" box says so.
+void RemoveMadeDirectories(const Record& record, const char* pszKeep, HWND hOwner, BOOL bReport)
+{
     CStringArray madeDirs;
     Record::Entry entry;
     for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
-        const char* psz = entry.pszText;
-        struct _finddata_t fd;
-        if (entry.chKind == Record::kNewFile) {
-            // A file that was set aside first is the put-back's to replace: once put
-            // back, it is the previous installation's again.
-            if (record.Has(Record::kSetAside, psz))
-                continue;
-            sys::SetFileAttributesA(psz, FILE_ATTRIBUTE_NORMAL);
-            if (sys::remove(psz) == 0)
-                LogPath(kLogRemoved, psz);
-            else
-                bAll &= !ops::ProbePath(psz, &fd);
-        } else if (entry.chKind == Record::kSite) {
-            sys::remove(CString(psz) + "\\" + kTempCompressedFile);
-            sys::remove(CString(psz) + "\\" + kTempExpandedFile);
-            RemoveVersionTemporaries(entry);
-        } else if (entry.chKind == Record::kMadeDirectory) {
-            madeDirs.Add(psz);
-        } else if (entry.chKind == Record::kRegistry) {
+        if (entry.chKind == Record::kMadeDirectory)
+            madeDirs.Add(entry.pszText);
+    }
+    CString strStayed;
+    for (int i = madeDirs.GetSize() - 1; i >= 0; --i) {
+        const CString& strDir = madeDirs.GetAt(i);
+        if ((pszKeep && ops::LiesBelow(pszKeep, strDir)) || (!strStayed.IsEmpty() && ops::LiesBelow(strStayed, strDir)))
+            continue;
+        sys::_chdir("\\");  // a directory to remove may be the current one
+        if (sys::_rmdir(strDir) == 0) {
+            LogPath(kLogRemoved, strDir);
+        } else if (ops::IsDirectory(strDir)) {
+            strStayed = strDir;
+            if (bReport)
+                AfxShowMessageBox(hOwner, kDirectoryStaysText + strDir, kNoteCaption, MB_ICONINFORMATION, kBoxNotice);
+        }
+    }
+}
+
+// What an unfinished run made goes: its new files and links, its temporaries, the
+// product's keys once it had begun writing them, and the directories it made.
+// FALSE when a file or key of its stays.
+BOOL RemoveMade(const Record& record, HWND hOwner, BOOL bReport)
+{
+    BOOL bAll = TRUE;
+    Record::Entry entry;
+    for (int nRank = 0; nRank <= kPayloadFileCount + 1; ++nRank) {
+        for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
+            if (entry.chKind == Record::kNewFile && RemovalRank(entry.pszText) == nRank)
+                bAll &= RemoveNewFile(record, entry.pszText);
+        }
+    }
+    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
+        if (entry.chKind == Record::kSite)
+            RemoveTemporaries(entry);
+    }
+    RemoveMadeDirectories(record, NULL, hOwner, bReport);
+    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
+        if (entry.chKind == Record::kRegistry) {
             // Whatever the product's keys hold now is this run's: the previous
             // installation's are in the record.
             for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
@@ -158,11 +214,6 @@ BOOL RemoveMade(const Record& record)
             if (entry.nData && !entry.pData[0])
                 ops::DeleteKeyIfEmpty(kMakerKey);
         }
-    }
-    sys::_chdir("\\");  // a directory to remove may be the current one
-    for (int i = madeDirs.GetSize() - 1; i >= 0; --i) {
-        if (sys::_rmdir(madeDirs.GetAt(i)) == 0)
-            LogPath(kLogRemoved, madeDirs.GetAt(i));
     }
     return bAll;
 }
@@ -229,10 +280,27 @@ BOOL DropAside(const Record& record)
 
 } // namespace
 
-SettleResult SettleRecord(Record& record)
+void UndoSite(const Record& record, const char* pszSite, const char* pszKeep)
 {
     Record::Entry entry;
-    if (FindForeign(record, &entry)) {
+    for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
+        if (entry.chKind == Record::kSite && ops::SameText(entry.pszText, pszSite))
+            RemoveTemporaries(entry);
+        if (!ops::SameText(ops::ParentOf(entry.pszText), pszSite))
+            continue;
+        if (entry.chKind == Record::kNewFile)
+            RemoveNewFile(record, entry.pszText);
+        else if (entry.chKind == Record::kSetAside)
+            ops::PutBack(record, entry.pszText);
+    }
+    RemoveMadeDirectories(record, pszKeep, NULL, FALSE);
+}
+
+SettleResult SettleRecord(Record& record, HWND hOwner, BOOL bReport)
+{
+    // A record this run wrote names its own places; one read from the disk must show it.
+    Record::Entry entry;
+    if (record.IsLoaded() && FindForeign(record, &entry)) {
         LogPath(kLogRecordForeign, entry.pszText);
         record.Close(FALSE);
         return kRefused;
@@ -242,7 +310,7 @@ SettleResult SettleRecord(Record& record)
     if (bCompleted) {
         bSettled = DropAside(record);
     } else {
-        bSettled = RemoveMade(record);
+        bSettled = RemoveMade(record, hOwner, bReport);
         bSettled &= PutBackAside(record);
     }
     RemoveAsideFolders(record);

@@ -10,7 +10,13 @@ enum SettleResult {
     kUnsettled,    // something of an unfinished run could not be undone: the record stays
     kRefused,      // the record names a place that is not the run's own: nothing applied
 };
-SettleResult SettleRecord(ops::CRecordFile& record);
+// With hOwner, each directory the run made that stays (something else is in it) is
+// said in a "NOTE" box that it owns, as Cancel does.
+SettleResult SettleRecord(ops::CRecordFile& record, HWND hOwner = NULL, BOOL bReport = FALSE);
+// What the run made in the site goes, what it set aside there comes back; then the
+// directories it made go, except those that hold pszKeep: a completed run's earlier
+// attempts elsewhere leave nothing behind.
+void UndoSite(const ops::CRecordFile& record, const char* pszSite, const char* pszKeep);
 // Settles what an earlier run left: FALSE when a record of the installer's own is of
 // a format it does not know, or could not be settled (it stays for the next run). A
 // record elsewhere, or one that names places not its own, is logged and passed over.

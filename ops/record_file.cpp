@@ -149,6 +149,7 @@ CRecordFile::Loaded CRecordFile::Read(HANDLE hFile, DWORD nSize)
     Entry entry;
     for (DWORD nAt = 0, nEntry = kHeaderSize; Next(&nAt, &entry); nEntry = nAt)
         Index(nEntry);
+    m_bLoaded = TRUE;
     return kLoaded;
 }
 

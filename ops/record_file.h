@@ -39,7 +39,7 @@ public:
     };
     enum Loaded { kNone, kLoaded, kUnknownFormat };
 
-    CRecordFile() : m_pData(NULL), m_nSize(0), m_nCapacity(0), m_nOnDisk(0), m_pIndex(NULL), m_nIndexSize(0), m_nIndexed(0) {}
+    CRecordFile() : m_pData(NULL), m_nSize(0), m_nCapacity(0), m_nOnDisk(0), m_pIndex(NULL), m_nIndexSize(0), m_nIndexed(0), m_bLoaded(FALSE) {}
     ~CRecordFile()
     {
         delete[] m_pData;
@@ -67,6 +67,8 @@ public:
     // Adds an entry and puts it on the disk at once; when the disk does not take it,
     // the entry is taken back, in memory too, and FALSE.
     BOOL Commit(char chKind);
+    // Whether the record was read from the disk (an earlier run's), not written by this one.
+    BOOL IsLoaded() const { return m_bLoaded; }
     // Whether a record is being written or was loaded.
     BOOL IsActive() const { return m_nSize != 0; }
     // Forgets the record; with bDelete, its file goes too, else it stays for the next run.
@@ -93,6 +95,7 @@ private:
     DWORD* m_pIndex;  // entries by their kind and text (open addressing); each slot an entry's offset, 0 empty
     DWORD m_nIndexSize;
     DWORD m_nIndexed;
+    BOOL m_bLoaded;
     CString m_strPath;
     CString m_strRefused;
     CRecordFile(const CRecordFile&);

@@ -6,46 +6,14 @@ namespace {
 
 const DWORD kSubkeyNameSize = 1024;
 
-// Whether the key path lies below the other one.
-BOOL IsBelow(const CString& strKey, const CString& strParent)
-{
-    const int n = strParent.GetLength();
-    return strKey.GetLength() > n && strKey.GetAt(n) == '\\' && strKey.Left(n) == strParent;
-}
-
 // Opens a key below HKEY_LOCAL_MACHINE for writing into key, creating it (and any
-// missing key above it) when it cannot be opened; the keys it created go to
-// *pCreated, parents first. FALSE when neither works. The product's key paths are ASCII.
-BOOL OpenOrCreateKey(CRegKey& key, const char* pszPath, CStringArray* pCreated)
+// missing key above it) when it cannot be opened. FALSE when neither works. What the
+// run makes here is undone through its record (the product's keys, the maker's key).
+BOOL OpenOrCreateKey(CRegKey& key, const char* pszPath)
 {
-    if (key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_WRITE) == ERROR_SUCCESS)
-        return TRUE;
-    // The keys above it that are missing too, up to the first one that is there; the
-    // path is cut at each separator in turn, from the end.
-    char szKey[MAX_PATH];
-    ::lstrcpynA(szKey, pszPath, MAX_PATH);
-    int nMissing = ::lstrlenA(szKey);  // where the topmost missing key's path ends
-    for (int n = nMissing - 1; n > 0; --n) {
-        if (szKey[n] != '\\')
-            continue;
-        szKey[n] = '\0';
-        CRegKey parent;
-        if (parent.Open(HKEY_LOCAL_MACHINE, szKey, KEY_READ) == ERROR_SUCCESS)
-            break;
-        nMissing = n;
-    }
     DWORD dwDisposition;
-    if (key.Create(HKEY_LOCAL_MACHINE, pszPath, kProductName, KEY_WRITE, &dwDisposition) != ERROR_SUCCESS)
-        return FALSE;
-    if (pCreated && dwDisposition == REG_CREATED_NEW_KEY) {
-        for (int n = nMissing;; ++n) {
-            if (pszPath[n] == '\\' || pszPath[n] == '\0')
-                pCreated->Add(CString(pszPath, n));
-            if (pszPath[n] == '\0')
-                break;
-        }
-    }
-    return TRUE;
+    return key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_WRITE) == ERROR_SUCCESS ||
+           key.Create(HKEY_LOCAL_MACHINE, pszPath, kProductName, KEY_WRITE, &dwDisposition) == ERROR_SUCCESS;
 }
 
 // Writes a REG_SZ value, its terminator counted; FALSE when the registry refuses it.
@@ -62,20 +30,20 @@ BOOL SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
 }
 
 // The vendor's version key, holding the install time.
-BOOL WriteVersionKey(time_t tNow, CStringArray* pCreated)
+BOOL WriteVersionKey(time_t tNow)
 {
     CRegKey key;
-    if (!OpenOrCreateKey(key, kVendorVersionKey, pCreated))
+    if (!OpenOrCreateKey(key, kVendorVersionKey))
         return FALSE;
     CString strTime;
     strTime.Format("%u", (unsigned)tNow);
     return SetStringValue(key, "", strTime);
 }
 
-BOOL WriteAppPathKey(const CString& strProgram, const CString& strTargetDir, CStringArray* pCreated)
+BOOL WriteAppPathKey(const CString& strProgram, const CString& strTargetDir)
 {
     CRegKey key;
-    if (!OpenOrCreateKey(key, kAppPathsKey, pCreated))
+    if (!OpenOrCreateKey(key, kAppPathsKey))
         return FALSE;
     BOOL bAll = SetStringValue(key, "", strProgram);  // each value is tried anyway
     bAll &= SetStringValue(key, kPathValue, strTargetDir);
@@ -83,10 +51,10 @@ BOOL WriteAppPathKey(const CString& strProgram, const CString& strTargetDir, CSt
 }
 
 // The uninstall entry, with what the system's list of programs shows beside the name.
-BOOL WriteUninstallKey(const CString& strProgram, const CString& strTargetDir, time_t tNow, CStringArray* pCreated)
+BOOL WriteUninstallKey(const CString& strProgram, const CString& strTargetDir, time_t tNow)
 {
     CRegKey key;
-    if (!OpenOrCreateKey(key, kUninstallKey, pCreated))
+    if (!OpenOrCreateKey(key, kUninstallKey))
         return FALSE;
     // Quoted: whatever runs this command line must not take a prefix of a path
     // with spaces ("C:\Program.exe") for the program. Each value is tried anyway.
@@ -114,29 +82,16 @@ BOOL WriteUninstallKey(const CString& strProgram, const CString& strTargetDir, t
 
 } // namespace
 
-BOOL WriteRegistryEntries(const CString& strTargetDir, CStringArray* pCreatedKeys)
+BOOL WriteRegistryEntries(const CString& strTargetDir)
 {
     // One reading of the clock, so that the install time and the install date agree.
     const time_t tNow = sys::time(NULL);
     const CString strProgram = strTargetDir + "\\" + kMainProgramFile;
     // Each key is tried whatever became of the one before.
-    BOOL bAll = WriteVersionKey(tNow, pCreatedKeys);
-    bAll &= WriteAppPathKey(strProgram, strTargetDir, pCreatedKeys);
-    bAll &= WriteUninstallKey(strProgram, strTargetDir, tNow, pCreatedKeys);
+    BOOL bAll = WriteVersionKey(tNow);
+    bAll &= WriteAppPathKey(strProgram, strTargetDir);
+    bAll &= WriteUninstallKey(strProgram, strTargetDir, tNow);
     return bAll;
-}
-
-void DeleteCreatedKeys(const CStringArray& keys)
-{
-    // Each key was recorded after the ones made above it: a key goes with the run
-    // of its parents just before it, deepest first, in the order the keys were made.
-    const int nKeys = keys.GetSize();
-    for (int i = 0; i < nKeys; ++i) {
-        if (i + 1 < nKeys && IsBelow(keys.GetAt(i + 1), keys.GetAt(i)))
-            continue;  // a parent: it goes after its child
-        for (int j = i; j >= 0 && (j == i || IsBelow(keys.GetAt(j + 1), keys.GetAt(j))); --j)
-            sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, keys.GetAt(j));
-    }
 }
 
 BOOL DeleteKeyPath(const char* pszPath)

@@ -9,12 +9,8 @@ namespace ops {
 // uninstall entry (with the version, its numbers, publisher, icon, location, install
 // date and size that the system's list of programs shows), each naming strTargetDir. FALSE when a key
 // cannot be opened or created or a value cannot be written (the other keys are
-// still tried). Every key that the write created, the missing keys above a product
-// key included, is added to *pCreatedKeys (when given), parents first.
-BOOL WriteRegistryEntries(const CString& strTargetDir, CStringArray* pCreatedKeys = NULL);
-// Removes the keys of such a list, last first, each only once nothing is left below
-// it (a key that something else has put a key into stays); silent.
-void DeleteCreatedKeys(const CStringArray& keys);
+// still tried).
+BOOL WriteRegistryEntries(const CString& strTargetDir);
 // Removes the key with everything below it, through its parent; TRUE when it is not
 // there afterwards.
 BOOL DeleteKeyPath(const char* pszPath);
