@@ -166,7 +166,12 @@ void AfxRestorePlatformCalls();
 // The function of a late-bound row, from its library as loaded from the system
 // directory (through the table's LoadLibraryA and GetProcAddress); NULL, with
 // ERROR_PROC_NOT_FOUND, where the system lacks the library or the function.
-FARPROC __fastcall AfxFindLateCall(const char* pszLibrary, const char* pszName);
+FARPROC __fastcall AfxFindLateCall(const char* pszName, const char* pszLibrary);
+// The same for a row of kernel32, which most late-bound rows are: each of their
+// entries passes one argument less.
+FARPROC __fastcall AfxFindKernel32Call(const char* pszName);
+#define AFX_FIND_kernel32(name) AfxFindKernel32Call(name)
+#define AFX_FIND_version(name) AfxFindLateCall(name, "version.dll")
 
 namespace sys {
 #define AFX_CALL_FORWARD(lib, ret, cc, name, params, args, fail) \
@@ -176,7 +181,7 @@ AFX_PLATFORM_CALLS(AFX_CALL_FORWARD)
 // sys::Find<name>() of a late-bound row: whether the system has the call, and what
 // the row's real entry calls.
 #define AFX_CALL_FINDER(lib, ret, cc, name, params, args, fail) \
-    AFX_LATE_##lib(inline FARPROC Find##name() { return AfxFindLateCall(#lib ".dll", #name); })
+    AFX_LATE_##lib(inline FARPROC Find##name() { return AFX_FIND_##lib(#name); })
 AFX_PLATFORM_CALLS(AFX_CALL_FINDER)
 #undef AFX_CALL_FINDER
 }

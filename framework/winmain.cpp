@@ -9,12 +9,8 @@ namespace {
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
 
-bool IsWindowsVista()
-{
-    OSVERSIONINFOA vi;
-    vi.dwOSVersionInfoSize = sizeof vi;
-    return ::GetVersionExA(&vi) && vi.dwMajorVersion == 6 && vi.dwMinorVersion == 0;
-}
+// Version 6.0: the major version in the low byte, the minor one in the next.
+bool IsWindowsVista() { return (::GetVersion() & 0xFFFF) == 6; }
 
 // Libraries loaded by name are taken from the system directory only, never from the
 // folder the installer was started from (often the user's downloads), where a planted
