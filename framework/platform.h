@@ -36,6 +36,15 @@
     /* update), SetDllDirectoryA since XP SP1 */                                                   \
     X(kernel32, BOOL, WINAPI, SetDefaultDllDirectories, (DWORD a), (a), FALSE)                     \
     X(kernel32, BOOL, WINAPI, SetDllDirectoryA, (LPCSTR a), (a), FALSE)                            \
+    /* the installers' private namespace, since Vista; the refusal of junctions and other */       \
+    /* redirections that a non-administrator made, since Windows 10 21H2 */                        \
+    X(kernel32, HANDLE, WINAPI, CreateBoundaryDescriptorA, (LPCSTR a, ULONG b), (a, b), NULL)      \
+    X(kernel32, BOOL, WINAPI, AddSIDToBoundaryDescriptor, (HANDLE* a, PSID b), (a, b), FALSE)      \
+    X(kernel32, HANDLE, WINAPI, CreatePrivateNamespaceA,                                           \
+      (LPSECURITY_ATTRIBUTES a, LPVOID b, LPCSTR c), (a, b, c), NULL)                              \
+    X(kernel32, HANDLE, WINAPI, OpenPrivateNamespaceA, (LPVOID a, LPCSTR b), (a, b), NULL)         \
+    X(kernel32, BOOL, WINAPI, SetProcessMitigationPolicy,                                          \
+      (PROCESS_MITIGATION_POLICY a, PVOID b, SIZE_T c), (a, b, c), FALSE)                          \
     /* the process list: Windows NT 4 has none, and only Vista and later name the program */       \
     /* file of a process of another session */                                                     \
     X(kernel32, HANDLE, WINAPI, CreateToolhelp32Snapshot, (DWORD a, DWORD b),                      \

@@ -1,4 +1,5 @@
-// The program's entry point: harden the DLL search, then run the one application object.
+// The program's entry point: harden the DLL search and the following of junctions, then
+// run the one application object.
 #include "platform.h"
 #include "winapp.h"
 #include <commctrl.h>
@@ -25,11 +26,23 @@ void RestrictDllSearch()
     sys::SetDllDirectoryA("");
 }
 
+// Where the system offers it (Windows 10 21H2, 11), the process follows no junction or
+// other redirection that a non-administrator made: one planted under a folder the
+// installer writes to would send its files elsewhere. Older systems refuse the call,
+// and the process goes on as before.
+void RefuseUntrustedRedirections()
+{
+    static const DWORD kEnforceRedirectionTrust = 1;
+    sys::SetProcessMitigationPolicy(ProcessRedirectionTrustPolicy, (PVOID)&kEnforceRedirectionTrust,
+                                    sizeof kEnforceRedirectionTrust);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int)
 {
     RestrictDllSearch();
+    RefuseUntrustedRedirections();
     // The manifest asks for Common Controls 6: the library must be loaded before
     // the first dialog, or systems that honour the manifest cannot create its
     // buttons and edits.
