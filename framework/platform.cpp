@@ -5,8 +5,11 @@ namespace {
 
 // The real entry of a late-bound row: its function where the system has it, else the
 // row's failure value. Called, not jumped to: a jump would copy every argument twice.
+// The table keeps every entry, so they share one section, with no padding between them.
+#define AFX_LATE_SECTION __attribute__((section(".text$afx_late")))
 #define AFX_LATE_ENTRY(lib, ret, cc, name, params, args, fail)                                  \
-    AFX_LATE_##lib(__attribute__((optimize("no-optimize-sibling-calls"))) ret cc Late##name params { \
+    AFX_LATE_##lib(AFX_LATE_SECTION __attribute__((optimize("no-optimize-sibling-calls")))       \
+    ret cc Late##name params {                                                                   \
         FARPROC pfn = sys::Find##name();                                 \
         return pfn ? ((ret(cc*) params)(void*)pfn)args : fail;           \
     })
@@ -48,11 +51,16 @@ HMODULE AfxLoadSystemLibrary(const char* pszName)
     return sys::LoadLibraryA(szPath);
 }
 
-FARPROC __fastcall AfxFindLateCall(const char* pszLibrary, const char* pszName)
+FARPROC __fastcall AfxFindLateCall(const char* pszName, const char* pszLibrary)
 {
     HMODULE hLibrary = AfxLoadSystemLibrary(pszLibrary);
     FARPROC pfn = hLibrary ? sys::GetProcAddress(hLibrary, pszName) : NULL;
     if (!pfn)
         ::SetLastError(ERROR_PROC_NOT_FOUND);
     return pfn;
+}
+
+AFX_LATE_SECTION FARPROC __fastcall AfxFindKernel32Call(const char* pszName)
+{
+    return AfxFindLateCall(pszName, "kernel32.dll");
 }

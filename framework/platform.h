@@ -36,6 +36,15 @@
     /* update), SetDllDirectoryA since XP SP1 */                                                   \
     X(kernel32, BOOL, WINAPI, SetDefaultDllDirectories, (DWORD a), (a), FALSE)                     \
     X(kernel32, BOOL, WINAPI, SetDllDirectoryA, (LPCSTR a), (a), FALSE)                            \
+    /* the installers' private namespace, since Vista; the refusal of junctions and other */       \
+    /* redirections that a non-administrator made, since Windows 10 21H2 */                        \
+    X(kernel32, HANDLE, WINAPI, CreateBoundaryDescriptorA, (LPCSTR a, ULONG b), (a, b), NULL)      \
+    X(kernel32, BOOL, WINAPI, AddSIDToBoundaryDescriptor, (HANDLE* a, PSID b), (a, b), FALSE)      \
+    X(kernel32, HANDLE, WINAPI, CreatePrivateNamespaceA,                                           \
+      (LPSECURITY_ATTRIBUTES a, LPVOID b, LPCSTR c), (a, b, c), NULL)                              \
+    X(kernel32, HANDLE, WINAPI, OpenPrivateNamespaceA, (LPVOID a, LPCSTR b), (a, b), NULL)         \
+    X(kernel32, BOOL, WINAPI, SetProcessMitigationPolicy,                                          \
+      (PROCESS_MITIGATION_POLICY a, PVOID b, SIZE_T c), (a, b, c), FALSE)                          \
     /* the process list: Windows NT 4 has none, and only Vista and later name the program */       \
     /* file of a process of another session */                                                     \
     X(kernel32, HANDLE, WINAPI, CreateToolhelp32Snapshot, (DWORD a, DWORD b),                      \
@@ -185,7 +194,12 @@ void AfxRestorePlatformCalls();
 // The function of a late-bound row, from its library as loaded from the system
 // directory (through the table's LoadLibraryA and GetProcAddress); NULL, with
 // ERROR_PROC_NOT_FOUND, where the system lacks the library or the function.
-FARPROC __fastcall AfxFindLateCall(const char* pszLibrary, const char* pszName);
+FARPROC __fastcall AfxFindLateCall(const char* pszName, const char* pszLibrary);
+// The same for a row of kernel32, which most late-bound rows are: each of their
+// entries passes one argument less.
+FARPROC __fastcall AfxFindKernel32Call(const char* pszName);
+#define AFX_FIND_kernel32(name) AfxFindKernel32Call(name)
+#define AFX_FIND_version(name) AfxFindLateCall(name, "version.dll")
 
 namespace sys {
 #define AFX_CALL_FORWARD(lib, ret, cc, name, params, args, fail) \
@@ -195,7 +209,7 @@ AFX_PLATFORM_CALLS(AFX_CALL_FORWARD)
 // sys::Find<name>() of a late-bound row: whether the system has the call, and what
 // the row's real entry calls.
 #define AFX_CALL_FINDER(lib, ret, cc, name, params, args, fail) \
-    AFX_LATE_##lib(inline FARPROC Find##name() { return AfxFindLateCall(#lib ".dll", #name); })
+    AFX_LATE_##lib(inline FARPROC Find##name() { return AFX_FIND_##lib(#name); })
 AFX_PLATFORM_CALLS(AFX_CALL_FINDER)
 #undef AFX_CALL_FINDER
 }

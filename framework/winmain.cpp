@@ -1,4 +1,5 @@
-// The program's entry point: harden the DLL search, then run the one application object.
+// The program's entry point: harden the DLL search and the following of junctions, then
+// run the one application object.
 #include "platform.h"
 #include "winapp.h"
 #include <commctrl.h>
@@ -9,12 +10,8 @@ namespace {
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
 
-bool IsWindowsVista()
-{
-    OSVERSIONINFOA vi;
-    vi.dwOSVersionInfoSize = sizeof vi;
-    return ::GetVersionExA(&vi) && vi.dwMajorVersion == 6 && vi.dwMinorVersion == 0;
-}
+// Version 6.0: the major version in the low byte, the minor one in the next.
+bool IsWindowsVista() { return (::GetVersion() & 0xFFFF) == 6; }
 
 // Libraries loaded by name are taken from the system directory only, never from the
 // folder the installer was started from (often the user's downloads), where a planted
@@ -29,11 +26,23 @@ void RestrictDllSearch()
     sys::SetDllDirectoryA("");
 }
 
+// Where the system offers it (Windows 10 21H2, 11), the process follows no junction or
+// other redirection that a non-administrator made: one planted under a folder the
+// installer writes to would send its files elsewhere. Older systems refuse the call,
+// and the process goes on as before.
+void RefuseUntrustedRedirections()
+{
+    static const DWORD kEnforceRedirectionTrust = 1;
+    sys::SetProcessMitigationPolicy(ProcessRedirectionTrustPolicy, (PVOID)&kEnforceRedirectionTrust,
+                                    sizeof kEnforceRedirectionTrust);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int)
 {
     RestrictDllSearch();
+    RefuseUntrustedRedirections();
     // The manifest asks for Common Controls 6: the library must be loaded before
     // the first dialog, or systems that honour the manifest cannot create its
     // buttons and edits.

@@ -24,6 +24,11 @@ inline constexpr char kMutexName[] = "Tolvane_MR_Mutex";
 #define MEROLIN_GLOBAL_PREFIX "Global\\"
 inline constexpr char kSetupMutexName[] = MEROLIN_GLOBAL_PREFIX "Tolvane_MR_Setup";
 const int kGlobalPrefixLength = sizeof(MEROLIN_GLOBAL_PREFIX) - 1;
+// Where the system has private namespaces (Vista and later), the installers' own
+// namespace, which only administrators can make, holds the mutex instead.
+#define MEROLIN_SETUP_NAMESPACE "Tolvane_MR"
+inline constexpr char kSetupNamespace[] = MEROLIN_SETUP_NAMESPACE;
+inline constexpr char kNamespaceSetupMutexName[] = MEROLIN_SETUP_NAMESPACE "\\Tolvane_MR_Setup";
 // The version's numbers (1 and 31 of "1.31"), as the list of programs and inventory
 // tools read them: the digits after the given count of dots.
 constexpr DWORD VersionNumber(const char* psz, int nDots)

@@ -4,10 +4,12 @@
 #include "boxes.h"
 #include "faults.h"
 #include "installer_app.h"
+#include "one_installer.h"
 #include "resource.h"
 #include "testenv.h"
 #include <gtest/gtest.h>
 #include <map>
+#include <sddl.h>
 #include <stdlib.h>
 #include <string>
 #include <vector>
@@ -373,7 +375,7 @@ TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
     EXPECT_EXIT(
         {
             LogEverything();
-            faults.Fail(AFX_CALL_LoadLibraryA);
+            faults.Fail(AFX_CALL_LoadLibraryA, 1, -1);
             EndAtTheGate();
         },
         ::testing::ExitedWithCode(2), expected);
@@ -381,7 +383,7 @@ TEST_F(GateTest, NoVersionFacilityShowsTheStopBoxBeforeAnythingElse)
     EXPECT_EXIT(
         {
             LogEverything();
-            faults.Fail(AFX_CALL_GetProcAddress);
+            faults.Fail(AFX_CALL_GetProcAddress, 1, -1);
             EndAtTheGate();
         },
         ::testing::ExitedWithCode(2), expected);
@@ -450,7 +452,7 @@ TEST_F(GateTest, SilentRunShowsNothingAndEndsWithItsExitCode)
                 LogEverything();
                 app.m_lpCmdLine = c.args;
                 if (c.noVersion)
-                    faults.Fail(AFX_CALL_LoadLibraryA);
+                    faults.Fail(AFX_CALL_LoadLibraryA, 1, -1);
                 EndAtTheGate();
             },
             ::testing::ExitedWithCode(c.code), Sequence(c.events + "backdrop none;"))
@@ -482,6 +484,59 @@ TEST_F(GateTest, AnotherInstallerEndsTheRunWith1618)
                 exit(app.ExitInstance());
             },
             ::testing::ExitedWithCode(1618), Sequence("front " + front + ";backdrop none;")) << c.held;
+    }
+}
+
+// The private namespace as a system that has it; the SID and the descriptor it is given are
+// logged. g_nsError: the namespace is there already, and opened unless ERROR_ACCESS_DENIED.
+static DWORD g_nsError;
+static HANDLE WINAPI FakeBoundary(LPCSTR name, ULONG) { return (HANDLE)name; }
+static BOOL WINAPI FakeAddSid(HANDLE* ph, PSID sid)
+{
+    LPSTR s;
+    return ::ConvertSidToStringSidA(sid, &s), Log(std::string((LPCSTR)*ph) + " " + s), TRUE;
+}
+static HANDLE WINAPI FakeNs(LPSECURITY_ATTRIBUTES sa, LPVOID, LPCSTR alias)
+{
+    LPSTR s = (LPSTR) "open";
+    if (sa)
+        ::ConvertSecurityDescriptorToStringSecurityDescriptorA(sa->lpSecurityDescriptor, 1, DACL_SECURITY_INFORMATION, &s, 0);
+    Log(std::string(alias) + " " + s);
+    ::SetLastError(g_nsError);
+    return g_nsError && (sa || g_nsError == ERROR_ACCESS_DENIED) ? NULL : (HANDLE)1;
+}
+static HANDLE WINAPI FakeOpenNs(LPVOID b, LPCSTR alias) { return FakeNs(NULL, b, alias); }
+static HANDLE WINAPI NamespaceMutex(LPSECURITY_ATTRIBUTES a, BOOL b, LPCSTR name)
+{
+    Log(std::string("mutex ") + name);  // the namespace's under a name of the test's own
+    return ::CreateMutexA(a, b, strcmp(name, "Tolvane_MR\\Tolvane_MR_Setup") ? name : "GateTest namespace");
+}
+
+// In the namespace, a mutex of the global name (another user's) stops no run; where the
+// namespace is missing or refused, the global name as before. A second take finds it held.
+TEST_F(GateTest, TheInstallersMutexIsTakenInTheirPrivateNamespace)
+{
+    const std::string made = "Tolvane_MR S-1-5-32-544;Tolvane_MR D:P(A;;GA;;;BA)(A;;GA;;;SY);", open = "Tolvane_MR open;",
+                      ns = "mutex Tolvane_MR\\Tolvane_MR_Setup;", global = "mutex Global\\Tolvane_MR_Setup;";
+    const struct { AfxCallId fail; DWORD nsError; bool held; BOOL taken; std::string log; } cases[] = {
+        { AFX_CALL_ReleaseMutex, 0, true, TRUE, made + ns },  // ReleaseMutex: no call fails
+        { AFX_CALL_ReleaseMutex, ERROR_ALREADY_EXISTS, true, TRUE, made + open + ns },
+        { AFX_CALL_ReleaseMutex, ERROR_ACCESS_DENIED, false, TRUE, made + open + global },
+        { AFX_CALL_ReleaseMutex, ERROR_ACCESS_DENIED, true, FALSE, made + open + global },
+        { AFX_CALL_CreateBoundaryDescriptorA, 0, true, FALSE, global },
+        { AFX_CALL_AddSIDToBoundaryDescriptor, 0, false, TRUE, global } };
+    for (const auto& c : cases) {
+        PlatformFaults fake;
+        AfxPlatformCalls& f = fake.Forward();
+        f.CreateBoundaryDescriptorA = FakeBoundary, f.AddSIDToBoundaryDescriptor = FakeAddSid, f.CreateMutexA = NamespaceMutex;
+        f.CreatePrivateNamespaceA = FakeNs, f.OpenPrivateNamespaceA = FakeOpenNs;
+        fake.Fail(c.fail, 1, -1), fake.SetFailureError(ERROR_PROC_NOT_FOUND), g_nsError = c.nsError, StartLog("GATE");
+        HANDLE squatter = c.held ? ::CreateMutexA(NULL, FALSE, "Global\\Tolvane_MR_Setup") : NULL, first, second;
+        EXPECT_EQ(TakeInstallerMutex(&first), c.taken) << c.log;
+        EXPECT_EQ(Logged(), c.log);
+        EXPECT_FALSE(TakeInstallerMutex(&second)) << c.log;
+        for (HANDLE h : { squatter, first, second })
+            ::CloseHandle(h);
     }
 }
 
