@@ -200,6 +200,7 @@ FARPROC __fastcall AfxFindLateCall(const char* pszName, const char* pszLibrary);
 FARPROC __fastcall AfxFindKernel32Call(const char* pszName);
 #define AFX_FIND_kernel32(name) AfxFindKernel32Call(name)
 #define AFX_FIND_version(name) AfxFindLateCall(name, "version.dll")
+#define AFX_FIND_advapi32(name) AfxFindLateCall(name, "advapi32.dll")
 
 namespace sys {
 #define AFX_CALL_FORWARD(lib, ret, cc, name, params, args, fail) \
