@@ -146,9 +146,7 @@ CRecordFile::Loaded CRecordFile::Read(HANDLE hFile, DWORD nSize)
         Close(TRUE);
         return kNone;
     }
-    Entry entry;
-    for (DWORD nAt = 0, nEntry = kHeaderSize; Next(&nAt, &entry); nEntry = nAt)
-        Index(nEntry);
+    Reindex();
     m_bLoaded = TRUE;
     return kLoaded;
 }
@@ -167,6 +165,16 @@ void CRecordFile::Append(const void* p, DWORD n)
     if (n)
         memcpy(m_pData + m_nSize, p, n);
     m_nSize += n;
+}
+
+void CRecordFile::Reindex()
+{
+    m_nIndexed = 0;
+    if (m_pIndex)
+        memset(m_pIndex, 0, m_nIndexSize * sizeof *m_pIndex);
+    Entry entry;
+    for (DWORD nAt = 0, nEntry = kHeaderSize; Next(&nAt, &entry); nEntry = nAt)
+        Index(nEntry);
 }
 
 void CRecordFile::Index(DWORD nAt)
@@ -208,19 +216,14 @@ BOOL CRecordFile::Commit(char chKind)
     if (Flush())
         return TRUE;
     m_nSize = nBefore;
-    m_nIndexed = 0;
-    memset(m_pIndex, 0, m_nIndexSize * sizeof *m_pIndex);
-    Entry entry;
-    for (DWORD nAt = 0, nEntry = kHeaderSize; Next(&nAt, &entry); nEntry = nAt)
-        Index(nEntry);
+    Reindex();
     return FALSE;
 }
 
 void CRecordFile::Close(BOOL bDelete)
 {
-    m_nSize = m_nOnDisk = m_nIndexed = 0;
-    if (m_pIndex)
-        memset(m_pIndex, 0, m_nIndexSize * sizeof *m_pIndex);
+    m_nSize = m_nOnDisk = 0;
+    Reindex();
     if (bDelete && !m_strPath.IsEmpty())
         DeleteRecordFile(m_strPath);
 }

@@ -88,6 +88,8 @@ private:
     Loaded Read(HANDLE hFile, DWORD nSize);
     void Append(const void* p, DWORD n);
     void Index(DWORD nAt);
+    // The index made anew over the entries the record holds.
+    void Reindex();
     BYTE* m_pData;
     DWORD m_nSize;
     DWORD m_nCapacity;
