@@ -3,6 +3,7 @@
 // retry after a failure. The fatal stages, each followed by Cancel, are in
 // cancel_test.cpp.
 #include "flow_fixture.h"
+#include "path.h"
 #include "install_log.h"
 #include "run_mode.h"
 
@@ -389,4 +390,18 @@ TEST_F(InstallTest, ALogThatCannotBeWrittenChangesNothing)
         },
         testing::ExitedWithCode(0), "");
     EXPECT_EQ("", ReadWholeFile(log));
+}
+
+// A record that cannot be made (a folder stands at its name) stops the install before
+// it changes anything, and its box names the record.
+TEST_F(InstallTest, ARecordThatCannotBeMadeIsNamedAndNothingChanges)
+{
+    const std::string record(ops::CRecordFile::Path());
+    ::CreateDirectoryA(std::string(ops::ParentOf(record.c_str())).c_str(), NULL);
+    ASSERT_TRUE(::CreateDirectoryA(record.c_str(), NULL));
+    ExpectFatal("Can't write the installation record " + record);
+    flow.Install();
+    ::RemoveDirectoryA(record.c_str());
+    EXPECT_TRUE(ViewOpen());
+    EXPECT_FALSE(DirExists(target) || AnyProductKey());
 }

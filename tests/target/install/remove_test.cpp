@@ -1,4 +1,5 @@
-// CInstallFlow::Remove: No and a file in use change nothing; keys go last; the user's files stay.
+// CInstallFlow::Remove: No and a file in use change nothing; keys go last; the user's files stay;
+// with nothing installed, an empty group and maker's key left by a cut removal go.
 #include "flow_fixture.h"
 
 static std::string g_order;  // f: a file moved aside, l: a link deleted, k: a key deleted
@@ -36,7 +37,13 @@ TEST_F(FlowTest, RemovalKeysLastUsersFilesStayAndAFileInUseLeavesEverything)
     EXPECT_THAT(TargetFiles(), testing::UnorderedElementsAre(kSampleFiles[0], kSampleFiles[1], "notes.txt"));
     EXPECT_FALSE(DesktopLinkExists() || DirExists(userGroup) || RegKeyExists("SOFTWARE\\Tolvane Software"));
     EXPECT_FALSE(AnyProductKey() || FileExists(std::string(ops::CRecordFile::Path())));
+    // A removal cut short after its completion may leave the maker's key and the group
+    // empty: the next one, finding nothing installed, tidies them.
+    HKEY hKey;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tolvane Software", &hKey));
+    RegCloseKey(hKey);
+    ASSERT_TRUE(::CreateDirectoryA(userGroup.c_str(), NULL));
     boxes.Expect("Remove Merolin", "Merolin is not installed on this computer.", MB_ICONINFORMATION, IDOK);
     EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options).Remove());
-    RemoveTree(userGroup);
+    EXPECT_FALSE(DirExists(userGroup) || RegKeyExists("SOFTWARE\\Tolvane Software"));
 }

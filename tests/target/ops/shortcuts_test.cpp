@@ -1,6 +1,7 @@
 // CreateShortcut and DeleteShortcut with the real shell-link object and folders,
 // and with a fake link object where a failure of the object itself is needed.
 #include "ops_fixture.h"
+#include "shell_folders.h"
 #include <shlobj.h>
 
 using testing::ElementsAre;
@@ -384,3 +385,25 @@ TEST_F(Shortcuts, DeletingIsSilentAndNeverCreatesTheFolder)
     EXPECT_TRUE(DirExists(group));
     EXPECT_TRUE(boxes.Seen().empty());
 }
+
+namespace {
+
+// An install records as new only the links it is about to write (here for the machine:
+// the desktop of all users and the given group); a link of the user's own group that is
+// not there yet is nobody's to record, so a settled record never deletes one the user
+// makes later.
+TEST_F(Shortcuts, AnInstallRecordsAsNewOnlyTheLinksItWrites)
+{
+    CRecordFile record;
+    ASSERT_TRUE(record.Create());
+    ASSERT_TRUE(RecordProductLinks(record, (1u << kShortcutCount) - 1, group.c_str(), NULL, kAllUsersDesktop, TRUE));
+    CString userGroup, commonDesktop;
+    ASSERT_TRUE(ShellFolderPath(CSIDL_PROGRAMS, userGroup) && ShellFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY, commonDesktop));
+    EXPECT_TRUE(record.Has(CRecordFile::kNewFile, (group + "\\Merolin Help.lnk").c_str()));
+    EXPECT_TRUE(record.Has(CRecordFile::kNewFile, commonDesktop + "\\Merolin.lnk"));
+    EXPECT_FALSE(record.Has(CRecordFile::kNewFile, (common::DesktopDir() + "\\Merolin.lnk").c_str()));
+    EXPECT_FALSE(record.Has(CRecordFile::kNewFile, userGroup + "\\Merolin\\Merolin Help.lnk"));
+    record.Close(TRUE);
+}
+
+} // namespace
