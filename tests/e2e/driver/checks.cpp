@@ -36,11 +36,12 @@ void Walk(const std::string& dir, Snapshot& snap)
             e.size = (ULONGLONG(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
             e.written = fd.ftLastWriteTime;
         }
-        snap[path] = e;
-        // Not into the Windows directory, nor through links to elsewhere; the installer's
-        // own folder, which stays once made, is seen by what the scenarios look for there.
+        // The installer's own folder, which stays once made, is seen by what the
+        // scenarios look for there.
         if (Lower(path) == "c:\\programdata\\tolvane software setup")
             continue;
+        snap[path] = e;
+        // Not into the Windows directory, nor through links to elsewhere.
         if (e.dir && Lower(path) != "c:\\windows" && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             Walk(path, snap);
     } while (FindNextFileA(h, &fd));

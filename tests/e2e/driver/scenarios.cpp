@@ -832,6 +832,7 @@ void SilentFailure()
 {
     const std::string dir = "C:\\Work\\Merolin", log = kLogDir + "\\failed.log";
     const std::string args = "/S /LOG=" + log + " /D=" + dir;
+    const std::string group = Join(ProgramsDir(true), "Merolin");
     MakeDirs(Join(dir, "Vocab_MULT.MR1"));
     Snapshot before = TakeSnapshot();
     // First a download with one byte of a payload file changed (the last compressed
@@ -860,6 +861,11 @@ void SilentFailure()
                "Box \"Cancel Install?\": This will abort the installation of Merolin 1.31 Do you wish to cancel the "
                "installation? -- answer: Yes (silent)",
                "Status: Stand by: Aborting installation...",
+               "Removed " + group + "\\Merolin.lnk", "Removed " + group + "\\Merolin Help.lnk",
+               "Removed " + group + "\\Uninstall Merolin.lnk", "Removed " + Join(DesktopDir(true), "Merolin.lnk"),
+               "Removed " + Join(dir, "Merolin.exe"), "Removed " + Join(dir, "Merolin.hlp"),
+               "Removed " + Join(dir, "Merolin.txt"), "Removed " + Join(dir, "Uninstall.exe"),
+               "Removed " + Join(dir, "US-Caps_FITB.MR1"), "Removed " + Join(dir, "US-Caps_MULT.MR1"), "Removed " + group,
                "Box \"Installation Incomplete\": Merolin was not installed on your system -- answer: OK (silent)",
                "Exit code 2"});
 }
