@@ -107,21 +107,6 @@ BOOL FindForeign(const Record& record, Record::Entry* pEntry)
     return FALSE;
 }
 
-// The version library's temporaries in a site that were not there when the run began
-// (the site's entry lists those that were): an expansion cut short leaves its own.
-void RemoveVersionTemporaries(const Record::Entry& site)
-{
-    CStringArray names;
-    ops::ListFiles(CString(site.pszText) + "\\VER????.tmp", names);
-    for (int i = 0; i < names.GetSize(); ++i) {
-        const char* pszName = names.GetAt(i);
-        BOOL bThere = ::lstrlenA(pszName) != sizeof kVersionTempName - 1;
-        for (DWORD n = 0; n < site.nData && !bThere; n += ::lstrlenA((const char*)site.pData + n) + 1)
-            bThere = ops::SameText((const char*)site.pData + n, pszName);
-        if (!bThere && sys::remove(CString(site.pszText) + "\\" + pszName) == 0)
-            LogPath(kLogRemoved, CString(site.pszText) + "\\" + pszName);
-    }
-}
 
 // The order in which an unfinished run's new files go: links, then the program files
 // in the payload table's rollback order, then the rest.
@@ -153,12 +138,24 @@ BOOL RemoveNewFile(const Record& record, const char* pszPath)
 }
 
 // The extraction's temporaries in a site, and the version library's that were not
-// there when the run began.
+// there when the run began (the site's entry lists those that were): an expansion cut
+// short leaves its own.
 void RemoveTemporaries(const Record::Entry& site)
 {
-    sys::remove(CString(site.pszText) + "\\" + kTempCompressedFile);
-    sys::remove(CString(site.pszText) + "\\" + kTempExpandedFile);
-    RemoveVersionTemporaries(site);
+    const CString strDir = CString(site.pszText) + "\\";
+    sys::remove(strDir + kTempCompressedFile);
+    sys::remove(strDir + kTempExpandedFile);
+    CStringArray names;
+    ops::ListFiles(strDir + "VER????.tmp", names);
+    for (int i = 0; i < names.GetSize(); ++i) {
+        const CString strPath = strDir + names.GetAt(i);
+        const char* pszName = names.GetAt(i);
+        BOOL bThere = ::lstrlenA(pszName) != sizeof kVersionTempName - 1;
+        for (DWORD n = 0; n < site.nData && !bThere; n += ::lstrlenA((const char*)site.pData + n) + 1)
+            bThere = ops::SameText((const char*)site.pData + n, pszName);
+        if (!bThere && sys::remove(strPath) == 0)
+            LogPath(kLogRemoved, strPath);
+    }
 }
 
 // The directories the run made, deepest first, except those that hold pszKeep; one
