@@ -211,7 +211,7 @@ TEST(Templates, BackdropWelcomeAndLicenceAreAsDesigned)
                    { { "STATIC", -1,
                        "MEROLIN\r\nTest Management and administration has never been easier!\n\nClick \"OK\" to "
                        "install Tolvane Software's\r\nMerolin  for Windows.",
-                       kChild | WS_GROUP | SS_CENTER, 0, 38, 12, 122, 51 },
+                       kChild | WS_GROUP | SS_CENTER, 0, 36, 12, 126, 51 },
                      { "BUTTON", IDC_OK_BTN, "&OK", kDefButton, 0, 30, 75, 50, 14 },
                      { "BUTTON", IDC_CANCEL_BTN, "&Cancel", kButton, 0, 116, 75, 50, 14 } });
 

@@ -37,12 +37,23 @@ TEST(Welcome, CaptionTextAndEveryWayItEnds)
         CWelcomeDlg dlg;
         std::string caption, text;
         bool visible = false;
+        int needed = 0, held = 0;  // the text's height as the control draws it, and the control's
         INT_PTR r = RunModal(dlg, [&](HWND h) {
             caption = CWnd::FromHandle(h)->GetWindowText();
-            text = CWnd::FromHandle(::GetWindow(h, GW_CHILD))->GetWindowText();  // the first control
+            HWND hText = ::GetWindow(h, GW_CHILD);  // the first control
+            text = CWnd::FromHandle(hText)->GetWindowText();
+            RECT rc;
+            ::GetClientRect(hText, &rc);
+            held = rc.bottom;
+            HDC dc = ::GetDC(hText);
+            HGDIOBJ old = ::SelectObject(dc, (HGDIOBJ)::SendMessageA(hText, WM_GETFONT, 0, 0));
+            needed = ::DrawTextA(dc, text.c_str(), -1, &rc, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS);
+            ::SelectObject(dc, old);
+            ::ReleaseDC(hText, dc);
             visible = ::IsWindowVisible(h);
             c.act(h);
         });
+        EXPECT_LE(needed, held) << c.name << ": the text needs more lines than its control holds";
         EXPECT_EQ(r, c.result) << c.name;
         EXPECT_EQ(caption, "Merolin 1.31 Installation") << c.name;
         EXPECT_EQ(text, kWelcomeText) << c.name;
