@@ -46,12 +46,8 @@ int FindProductWindow(int nFirst, HWND* phWnd)
 // thread's messages meanwhile (the backdrop keeps painting); FALSE when it still runs.
 // A product may take its window down well before it lets go of its files. Where the
 // process cannot be opened, its window going is taken for its end.
-BOOL WaitForProductToEnd(HWND hWnd, DWORD nWaitMs)
+BOOL WaitForProductToEnd(HWND hWnd, HANDLE hProcess, DWORD nWaitMs)
 {
-    DWORD nProcessId = 0;
-    ::GetWindowThreadProcessId(hWnd, &nProcessId);
-    const CHandle process(sys::OpenProcess(SYNCHRONIZE, FALSE, nProcessId));
-    const HANDLE hProcess = process;
     const DWORD nStart = ::GetTickCount();
     BOOL bEnded = FALSE;
     for (DWORD nSpent; !bEnded && (nSpent = ::GetTickCount() - nStart) < nWaitMs;) {
@@ -169,12 +165,18 @@ BOOL CInstallerApp::CloseRunningProduct()
             ReleaseGateMutex(hMutex);
             return FALSE;  // the user ended the run
         }
-        sys::PostMessageA(hProduct, WM_CLOSE_PRODUCT, 0, 0);
-
         // The product closes in its own time; it has closed only once its process
-        // has ended. Then only the titles after the one found are looked at again.
+        // has ended, which is known from its handle, taken before the request while
+        // its window still names it. Then only the titles after the one found are
+        // looked at again.
+        DWORD nProcessId = 0;
+        ::GetWindowThreadProcessId(hProduct, &nProcessId);
+        CHandle process(sys::OpenProcess(SYNCHRONIZE, FALSE, nProcessId));
+        sys::PostMessageA(hProduct, WM_CLOSE_PRODUCT, 0, 0);
         HWND hOther = NULL;
-        if (!WaitForProductToEnd(hProduct, kProductCloseWaitMs) || FindProductWindow(nFound + 1, &hOther) >= 0) {
+        const BOOL bEnded = WaitForProductToEnd(hProduct, process, kProductCloseWaitMs);
+        process.Close();
+        if (!bEnded || FindProductWindow(nFound + 1, &hOther) >= 0) {
             AfxShowMessageBox(NULL, kStillRunningText, kInstallCaption, MB_ICONINFORMATION, kBoxNotice);
             m_outcome = kOutcomeProductRunning;
             bClosed = FALSE;
