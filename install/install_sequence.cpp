@@ -153,7 +153,7 @@ BOOL CInstallFlow::InstallPayload(CInstallRecord::Site* pSite)
     // the first file changes.
     // The site lists the version library's temporaries that are there before it.
     CStringArray temporaries;
-    ops::ListFiles(pSite->strDir + "\\VER????.tmp", temporaries);
+    ops::ListFiles(pSite->strDir + kVersionTempPattern, temporaries);
     CString strTemporaries;
     for (int i = 0; i < temporaries.GetSize(); ++i)
         strTemporaries += temporaries.GetAt(i) + CString("", 1);

@@ -133,7 +133,6 @@ BOOL CInstallFlow::StartRecord()
     if (bCreated)
         return TRUE;
     const CString strPath = m_runRecord.FilePath().IsEmpty() ? ops::CRecordFile::Path() : m_runRecord.FilePath();
-    g_installLog.Write(kLogRecordUnwritable, strPath);
     m_runRecord.Close(FALSE);
     ShowError(kNoRecordText + strPath, kBoxFatal);
     m_outcome = kOutcomeFailed;

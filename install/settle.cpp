@@ -146,7 +146,7 @@ void RemoveTemporaries(const Record::Entry& site)
     sys::remove(strDir + kTempCompressedFile);
     sys::remove(strDir + kTempExpandedFile);
     CStringArray names;
-    ops::ListFiles(strDir + "VER????.tmp", names);
+    ops::ListFiles(CString(site.pszText) + kVersionTempPattern, names);
     for (int i = 0; i < names.GetSize(); ++i) {
         const CString strPath = strDir + names.GetAt(i);
         const char* pszName = names.GetAt(i);

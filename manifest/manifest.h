@@ -155,6 +155,7 @@ inline constexpr char kAsideFolder[] = "MR.OLD";  // in a directory: its product
 inline constexpr char kSetupFolder[] = MEROLIN_MAKER " Setup";  // the installer's own folder (ops/record_file.h)
 inline constexpr char kRecordFileName[] = MEROLIN_NAME "Setup.rec";  // the run's record in it
 inline constexpr char kVersionTempName[] = "VER0000.tmp";  // the shape of the version library's own temporary names
+inline constexpr char kVersionTempPattern[] = "\\VER????.tmp";  // and those names in a directory
 inline constexpr char kProgramFilesPattern[] = MEROLIN_NAME ".*";
 inline constexpr char kAnyFileSuffix[] = "\\*.*";
 
@@ -249,7 +250,7 @@ inline constexpr char kResourceMissingText[] = "Setup file appears to be corrupt
 inline constexpr char kResourceCorruptText[] = "Setup file is corrupted!";
 inline constexpr char kTempFileText[] = "Can't overwrite temporary file \"MR.MSZ\"";
 inline constexpr char kWriteErrorText[] = "Insufficient space, or disk error";
-inline constexpr char kNoRecordText[] = "Can't write the installation record ";
+inline constexpr char kNoRecordText[] = "Can't write the setup record ";
 inline constexpr char kNoCurrentDirText[] = "Can't retrieve current directory";
 inline constexpr char kExpandErrorText[] = "Can't expand installation file ";
 inline constexpr char kRenameErrorText[] = "Can't rename installation file ";
@@ -273,9 +274,8 @@ inline constexpr char kLogProgramRunning[] = "Running from the installation's di
 // each with a path or a key.
 inline constexpr char kLogRecordFound[] = "Record of an interrupted run found: %s";
 inline constexpr char kLogRecordUnknown[] = "Record %s is of a format this installer does not know: left as it is";
-inline constexpr char kLogRecordUnwritable[] = "Cannot write the run's record %s: nothing changed";
 inline constexpr char kLogRecordForeign[] = "Not the product's, left alone: %s";
-inline constexpr char kLogNotOwnPlace[] = "%s is not the installer's own: not used";
+inline constexpr char kLogNotOwnPlace[] = "%s is not the installer's: not used";
 inline constexpr char kLogRemoved[] = "Removed %s";
 inline constexpr char kLogPutBack[] = "Put back %s";
 inline constexpr char kLogNotPutBack[] = "Could not put back %s: the next run tries again";

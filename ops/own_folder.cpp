@@ -16,18 +16,18 @@ const DWORD kFullControl = 0x1F01FF;
 const DWORD kReadAndRun = 0x1200A9;
 
 // A self-relative security descriptor: owner Administrators; a protected DACL (nothing
-// inherited from above) giving full control to Administrators and SYSTEM, then, with
-// kProgramRights, read and run to Users. Both rights share all but the ACL's header.
-const BYTE kOwnFolderSecurity[2][112] = {
-    { 1, 0, 0x04, 0x90, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 36, 0, 0, 0, MEROLIN_SID_ADMINISTRATORS,
-      2, 0, 52, 0, 2, 0, 0, 0, MEROLIN_ACE(24, kFullControl, MEROLIN_SID_ADMINISTRATORS),
-      MEROLIN_ACE(20, kFullControl, MEROLIN_SID_SYSTEM) },
-    { 1, 0, 0x04, 0x90, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 36, 0, 0, 0, MEROLIN_SID_ADMINISTRATORS,
-      2, 0, 76, 0, 3, 0, 0, 0, MEROLIN_ACE(24, kFullControl, MEROLIN_SID_ADMINISTRATORS),
-      MEROLIN_ACE(20, kFullControl, MEROLIN_SID_SYSTEM), MEROLIN_ACE(24, kReadAndRun, MEROLIN_SID_USERS) },
+// inherited from above) giving full control to Administrators and SYSTEM, and read and
+// run to Users: kProgramRights. kAdministratorsOnly is the same with the DACL's count
+// of entries one less (the Users' entry then stands in the ACL's free space).
+const int kAceCountAt = 40;
+const BYTE kProgramSecurity[112] = {
+    1, 0, 0x04, 0x90, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 36, 0, 0, 0, MEROLIN_SID_ADMINISTRATORS,
+    2, 0, 76, 0, 3, 0, 0, 0, MEROLIN_ACE(24, kFullControl, MEROLIN_SID_ADMINISTRATORS),
+    MEROLIN_ACE(20, kFullControl, MEROLIN_SID_SYSTEM), MEROLIN_ACE(24, kReadAndRun, MEROLIN_SID_USERS),
 };
-const BYTE* const kAdministratorsSid = kOwnFolderSecurity[0] + 20;
-const BYTE* const kSystemSid = kOwnFolderSecurity[0] + 76;
+BYTE g_adminsOnlySecurity[sizeof kProgramSecurity] AFX_ZERO_INIT;
+const BYTE* const kAdministratorsSid = kProgramSecurity + 20;
+const BYTE* const kSystemSid = kProgramSecurity + 76;
 
 // What lets someone change a folder: write, append or make entries, delete it or what
 // is in it, change its attributes, rights or owner.
@@ -78,9 +78,20 @@ BOOL KeepsRights(const char* pszPath)
 
 } // namespace
 
+PSECURITY_DESCRIPTOR OwnSecurity(FolderRights rights)
+{
+    if (rights == kProgramRights)
+        return (PSECURITY_DESCRIPTOR)kProgramSecurity;
+    memcpy(g_adminsOnlySecurity, kProgramSecurity, sizeof kProgramSecurity);
+    g_adminsOnlySecurity[kAceCountAt] = 2;
+    return g_adminsOnlySecurity;
+}
+
+PSID AdministratorsSid() { return (PSID)kAdministratorsSid; }
+
 BOOL MakeOwnFolder(const char* pszPath, FolderRights rights)
 {
-    SECURITY_ATTRIBUTES sa = { sizeof sa, (void*)kOwnFolderSecurity[rights], FALSE };
+    SECURITY_ATTRIBUTES sa = { sizeof sa, OwnSecurity(rights), FALSE };
     return sys::CreateDirectoryA(pszPath, &sa);
 }
 

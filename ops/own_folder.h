@@ -13,6 +13,11 @@ enum FolderRights {
     kProgramRights,       // the same, and Users may read and run (as in Program Files): a target directory
 };
 
+// The security descriptor of those rights (self-relative, owner Administrators, a
+// protected DACL); with kAdministratorsOnly, also what other objects that only
+// administrators may open are made with. The Administrators' SID in it.
+PSECURITY_DESCRIPTOR OwnSecurity(FolderRights rights);
+PSID AdministratorsSid();
 // Makes the folder with those rights (owner Administrators, nothing inherited); TRUE
 // only when this call made it: a folder or a link that was there already is not the
 // run's own.

@@ -516,7 +516,7 @@ static HANDLE WINAPI NamespaceMutex(LPSECURITY_ATTRIBUTES a, BOOL b, LPCSTR name
 // namespace is missing or refused, the global name as before. A second take finds it held.
 TEST_F(GateTest, TheInstallersMutexIsTakenInTheirPrivateNamespace)
 {
-    const std::string made = "Tolvane_MR S-1-5-32-544;Tolvane_MR D:P(A;;GA;;;BA)(A;;GA;;;SY);", open = "Tolvane_MR open;",
+    const std::string made = "Tolvane_MR S-1-5-32-544;Tolvane_MR D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY);", open = "Tolvane_MR open;",
                       ns = "mutex Tolvane_MR\\Tolvane_MR_Setup;", global = "mutex Global\\Tolvane_MR_Setup;";
     const struct { AfxCallId fail; DWORD nsError; bool held; BOOL taken; std::string log; } cases[] = {
         { AFX_CALL_ReleaseMutex, 0, true, TRUE, made + ns },  // ReleaseMutex: no call fails

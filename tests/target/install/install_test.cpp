@@ -399,7 +399,7 @@ TEST_F(InstallTest, ARecordThatCannotBeMadeIsNamedAndNothingChanges)
     const std::string record(ops::CRecordFile::Path());
     ::CreateDirectoryA(std::string(ops::ParentOf(record.c_str())).c_str(), NULL);
     ASSERT_TRUE(::CreateDirectoryA(record.c_str(), NULL));
-    ExpectFatal("Can't write the installation record " + record);
+    ExpectFatal("Can't write the setup record " + record);
     flow.Install();
     ::RemoveDirectoryA(record.c_str());
     EXPECT_TRUE(ViewOpen());
