@@ -45,7 +45,7 @@ void CCommandLine::Parse(const char* p)
             // is removed for it: a relative or network path, a name the system would
             // change, or a switch that slipped in behind it.
             m_options.m_strTargetDir = CString(pSwitch + 3, nLength - 3);
-            m_bBad |= !CInstallFlow::IsAcceptableTarget(m_options.m_strTargetDir);
+            m_bBad |= !ops::IsAcceptableTarget(m_options.m_strTargetDir);
             break;
         }
         // Any other switch is one word, which runs to the next blank outside quotes.

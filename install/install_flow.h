@@ -37,10 +37,6 @@ public:
     // ended. Installed (0) also when there was nothing to remove; failed, everything
     // put back, when a file of it cannot go.
     RunOutcome Remove();
-    // Whether the install sequence would take pszDir as the target directory as far
-    // as its words go: an absolute path on a drive ("X:\\..."), whose files would
-    // land where it says. The drive itself is checked when the sequence enters it.
-    static BOOL IsAcceptableTarget(const char* pszDir);
     // Between the Install button and the end of its sequence (its boxes included).
     BOOL IsInstalling() const { return m_bInstalling; }
     // Installed once the sequence completed; failed when the opening could not go on;

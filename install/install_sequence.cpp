@@ -24,68 +24,6 @@ void CInstallFlow::Status(const char* pszText)
     m_view.SetStatus(pszText);
 }
 
-namespace {
-
-// The longest file name that the payload puts into the target directory.
-int LongestPayloadName()
-{
-    int nLongest = 0;
-    for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
-        const int n = ::lstrlenA(kPayloadTable[nRow].pszFileName);
-        if (n > nLongest)
-            nLongest = n;
-    }
-    return nLongest;
-}
-
-// The version library, which expands every payload file, takes paths of fewer than
-// this many characters: the directory, a separator and the longest of the names it
-// is handed or makes there (ours, and its own temporary name) must fit.
-const int kVersionLibraryPathLimit = 128;
-const int kLongestExpansionName = sizeof(kVersionTempName) - 1 > sizeof(kTempCompressedFile) - 1
-                                      ? sizeof(kVersionTempName) - 1
-                                      : sizeof(kTempCompressedFile) - 1;
-
-// Whether the component [p, pEnd) is a name the system keeps for a device in every
-// directory, with any extension: CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$,
-// CLOCK$.
-BOOL IsDeviceName(const char* p, const char* pEnd)
-{
-    static const char* const kDevices[] = { "CON", "PRN", "AUX", "NUL", "COM#", "LPT#", "CONIN$", "CONOUT$", "CLOCK$" };
-    for (int i = 0; i < (int)ARRAYSIZE(kDevices); ++i) {
-        const char* q = p;
-        for (const char* d = kDevices[i]; q < pEnd && *d; ++q, ++d) {
-            if (*d == '#' ? *q < '0' || *q > '9' : AfxFoldAscii(*q) != *d)
-                break;
-            if (!d[1] && (q + 1 == pEnd || q[1] == '.'))
-                return TRUE;
-        }
-    }
-    return FALSE;
-}
-
-} // namespace
-
-BOOL CInstallFlow::IsAcceptableTarget(const char* pszDir)
-{
-    // A drive, then at least one directory: a bare root is no place for the product.
-    const char chDrive = AfxFoldAscii(pszDir[0]);
-    if (chDrive < 'A' || chDrive > 'Z' || pszDir[1] != ':' || pszDir[2] != '\\' || !pszDir[3] ||
-        ::lstrlenA(pszDir) + 1 + kLongestExpansionName >= kVersionLibraryPathLimit)
-        return FALSE;
-    const char* pComponent = pszDir + 3;
-    for (const char* p = pComponent;; p = AfxNextChar(p)) {
-        if (*p == '\\' || !*p) {
-            if (IsDeviceName(pComponent, p))
-                return FALSE;
-            if (!*p)
-                break;
-            pComponent = p + 1;
-        }
-    }
-    return ops::IsUsableTargetPath(pszDir, LongestPayloadName());
-}
-
 void CInstallFlow::Install()
 {
     m_bInstalling = TRUE;
@@ -110,14 +48,15 @@ void CInstallFlow::RunInstall()
 }
 
 // The path is taken once: the payload goes where the directory stage went, and the
-// rollback later cleans that directory. A path whose files would land elsewhere is
-// refused before anything is made, as a bad drive is.
+// rollback later cleans that directory. A path the install could not take as it says
+// (one rule, ops::IsAcceptableTarget) is refused before anything is made, as a bad
+// drive is.
 CInstallRecord::Site* CInstallFlow::EnterTargetDirectory()
 {
     const HWND hOwner = m_view.BoxOwner();
     Status(kStatusCreatingDir);
     const CString strDir = m_view.TargetDir();
-    if (!ops::IsUsableTargetPath(strDir, LongestPayloadName())) {
+    if (!ops::IsAcceptableTarget(strDir)) {
         ops::ReportError(hOwner, kInvalidPathText);
         ShowError(kNoDirectoryText, kBoxFatal);
         return NULL;

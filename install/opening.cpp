@@ -95,7 +95,7 @@ CInstallFlow::~CInstallFlow()
 
 BOOL CInstallFlow::CheckTargetFirst(const CString& strDir)
 {
-    if (!IsAcceptableTarget(strDir)) {
+    if (!ops::IsAcceptableTarget(strDir)) {
         ops::ReportError(m_view.BoxOwner(), kInvalidPathText);
         return FALSE;
     }

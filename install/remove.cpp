@@ -9,6 +9,7 @@
 #include "previous_install.h"
 #include "registry.h"
 #include "shell_folders.h"
+#include "target_dir.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ BOOL FindInstallation(CStringArray& samples)
             continue;
         bInstalled = TRUE;
         if (ops::ReadRegistryText(key, i ? kInstallLocationValue : kPathValue, strDir) &&
-            CInstallFlow::IsAcceptableTarget(strDir))
+            ops::IsAcceptableTarget(strDir))
             g_strInstallDir = strDir;
     }
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {

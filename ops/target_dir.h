@@ -18,11 +18,12 @@ BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pC
 // FALSE when the install cannot go on there.
 BOOL CheckTargetDrive(HWND hOwner, const CString& strPath);
 
-// FALSE for a path whose files would not land where it says: a component that ends
-// in a space or a dot (so "." and ".." too), a ":" after the drive, a character that
-// file names cannot hold (<>"|?*/, control characters), or a path too long for a
-// file name of nLongestName characters below it within MAX_PATH - 1 characters.
-// The drive itself is CreateTargetDirectory's to check.
-BOOL IsUsableTargetPath(const char* pszPath, int nLongestName);
+// The one rule for a target directory, wherever it comes from (the command line, the
+// field, the registry of an installation): an absolute path on a drive ("X:\..."),
+// below its root, no name of it a device's (CON, NUL, COM1, ...), whose files would
+// land where it says (no name ending in a space or a dot, no character a name cannot
+// hold, no ":" after the drive), short enough for the version library to expand the
+// payload there. The drive itself is CreateTargetDirectory's to check.
+BOOL IsAcceptableTarget(const char* pszDir);
 
 } // namespace ops

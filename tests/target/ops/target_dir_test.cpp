@@ -364,7 +364,7 @@ TEST_F(TargetDirectory, SeparatorSearchStepsOverDoubleByteCharacters)
     // nor is its second byte a "|" that a file name cannot hold.
     EXPECT_FALSE(EndsWithSeparator(("C:\\" + name.substr(0, 2)).c_str()));
     EXPECT_TRUE(EndsWithSeparator(("C:\\" + name.substr(0, 2) + "\\").c_str()));
-    EXPECT_TRUE(IsUsableTargetPath(("C:\\" + name + "\\\x95\x7C").c_str(), 16));
-    EXPECT_FALSE(IsUsableTargetPath("C:\\data\\|", 16));
+    EXPECT_TRUE(IsAcceptableTarget(("C:\\" + name + "\\\x95\x7C").c_str()));
+    EXPECT_FALSE(IsAcceptableTarget("C:\\data\\|"));
 }
 
