@@ -6,6 +6,7 @@
 #include "settle.h"
 #include "install_log.h"
 #include "file_probe.h"
+#include "own_folder.h"
 #include "path.h"
 #include "registry.h"
 #include "set_aside.h"
@@ -128,6 +129,13 @@ BOOL RemoveNewFile(const Record& record, const char* pszPath)
 {
     if (record.Has(Record::kSetAside, pszPath))
         return TRUE;
+    // Nothing is deleted through a link that a user may have put in the directory's
+    // place since; a look that fails leaves it to the next run.
+    const ops::Reach reach = ops::ReachOf(ops::ParentOf(pszPath));
+    if (reach == ops::kBehindLink)
+        LogPath(kLogRecordForeign, pszPath);
+    if (reach != ops::kReached)
+        return reach != ops::kUnknown;
     sys::SetFileAttributesA(pszPath, FILE_ATTRIBUTE_NORMAL);
     if (sys::remove(pszPath) == 0) {
         LogPath(kLogRemoved, pszPath);
@@ -142,6 +150,8 @@ BOOL RemoveNewFile(const Record& record, const char* pszPath)
 // short leaves its own.
 void RemoveTemporaries(const Record::Entry& site)
 {
+    if (ops::ReachOf(site.pszText) != ops::kReached)
+        return;  // not there, or behind a link: nothing of the run's to remove there
     const CString strDir = CString(site.pszText) + "\\";
     sys::remove(strDir + kTempCompressedFile);
     sys::remove(strDir + kTempExpandedFile);
@@ -226,7 +236,9 @@ BOOL PutBackAside(const Record& record)
         BOOL bBack;
         if (entry.chKind == Record::kSetAside) {
             const ops::PutBackResult result = ops::PutBack(record, psz);
-            if (result == ops::kNothingAside)
+            if (result == ops::kLeftBehindLink)
+                LogPath(kLogRecordForeign, psz);
+            if (result == ops::kNothingAside || result == ops::kLeftBehindLink)
                 continue;
             bBack = result == ops::kPutBack;
         } else if (entry.chKind == Record::kKeptLink) {

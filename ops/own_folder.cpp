@@ -142,15 +142,19 @@ BOOL IsTrustedFolder(const char* pszPath)
     return TRUE;
 }
 
-BOOL IsReachedDirectly(const char* pszPath)
+Reach ReachOf(const char* pszPath)
 {
     for (const char* p = pszPath + 3;; ++p) {
         p = NextSeparator(p);
         const DWORD dwAttributes = sys::GetFileAttributesA(CString(pszPath, (int)(p - pszPath)));
-        if (dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            return FALSE;
+        if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
+            const DWORD dwError = ::GetLastError();
+            return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND ? kNotThere : kUnknown;
+        }
+        if (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            return kBehindLink;
         if (!*p)
-            return TRUE;
+            return kReached;
     }
 }
 

@@ -27,8 +27,12 @@ BOOL MakeOwnFolder(const char* pszPath, FolderRights rights);
 // write or delete in it. Where the system keeps no security (Windows 9x, a drive
 // without rights, such as FAT), there is nobody to guard against: TRUE for a folder.
 BOOL IsTrustedFolder(const char* pszPath);
-// Whether the path's directories are reached without a reparse point (a junction or
-// a symbolic link) on the way, the last one included; FALSE when one cannot be read.
-BOOL IsReachedDirectly(const char* pszPath);
+// How the path is reached: kReached without a reparse point (a junction or a symbolic
+// link) on the way, the last one included; kNotThere when it or a folder above it is
+// missing; kBehindLink through a reparse point; kUnknown when a look fails otherwise.
+// The run moves or deletes nothing but what it reaches directly; what stands behind a
+// link is not its own, and a look that fails leaves the decision to the next run.
+enum Reach { kReached, kNotThere, kBehindLink, kUnknown };
+Reach ReachOf(const char* pszPath);
 
 } // namespace ops

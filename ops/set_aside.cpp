@@ -26,16 +26,14 @@ BOOL IsAsideName(const char* pszName)
            (n == sizeof kAsideFolder - 1 || (n == sizeof kAsideFolder && pszName[n - 1] >= '1' && pszName[n - 1] <= '9'));
 }
 
-// Whether files may move out of the folder aside: kPutBack when it and its directory
-// are reached without a link, kNothingAside when it is not there (never made, or gone
-// with what it held), else kNotPutBack (a look that fails leaves it for the next run).
+// Whether files may move out of the folder aside, as PutBack answers before it moves.
 PutBackResult AsideReach(const CString& strAside)
 {
-    const CString strFolder = ParentOf(strAside);
-    if (sys::GetFileAttributesA(strFolder) == INVALID_FILE_ATTRIBUTES)
-        return ::GetLastError() == ERROR_FILE_NOT_FOUND || ::GetLastError() == ERROR_PATH_NOT_FOUND ? kNothingAside
-                                                                                                  : kNotPutBack;
-    return IsReachedDirectly(strFolder) ? kPutBack : kNotPutBack;
+    const Reach reach = strAside.IsEmpty() ? kNotThere : ReachOf(ParentOf(strAside));
+    return reach == kReached     ? kPutBack
+           : reach == kNotThere  ? kNothingAside
+           : reach == kBehindLink ? kLeftBehindLink
+                                  : kNotPutBack;
 }
 
 // The folder aside goes as soon as it is empty.
@@ -49,8 +47,10 @@ BOOL RecordSetAside(CRecordFile& record, const char* pszFile)
     if (!record.Has(CRecordFile::kMadeAside, strDir)) {
         char szName[sizeof kAsideFolder + 1] = {};
         ::lstrcpyA(szName, kAsideFolder);
+        if (ReachOf(strDir) != kReached)
+            return FALSE;
         for (char chTry = '0';; ++chTry) {
-            if (chTry > '9' || !IsReachedDirectly(strDir))
+            if (chTry > '9')
                 return FALSE;
             if (sys::GetFileAttributesA(strDir + "\\" + szName) == INVALID_FILE_ATTRIBUTES)
                 break;  // made once the record is on the disk, by the first move
@@ -80,7 +80,7 @@ BOOL MoveAside(const CRecordFile& record, const char* pszFile)
     const CString strFolder = ParentOf(strAside);
     if (!IsTrustedFolder(strFolder))
         MakeOwnFolder(strFolder, kAdministratorsOnly);
-    if (!IsTrustedFolder(strFolder) || !IsReachedDirectly(strFolder))
+    if (!IsTrustedFolder(strFolder) || ReachOf(strFolder) != kReached)
         return FALSE;
     for (int nTry = 0; nTry < kMoveTries; ++nTry) {
         if (nTry)
@@ -96,7 +96,7 @@ PutBackResult PutBack(const CRecordFile& record, const char* pszFile)
     // The move itself tells whether anything is aside, and whether something stands
     // in the way: a look beforehand could fail where the move would not.
     const CString strAside = AsidePath(record, pszFile);
-    const PutBackResult reach = strAside.IsEmpty() ? kNothingAside : AsideReach(strAside);
+    const PutBackResult reach = AsideReach(strAside);
     if (reach != kPutBack)
         return reach;
     BOOL bBack = sys::MoveFileA(strAside, pszFile);
@@ -115,9 +115,9 @@ PutBackResult PutBack(const CRecordFile& record, const char* pszFile)
 BOOL DropAside(const CRecordFile& record, const char* pszFile)
 {
     const CString strAside = AsidePath(record, pszFile);
-    const PutBackResult reach = strAside.IsEmpty() ? kNothingAside : AsideReach(strAside);
+    const PutBackResult reach = AsideReach(strAside);
     if (reach != kPutBack)
-        return reach == kNothingAside;
+        return reach != kNotPutBack;
     sys::SetFileAttributesA(strAside, FILE_ATTRIBUTE_NORMAL);
     sys::remove(strAside);
     struct _finddata_t fd;

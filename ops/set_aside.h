@@ -20,12 +20,12 @@ CString AsidePath(const CRecordFile& record, const char* pszFile);
 // it stays where it is.
 BOOL MoveAside(const CRecordFile& record, const char* pszFile);
 // Puts a file that was set aside back in its place, replacing whatever stands there
-// now: kPutBack, kNothingAside (it never went, or it is back already) or kNotPutBack.
-// Nothing moves through a link: a folder aside or a directory reached through one
-// puts nothing back.
-enum PutBackResult { kNotPutBack, kPutBack, kNothingAside };
+// now: kPutBack, kNothingAside (it never went, or it is back already), kLeftBehindLink
+// (its directory or folder aside is reached through a link the run did not make:
+// nothing moves, it is left where it is) or kNotPutBack.
+enum PutBackResult { kNotPutBack, kPutBack, kNothingAside, kLeftBehindLink };
 PutBackResult PutBack(const CRecordFile& record, const char* pszFile);
-// Deletes the file set aside; TRUE when it is gone.
+// Deletes the file set aside; TRUE when it is gone (or behind a link, left alone).
 BOOL DropAside(const CRecordFile& record, const char* pszFile);
 
 // Keeps the link in the record (attributes, times and bytes); FALSE when it cannot

@@ -130,7 +130,8 @@ TEST(RecordFraming, EntriesRoundTripAndABrokenOffEntryEndsTheRecord)
 }
 
 // A folder aside is the run's own: a name someone put there first (here a folder, as a
-// link would be) is passed over; a directory reached through a link moves nothing.
+// link would be) is passed over; a directory reached through a link moves nothing, in
+// either direction.
 TEST(SetAside, IntoAFolderOfTheRunsOwnAndBack)
 {
     ScratchDir scratch(CurrentTestName());
@@ -150,6 +151,13 @@ TEST(SetAside, IntoAFolderOfTheRunsOwnAndBack)
         faults.Fail(AFX_CALL_MoveFileA, 1, -1);
         EXPECT_EQ(kNotPutBack, PutBack(record, file.c_str()));
     }
+    g_forgedFolder = dir;  // the directory swapped for a link since: nothing comes back through it
+    {
+        PlatformFaults faults;
+        faults.Forward().GetFileAttributesA = ReparsePoint;
+        EXPECT_EQ(kLeftBehindLink, PutBack(record, file.c_str()));
+    }
+    EXPECT_EQ("1.20", ReadWholeFile(dir + "\\MR.OLD1\\Merolin.exe"));
     EXPECT_EQ(kPutBack, PutBack(record, file.c_str()));
     EXPECT_EQ("1.20", ReadWholeFile(file));
     EXPECT_FALSE(DirExists(dir + "\\MR.OLD1"));
