@@ -7,8 +7,9 @@ BOOL TakeInstallerMutex(HANDLE* phMutex)
     // from running; the installers' private namespace only administrators can make.
     // It is made, or opened where another installer made it, and never closed (with it
     // and its boundary, kept too, it lasts as long as a process holds it). Where the
-    // system has none, or one is there that this run may not open (made by someone else), the global name;
-    // where the "Global\" namespace is refused (Windows 9x, NT 4), the plain one. A mutex
+    // system has none, or one is there that this run may not open (made by someone
+    // else), the global name; where the "Global\" namespace is refused (Windows 9x,
+    // NT 4), the plain one. A mutex
     // that another user's installer made may be denied to this one, and is as good as
     // found.
     static const char* const kNames[] = { kNamespaceSetupMutexName, kSetupMutexName,

@@ -267,9 +267,9 @@ void RemoveAsideFolders(const Record& record)
     for (DWORD nAt = 0; record.Next(&nAt, &entry);) {
         if (entry.chKind != Record::kMadeAside)
             continue;
-        const CString strAside = ops::AsidePath(record, CString(entry.pszText) + "\\-");
-        if (!strAside.IsEmpty())
-            sys::_rmdir(ops::ParentOf(strAside));
+        const CString strFolder = ops::AsideFolder(record, entry.pszText);
+        if (!strFolder.IsEmpty())
+            sys::_rmdir(strFolder);
     }
 }
 
@@ -332,7 +332,7 @@ SettleResult SettleRecord(Record& record, HWND hOwner, BOOL bReport)
 BOOL RepairInterruptedRun()
 {
     // Each place may hold a record; one settled is gone, so the next look finds the next.
-    for (int nPlace = 0; nPlace < 2; ++nPlace) {
+    for (int nPlace = 0; nPlace < ops::CRecordFile::kPlaces; ++nPlace) {
         ops::CRecordFile record;
         const ops::CRecordFile::Loaded loaded = record.Load();
         if (!record.Refused().IsEmpty())

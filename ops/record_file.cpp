@@ -33,7 +33,6 @@ CString SetupFolder(int i)
     }
     return strFolder + "\\" + kSetupFolder;
 }
-const int kSetupFolderPlaces = 2;
 
 // Deletes a record file, read-only or not.
 void DeleteRecordFile(const char* pszPath)
@@ -60,7 +59,7 @@ BOOL CRecordFile::Create()
     Close(TRUE);
     // The folder is made by this run, or it is one that only administrators can have
     // written; a folder that someone else made first at the first place is passed over.
-    for (int i = 0; i < kSetupFolderPlaces; ++i) {
+    for (int i = 0; i < kPlaces; ++i) {
         const CString strFolder = SetupFolder(i);
         MakeOwnFolder(strFolder, kAdministratorsOnly);
         if (!IsTrustedFolder(strFolder)) {
@@ -103,7 +102,7 @@ BOOL CRecordFile::Flush()
 
 CRecordFile::Loaded CRecordFile::Load()
 {
-    for (int i = 0; i < kSetupFolderPlaces; ++i) {
+    for (int i = 0; i < kPlaces; ++i) {
         const CString strFolder = SetupFolder(i);
         m_strPath = strFolder + "\\" + kRecordFileName;
         if (sys::GetFileAttributesA(strFolder) == INVALID_FILE_ATTRIBUTES)

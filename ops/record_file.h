@@ -55,6 +55,9 @@ public:
         DWORD nData;
     };
     enum Loaded { kNone, kLoaded, kUnknownFormat };
+    // How many places a record may be in (the installer's folder in the common
+    // application data folder, then in the Windows directory).
+    static const int kPlaces = 2;
 
     CRecordFile() : m_pData(NULL), m_nSize(0), m_nCapacity(0), m_nOnDisk(0), m_pIndex(NULL), m_nIndexSize(0), m_nIndexed(0), m_bLoaded(FALSE) {}
     ~CRecordFile()

@@ -62,13 +62,19 @@ BOOL RecordSetAside(CRecordFile& record, const char* pszFile)
     return TRUE;
 }
 
-CString AsidePath(const CRecordFile& record, const char* pszFile)
+CString AsideFolder(const CRecordFile& record, const char* pszDir)
 {
     CRecordFile::Entry entry;
-    if (!record.Find(CRecordFile::kMadeAside, ParentOf(pszFile), &entry) || !entry.nData ||
-        entry.pData[entry.nData - 1] || !IsAsideName((const char*)entry.pData))
+    if (!record.Find(CRecordFile::kMadeAside, pszDir, &entry) || !entry.nData || entry.pData[entry.nData - 1] ||
+        !IsAsideName((const char*)entry.pData))
         return CString();
-    return ParentOf(pszFile) + "\\" + (const char*)entry.pData + "\\" + NameOf(pszFile);
+    return CString(pszDir) + "\\" + (const char*)entry.pData;
+}
+
+CString AsidePath(const CRecordFile& record, const char* pszFile)
+{
+    const CString strFolder = AsideFolder(record, ParentOf(pszFile));
+    return strFolder.IsEmpty() ? strFolder : strFolder + "\\" + NameOf(pszFile);
 }
 
 BOOL MoveAside(const CRecordFile& record, const char* pszFile)

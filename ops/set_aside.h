@@ -14,6 +14,8 @@ namespace ops {
 // or the directory is reached through a link: nothing may move. The folder is made
 // by the first move into it, once the record is on the disk.
 BOOL RecordSetAside(CRecordFile& record, const char* pszFile);
+// The folder aside that the record names for the directory; "" when it names none.
+CString AsideFolder(const CRecordFile& record, const char* pszDir);
 // Where the file goes aside, as the record says; "" when it has no folder aside.
 CString AsidePath(const CRecordFile& record, const char* pszFile);
 // Moves the file aside, retrying briefly while another program holds it; FALSE when

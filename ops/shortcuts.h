@@ -28,8 +28,9 @@ void DeleteProductLinks(UINT nRows, const CString& strGroupDir);
 enum { kNoNewDesktop = -1, kUsersDesktop = 0, kAllUsersDesktop = 1 };
 BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroupDir, CStringArray* pKept = NULL,
                         int nNewDesktop = kNoNewDesktop, BOOL bNewGroup = FALSE);
-// The folders where this run puts or finds links: both desktops, both program groups
-// and the fixed default group.
+// The folders where this run puts or finds links: the fixed default group, then the
+// user's desktop (second: IsLinkFolder takes the desktops' name from it), the user's
+// group, all users' desktop and group.
 void LinkFolders(CStringArray& folders);
 // Whether a record's link may stand in that folder: one of those, a program group of
 // the product's name, or a desktop by the name the desktops have here (another user's).
