@@ -242,7 +242,13 @@ BOOL PutBackAside(const Record& record)
                 continue;
             bBack = result == ops::kPutBack;
         } else if (entry.chKind == Record::kKeptLink) {
-            bBack = ops::RestoreLink(entry);
+            // A link is written back only where no link of a user's leads elsewhere.
+            const ops::Reach reach = ops::ReachOf(ops::ParentOf(psz));
+            if (reach == ops::kBehindLink) {
+                LogPath(kLogRecordForeign, psz);
+                continue;
+            }
+            bBack = reach != ops::kUnknown && ops::RestoreLink(entry);
         } else if (entry.chKind == Record::kKeptKey) {
             key.Close();
             bBack = ops::RestoreKey(key, entry);
