@@ -17,6 +17,17 @@ BOOL BeginsWith(const char* psz, const char* pszSwitch)
     return TRUE;
 }
 
+// The switches that are one word and set one flag, in capitals.
+const struct {
+    const char* pszName;
+    BOOL CRunOptions::*pbFlag;
+} kFlagSwitches[] = {
+    { "/S", &CRunOptions::m_bSilent },
+    { "/REMOVE", &CRunOptions::m_bRemove },
+    { "/CURRENTUSER", &CRunOptions::m_bCurrentUser },
+    { "/NODESKTOP", &CRunOptions::m_bNoDesktop },
+};
+
 } // namespace
 
 void CCommandLine::Parse(const char* p)
@@ -56,12 +67,16 @@ void CCommandLine::Parse(const char* p)
         const BOOL bQuotedWord = bOpenQuote && pEnd - p > 1 && pEnd[-1] == '"';
         const char* pWord = p + bQuotedWord;
         const int nWord = (int)(pEnd - p) - 2 * bQuotedWord;
-        if (nWord == 2 && BeginsWith(pWord, "/S")) {
-            m_options.m_bSilent = TRUE;
+        BOOL bFlag = FALSE;
+        for (int i = 0; i < (int)ARRAYSIZE(kFlagSwitches) && !bFlag; ++i) {
+            bFlag = nWord == lstrlenA(kFlagSwitches[i].pszName) && BeginsWith(pWord, kFlagSwitches[i].pszName);
+            if (bFlag)
+                m_options.*kFlagSwitches[i].pbFlag = TRUE;
+        }
+        if (bFlag) {
+            // set above
         } else if (nWord == 2 && BeginsWith(pWord, "/?")) {
             m_bUsage = TRUE;
-        } else if (nWord == 7 && BeginsWith(pWord, "/REMOVE")) {
-            m_options.m_bRemove = TRUE;
         } else if (BeginsWith(pWord, "/LOG=")) {
             // A name in quotes loses them; no file name holds a quote. A bad name
             // gives no log at all.
@@ -77,8 +92,9 @@ void CCommandLine::Parse(const char* p)
     }
     // A removal takes the installation where it is: a directory for it makes no sense.
     m_bBad |= m_options.m_bRemove && !m_options.m_strTargetDir.IsEmpty();
-    // A silent run installs for the machine: nobody is there whose folders it could be for.
-    m_options.m_bAllUsers = m_options.m_bSilent;
+    // A silent run for the machine puts the links into all users' folders: nobody is
+    // there whose folders they could be for. A run for the user puts them into the user's.
+    m_options.m_bAllUsers = m_options.m_bSilent && !m_options.m_bCurrentUser;
 }
 
 void CCommandLine::ShowUsage()

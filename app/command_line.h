@@ -6,6 +6,8 @@
 //   /D=directory   the target directory: the last argument, taking the rest of the
 //                  line, spaces included, without quotes; an absolute path on a
 //                  drive that the installer would take if it were typed
+//   /CURRENTUSER   install (or remove) for the user who runs it, not for the machine
+//   /NODESKTOP     no desktop link
 //   /REMOVE        remove the installation instead (not with /D=)
 //   /?             the usage
 // Anything else makes the command line bad. What the switches ask for becomes the

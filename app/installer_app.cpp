@@ -106,7 +106,7 @@ BOOL CInstallerApp::InitApplication()
 
     // A run cut short before this one is settled first, whatever this one is asked
     // to do; a record that cannot be settled ends the run.
-    if (!RepairInterruptedRun()) {
+    if (!RepairInterruptedRun(ops::CScope(options.m_bCurrentUser))) {
         m_outcome = kOutcomeFailed;
         return FALSE;
     }

@@ -3,7 +3,8 @@
 // say for a view (the installer dialog, or a stand-in without a window) that it is
 // handed. The run's record (ops::CRecordFile) holds what the run made and set aside,
 // and the rollback undoes exactly that; the progress flags only say whether any
-// stage has finished. The flow knows how the run ended.
+// stage has finished. The flow knows how the run ended. Everything it touches is in
+// the run's scope (ops::CScope: the machine's places, or the user's).
 #pragma once
 #include "install_record.h"
 #include "install_view.h"
@@ -15,7 +16,8 @@
 class CInstallFlow {
 public:
     CInstallFlow(CInstallView& view, const CRunOptions& options)
-        : m_view(view), m_options(options), m_bInstalling(FALSE), m_bComStarted(FALSE),
+        : m_view(view), m_options(options), m_runRecord(ops::CScope(options.m_bCurrentUser)), m_bInstalling(FALSE),
+          m_bComStarted(FALSE),
           m_outcome(kOutcomeUserEnded)
     {
     }
@@ -87,7 +89,8 @@ private:
     CInstallView& m_view;
     const CRunOptions& m_options;
     CInstallRecord m_record;
-    ops::CRecordFile m_runRecord;  // what the run set aside and made, on disk
+    ops::CRecordFile m_runRecord;  // what the run set aside and made, on disk; its scope is the run's
+    const ops::CScope& Scope() const { return m_runRecord.Scope(); }
     BOOL m_bInstalling;
     BOOL m_bComStarted;
     RunOutcome m_outcome;

@@ -69,7 +69,7 @@ CInstallRecord::Site* CInstallFlow::EnterTargetDirectory()
     RecordMissingChain(strDir);
     if (!Recorded(m_runRecord.Flush()))
         return NULL;
-    const BOOL bMade = ops::CreateTargetDirectory(hOwner, strDir, NULL, TRUE);
+    const BOOL bMade = ops::CreateTargetDirectory(hOwner, strDir, NULL, Scope().ProgramRights());
     if (!bMade) {
         ShowError(kNoDirectoryText, kBoxFatal);
         return NULL;
@@ -151,7 +151,7 @@ BOOL CInstallFlow::CreateShortcuts()
         const ShortcutSpec& link = kShortcutTable[i];
         // The desktop of all users when the links are for the machine.
         if (link.bDesktop)
-            ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName, link.pszExtension,
+            ops::CreateShortcut(Scope(), hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName, link.pszExtension,
                                 link.pszTitle, TRUE, NULL, m_options.m_bAllUsers);
     }
 
@@ -160,7 +160,7 @@ BOOL CInstallFlow::CreateShortcuts()
         const ShortcutSpec& link = kShortcutTable[i];
         if (link.bDesktop)
             continue;
-        if (!ops::CreateShortcut(hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
+        if (!ops::CreateShortcut(Scope(), hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
                                  link.pszExtension, link.pszTitle, FALSE)) {
             ShowError(link.pszFailure, kBoxFatal);
             return FALSE;
@@ -181,11 +181,11 @@ BOOL CInstallFlow::WriteRegistry()
     for (int i = 0; i < (int)ARRAYSIZE(kProductKeys) && bFirst; ++i)
         bKept &= ops::KeepKeyTree(m_runRecord, kProductKeys[i]);
     CRegKey maker;
-    const BYTE bMakerThere = maker.Open(HKEY_LOCAL_MACHINE, kMakerKey, KEY_READ) == ERROR_SUCCESS;
+    const BYTE bMakerThere = maker.Open(Scope().Root(), kMakerKey, KEY_READ) == ERROR_SUCCESS;
     m_runRecord.Add(ops::CRecordFile::kRegistry, "", &bMakerThere, 1);
     if (!Recorded(bKept && m_runRecord.Flush()))
         return FALSE;
-    if (!ops::WriteRegistryEntries(m_view.TargetDir())) {
+    if (!ops::WriteRegistryEntries(Scope(), m_view.TargetDir())) {
         ShowError(kNoRegistryText, kBoxFatal);
         return FALSE;
     }

@@ -4,7 +4,6 @@
 #include "install_flow.h"
 #include "install_log.h"
 #include "previous_install.h"
-#include "registry.h"
 #include "report.h"
 #include "file_probe.h"
 #include "target_dir.h"
@@ -13,20 +12,18 @@
 
 void CInstallFlow::ProposeDirectories()
 {
-    // The proposed target directory: the system's program-files folder, else the
-    // fixed default.
-    g_strInstallDir = kDefaultInstallDir;
-    CString strProgramFiles;
-    if (ops::ReadProgramFilesDir(strProgramFiles))
-        g_strInstallDir = strProgramFiles + kProductFolderSuffix;
+    // The proposed target directory: the scope's (Program Files, or the user's
+    // programs folder), else the fixed default.
+    g_strInstallDir = Scope().DefaultDirectory();
     m_view.SetTargetDir(g_strInstallDir);
 
     // The program group: the Programs folder of the start menu, else the fixed
     // default (which gets no product folder): all users' folder, where the system has
-    // one, when the options say the links are for the machine; else the user's.
+    // one, when the options say the links are for the machine; else the user's (always
+    // for a run for the user).
     g_strStartMenuDir = kDefaultStartMenuDir;
     CString strPrograms;
-    if (ops::LinkFolderPath(m_options.m_bAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strPrograms))
+    if (Scope().LinkFolder(m_options.m_bAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strPrograms))
         g_strStartMenuDir = strPrograms + kProductFolderSuffix;
 }
 
@@ -119,7 +116,7 @@ BOOL CInstallFlow::CheckTargetFirst(const CString& strDir)
 BOOL CInstallFlow::DetectPreviousInstall()
 {
     BOOL bPathRead;
-    BOOL bFound = ops::DetectPreviousInstall(g_strInstallDir, g_strStartMenuDir, &bPathRead);
+    BOOL bFound = ops::DetectPreviousInstall(Scope(), g_strInstallDir, g_strStartMenuDir, &bPathRead);
     if (bPathRead)
         m_view.SetTargetDir(g_strInstallDir);
     return bFound;
@@ -132,7 +129,7 @@ BOOL CInstallFlow::StartRecord()
         g_installLog.Write(kLogNotOwnPlace, m_runRecord.Refused());
     if (bCreated)
         return TRUE;
-    const CString strPath = m_runRecord.FilePath().IsEmpty() ? ops::CRecordFile::Path() : m_runRecord.FilePath();
+    const CString strPath = m_runRecord.FilePath().IsEmpty() ? ops::CRecordFile::Path(Scope()) : m_runRecord.FilePath();
     m_runRecord.Close(FALSE);
     ShowError(kNoRecordText + strPath, kBoxFatal);
     m_outcome = kOutcomeFailed;

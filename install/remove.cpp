@@ -16,16 +16,16 @@ namespace {
 // The folders go once nothing else is in them: the program groups, the installation
 // directory, the maker's key. Also where nothing was installed: a removal cut short
 // after its completion may have left them.
-void RemoveEmptyLeftovers()
+void RemoveEmptyLeftovers(const ops::CScope& scope)
 {
     sys::_chdir("\\");  // the directory may be the current one
     for (int nAllUsers = 0; nAllUsers < 2; ++nAllUsers) {
         CString strGroup;
-        if (ops::LinkFolderPath(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
+        if (scope.LinkFolder(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
             sys::_rmdir(strGroup + kProductFolderSuffix);
     }
     sys::_rmdir(g_strInstallDir);
-    ops::DeleteKeyIfEmpty(kMakerKey);
+    ops::DeleteKeyIfEmpty(scope, kMakerKey);
 }
 
 // Whether an installation is there, and which directory it is in (g_strInstallDir):
@@ -34,13 +34,13 @@ void RemoveEmptyLeftovers()
 // three keys is an installation (the vendor's holds neither value), and so is any
 // payload file in the directory; but a sample file that the user has changed is his
 // now, and stays: the others go to samples.
-BOOL FindInstallation(CStringArray& samples)
+BOOL FindInstallation(const ops::CScope& scope, CStringArray& samples)
 {
     BOOL bInstalled = FALSE;
     CString strDir;
     for (int i = (int)ARRAYSIZE(kProductKeys) - 1; i >= 0; --i) {
         CRegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kProductKeys[i], KEY_READ) != ERROR_SUCCESS)
+        if (key.Open(scope.Root(), kProductKeys[i], KEY_READ) != ERROR_SUCCESS)
             continue;
         bInstalled = TRUE;
         if (ops::ReadRegistryText(key, i ? kInstallLocationValue : kPathValue, strDir) &&
@@ -71,7 +71,7 @@ RunOutcome CInstallFlow::Remove()
 {
     ProposeDirectories();
     CStringArray samples;
-    const BOOL bInstalled = FindInstallation(samples);
+    const BOOL bInstalled = FindInstallation(Scope(), samples);
     if (bInstalled) {
         if (Box(kRemoveQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
             return kOutcomeUserEnded;
@@ -96,7 +96,7 @@ RunOutcome CInstallFlow::Remove()
             return kOutcomeFailed;
         }
     }
-    RemoveEmptyLeftovers();
+    RemoveEmptyLeftovers(Scope());
     Box(bInstalled ? kRemovedText : kNothingToRemoveText, kRemoveCaption, MB_ICONINFORMATION, kBoxNotice);
     return kOutcomeInstalled;
 }

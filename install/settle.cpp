@@ -100,7 +100,7 @@ BOOL IsConfined(const Record& record, const Record::Entry& entry, const CStringA
 BOOL FindForeign(const Record& record, Record::Entry* pEntry)
 {
     CStringArray linkFolders;
-    ops::LinkFolders(linkFolders);
+    ops::LinkFolders(record.Scope(), linkFolders);
     for (DWORD nAt = 0; record.Next(&nAt, pEntry);) {
         if (!IsConfined(record, *pEntry, linkFolders))
             return TRUE;
@@ -217,9 +217,9 @@ BOOL RemoveMade(const Record& record, HWND hOwner, BOOL bReport)
             // Whatever the product's keys hold now is this run's: the previous
             // installation's are in the record.
             for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
-                bAll &= ops::DeleteKeyPath(kProductKeys[i]);
+                bAll &= ops::DeleteKeyPath(record.Scope(), kProductKeys[i]);
             if (entry.nData && !entry.pData[0])
-                ops::DeleteKeyIfEmpty(kMakerKey);
+                ops::DeleteKeyIfEmpty(record.Scope(), kMakerKey);
         }
     }
     return bAll;
@@ -251,7 +251,7 @@ BOOL PutBackAside(const Record& record)
             bBack = reach != ops::kUnknown && ops::RestoreLink(entry);
         } else if (entry.chKind == Record::kKeptKey) {
             key.Close();
-            bBack = ops::RestoreKey(key, entry);
+            bBack = ops::RestoreKey(record.Scope(), key, entry);
         } else if (entry.chKind == Record::kKeptValue) {
             if (key)
                 bAll &= ops::RestoreValue(key, entry);
@@ -335,11 +335,11 @@ SettleResult SettleRecord(Record& record, HWND hOwner, BOOL bReport)
     return bSettled || bCompleted ? kSettled : kUnsettled;
 }
 
-BOOL RepairInterruptedRun()
+BOOL RepairInterruptedRun(const ops::CScope& scope)
 {
     // Each place may hold a record; one settled is gone, so the next look finds the next.
-    for (int nPlace = 0; nPlace < ops::CRecordFile::kPlaces; ++nPlace) {
-        ops::CRecordFile record;
+    for (int nPlace = 0; nPlace < scope.RecordPlaces(); ++nPlace) {
+        ops::CRecordFile record(scope);
         const ops::CRecordFile::Loaded loaded = record.Load();
         if (!record.Refused().IsEmpty())
             LogPath(kLogNotOwnPlace, record.Refused());

@@ -17,7 +17,7 @@ SettleResult SettleRecord(ops::CRecordFile& record, HWND hOwner = NULL, BOOL bRe
 // directories it made go, except those that hold pszKeep: a completed run's earlier
 // attempts elsewhere leave nothing behind.
 void UndoSite(const ops::CRecordFile& record, const char* pszSite, const char* pszKeep);
-// Settles what an earlier run left: FALSE when a record of the installer's own is of
+// Settles what an earlier run of the scope left (never another scope's): FALSE when a record of the installer's own is of
 // a format it does not know, or could not be settled (it stays for the next run). A
 // record elsewhere, or one that names places not its own, is logged and passed over.
-BOOL RepairInterruptedRun();
+BOOL RepairInterruptedRun(const ops::CScope& scope);

@@ -9,7 +9,7 @@
 BOOL CInstallFlow::EndIfNewerInstalled()
 {
     CString strFound = kLogUnknownVersion;
-    const DWORD nFound = ops::ReadInstalledVersion(strFound);
+    const DWORD nFound = ops::ReadInstalledVersion(Scope(), strFound);
     const DWORD nOwn = kVersionMajor << 16 | kVersionMinor;
     const BOOL bEnd = nFound > nOwn && m_options.m_bSilent;
     CString strLine;

@@ -119,7 +119,8 @@ constexpr UINT GroupShortcutRows()
 #undef MEROLIN_DESKTOP_COLUMN
 const UINT kGroupShortcutRows = GroupShortcutRows();
 
-// Registry, all below HKEY_LOCAL_MACHINE
+// Registry, below the scope's root: HKEY_LOCAL_MACHINE for the machine, HKEY_CURRENT_USER
+// for the user (ops/scope.h)
 #define MEROLIN_CURRENT_VERSION "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
 inline constexpr char kMakerKey[] = "SOFTWARE\\" MEROLIN_MAKER;
 inline constexpr char kVendorKey[] = "SOFTWARE\\" MEROLIN_MAKER "\\" MEROLIN_NAME;
@@ -139,6 +140,7 @@ inline constexpr char kInstallLocationValue[] = "InstallLocation";
 inline constexpr char kDefaultInstallDir[] = "C:\\Program Files\\" MEROLIN_NAME;
 inline constexpr char kDefaultStartMenuDir[] = "C:\\Windows\\Start Menu\\Programs";
 inline constexpr char kProductFolderSuffix[] = "\\" MEROLIN_NAME;
+inline constexpr char kUserProgramsSuffix[] = "\\Programs";  // in the local application data: a user's programs
 
 // Free space needed on the target drive, and as the dialog states it
 const unsigned long kRequiredFreeBytes = 500000;
@@ -189,13 +191,15 @@ inline constexpr char kStillRunningText[] =
     " before attempting this installation.";
 inline constexpr char kClosedText[] = MEROLIN_NAME " has been closed, installation can continue";
 inline constexpr char kUsageText[] =
-    MEROLIN_NAME "Setup [/S] [/LOG=file] [/D=directory | /REMOVE]" MEROLIN_BLANK_LINE
+    MEROLIN_NAME "Setup [/S] [/LOG=file] [/CURRENTUSER] [/NODESKTOP] [/D=directory | /REMOVE]" MEROLIN_BLANK_LINE
     "/S\tsilent: no window, and the licence counts as accepted\r\n"
     "/LOG=file\tappend a log to the file\r\n"
+    "/CURRENTUSER\tfor the user who runs it, without administrator rights\r\n"
+    "/NODESKTOP\tno desktop link, also at later upgrades\r\n"
     "/D=directory\tinstall there (last, without quotes)\r\n"
     "/REMOVE\tremove " MEROLIN_NAME MEROLIN_BLANK_LINE
     "Exit codes: 0 installed or removed, 1 " MEROLIN_NAME " running, 2 failed, 3 bad command line,\r\n"
-    "4 cancelled, 5 a newer version is installed, 1618 another setup is running";
+    "4 cancelled, 5 a newer version is installed, 740 no administrator rights,\r\n1618 another setup is running";
 
 // The dialogs
 inline constexpr char kWelcomeTitle[] = MEROLIN_NAME " " MEROLIN_VERSION " Installation";

@@ -22,12 +22,12 @@ DWORD VersionValue(const char* psz)
     return nValue;
 }
 
-DWORD ReadInstalledVersion(CString& strVersion)
+DWORD ReadInstalledVersion(const CScope& scope, CString& strVersion)
 {
     // Every version writes a subkey of its own below the vendor key.
     DWORD nHighest = 0;
     CRegKey vendor, uninstall;
-    if (vendor.Open(HKEY_LOCAL_MACHINE, kVendorKey, KEY_ENUMERATE_SUB_KEYS) == ERROR_SUCCESS) {
+    if (vendor.Open(scope.Root(), kVendorKey, KEY_ENUMERATE_SUB_KEYS) == ERROR_SUCCESS) {
         char szName[MAX_PATH];  // a key's name has at most 255 characters
         DWORD nName = MAX_PATH;
         for (DWORD i = 0; sys::RegEnumKeyExA(vendor, i, szName, &nName, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
@@ -39,7 +39,7 @@ DWORD ReadInstalledVersion(CString& strVersion)
             }
         }
     }
-    if (!nHighest && uninstall.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_QUERY_VALUE) == ERROR_SUCCESS) {
+    if (!nHighest && uninstall.Open(scope.Root(), kUninstallKey, KEY_QUERY_VALUE) == ERROR_SUCCESS) {
         CString strDisplayed;
         if (ReadRegistryText(uninstall, "DisplayVersion", strDisplayed) && (nHighest = VersionValue(strDisplayed)) != 0)
             strVersion = strDisplayed;

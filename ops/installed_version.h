@@ -1,7 +1,7 @@
 // The version of an installation that is already there, read from its registry keys,
 // as a number that compares as versions do (1.9 < 1.31 < 1.40).
 #pragma once
-#include "manifest.h"
+#include "scope.h"
 
 namespace ops {
 
@@ -12,6 +12,6 @@ DWORD VersionValue(const char* psz);
 // whose names are versions (other names are passed over), else the uninstall entry's
 // "DisplayVersion"; its text goes to strVersion. 0, strVersion untouched, when
 // neither holds a version: an installation of unknown version counts as older.
-DWORD ReadInstalledVersion(CString& strVersion);
+DWORD ReadInstalledVersion(const CScope& scope, CString& strVersion);
 
 } // namespace ops

@@ -80,8 +80,8 @@ BOOL KeepsRights(const char* pszPath)
 
 PSECURITY_DESCRIPTOR OwnSecurity(FolderRights rights)
 {
-    if (rights == kProgramRights)
-        return (PSECURITY_DESCRIPTOR)kProgramSecurity;
+    if (rights != kAdministratorsOnly)
+        return rights == kProgramRights ? (PSECURITY_DESCRIPTOR)kProgramSecurity : NULL;
     memcpy(g_adminsOnlySecurity, kProgramSecurity, sizeof kProgramSecurity);
     g_adminsOnlySecurity[kAceCountAt] = 2;
     return g_adminsOnlySecurity;

@@ -11,10 +11,11 @@ namespace ops {
 enum FolderRights {
     kAdministratorsOnly,  // Administrators and SYSTEM, nothing inherited: the record's, the folder aside
     kProgramRights,       // the same, and Users may read and run (as in Program Files): a target directory
+    kInheritedRights,     // those of the folder above: a user's own, for a run for that user
 };
 
 // The security descriptor of those rights (self-relative, owner Administrators, a
-// protected DACL); with kAdministratorsOnly, also what other objects that only
+// protected DACL; NULL with kInheritedRights); with kAdministratorsOnly, also what other objects that only
 // administrators may open are made with. The Administrators' SID in it.
 PSECURITY_DESCRIPTOR OwnSecurity(FolderRights rights);
 PSID AdministratorsSid();

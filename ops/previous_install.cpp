@@ -10,13 +10,13 @@
 namespace ops {
 namespace {
 
-// Whether a key below HKEY_LOCAL_MACHINE is there (opens for reading). With pstrPath,
+// Whether a key below the scope's root is there (opens for reading). With pstrPath,
 // its "Path" value goes there, and *pbPathRead says whether it could be read. The key
 // is closed on return, before the caller may remove it.
-BOOL ProbeKey(const char* pszPath, CString* pstrPath = NULL, BOOL* pbPathRead = NULL)
+BOOL ProbeKey(const CScope& scope, const char* pszPath, CString* pstrPath = NULL, BOOL* pbPathRead = NULL)
 {
     CRegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_READ) != ERROR_SUCCESS)
+    if (key.Open(scope.Root(), pszPath, KEY_READ) != ERROR_SUCCESS)
         return FALSE;
     if (pstrPath)
         *pbPathRead = ReadRegistryText(key, kPathValue, *pstrPath);  // which leaves it as it was when it fails
@@ -33,13 +33,13 @@ BOOL DirectoryHasEntries(const CString& strDir)
 
 } // namespace
 
-BOOL DetectPreviousInstall(CString& strInstallDir, const CString& strGroupDir, BOOL* pbPathRead)
+BOOL DetectPreviousInstall(const CScope& scope, CString& strInstallDir, const CString& strGroupDir, BOOL* pbPathRead)
 {
     *pbPathRead = FALSE;
     // 1. Application path: its "Path" becomes the proposed directory.
-    BOOL bFound = ProbeKey(kAppPathsKey, &strInstallDir, pbPathRead);
+    BOOL bFound = ProbeKey(scope, kAppPathsKey, &strInstallDir, pbPathRead);
     // 2. Uninstall entry. 3. Vendor key, with its versions below it.
-    bFound |= ProbeKey(kUninstallKey) | ProbeKey(kVendorKey);
+    bFound |= ProbeKey(scope, kUninstallKey) | ProbeKey(scope, kVendorKey);
     // 4. Installation directory. 5. Program group.
     bFound |= !strInstallDir.IsEmpty() && DirectoryHasEntries(strInstallDir);
     bFound |= !strGroupDir.IsEmpty() && DirectoryHasEntries(strGroupDir);
@@ -90,7 +90,7 @@ BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, 
     for (int i = 0; i < links.GetSize(); ++i)
         sys::remove(links.GetAt(i));
     for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
-        DeleteKeyPath(kProductKeys[i]);
+        DeleteKeyPath(record.Scope(), kProductKeys[i]);
     return TRUE;
 }
 

@@ -5,10 +5,10 @@
 
 namespace ops {
 
-// TRUE when any trace is found. A readable "Path" of the application-path key
+// TRUE when any trace is found in the scope. A readable "Path" of the application-path key
 // replaces strInstallDir (and sets *pbPathRead), and that directory is the one
 // probed; strGroupDir is the program group.
-BOOL DetectPreviousInstall(CString& strInstallDir, const CString& strGroupDir, BOOL* pbPathRead);
+BOOL DetectPreviousInstall(const CScope& scope, CString& strInstallDir, const CString& strGroupDir, BOOL* pbPathRead);
 // Removes an installation, setting aside what it removes: the product's program
 // files in strInstallDir ("Merolin.*", the uninstaller) and the files of pMoreFiles
 // there (named without the directory; moved aside), the links of the shortcut-table

@@ -1,7 +1,6 @@
 #include "record_file.h"
 #include "own_folder.h"
 #include "path.h"
-#include "shell_folders.h"
 #include <string.h>
 
 namespace ops {
@@ -18,20 +17,6 @@ DWORD ReadDword(const BYTE* p)
     DWORD n;
     memcpy(&n, p, sizeof n);
     return n;
-}
-
-// The installer's folder in the i-th place it may be: the common application data
-// folder, then the Windows directory (where the system names no such folder, both).
-CString SetupFolder(int i)
-{
-    CString strFolder;
-    if (i || !ShellFolderPath(CSIDL_COMMON_APPDATA, strFolder)) {
-        char szWindows[MAX_PATH];
-        szWindows[0] = '\0';
-        sys::GetWindowsDirectoryA(szWindows, MAX_PATH);
-        strFolder = szWindows;
-    }
-    return strFolder + "\\" + kSetupFolder;
 }
 
 // Deletes a record file, read-only or not.
@@ -52,16 +37,16 @@ DWORD EntryHash(char chKind, const char* pszText)
 
 } // namespace
 
-CString CRecordFile::Path() { return SetupFolder(0) + "\\" + kRecordFileName; }
+CString CRecordFile::Path(const CScope& scope) { return scope.RecordFolder(0) + "\\" + kRecordFileName; }
 
 BOOL CRecordFile::Create()
 {
     Close(TRUE);
     // The folder is made by this run, or it is one that only administrators can have
     // written; a folder that someone else made first at the first place is passed over.
-    for (int i = 0; i < kPlaces; ++i) {
-        const CString strFolder = SetupFolder(i);
-        MakeOwnFolder(strFolder, kAdministratorsOnly);
+    for (int i = 0; i < m_scope.RecordPlaces(); ++i) {
+        const CString strFolder = m_scope.RecordFolder(i);
+        MakeOwnFolder(strFolder, m_scope.OwnRights());
         if (!IsTrustedFolder(strFolder)) {
             m_strRefused = strFolder;
             continue;
@@ -102,8 +87,8 @@ BOOL CRecordFile::Flush()
 
 CRecordFile::Loaded CRecordFile::Load()
 {
-    for (int i = 0; i < kPlaces; ++i) {
-        const CString strFolder = SetupFolder(i);
+    for (int i = 0; i < m_scope.RecordPlaces(); ++i) {
+        const CString strFolder = m_scope.RecordFolder(i);
         m_strPath = strFolder + "\\" + kRecordFileName;
         if (sys::GetFileAttributesA(strFolder) == INVALID_FILE_ATTRIBUTES)
             continue;

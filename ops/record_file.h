@@ -1,8 +1,8 @@
 // CRecordFile: the record of a run that changes the machine, kept on disk while it
 // does so that a run cut short (a kill, a power cut) can be repaired by the next one.
-// One file per machine, in the installer's own folder (kSetupFolder) in the common
-// application data folder, else in the Windows directory: a folder the installer
-// made for itself that only administrators can have written (own_folder.h). A record
+// One file per scope, in the installer's own folder (kSetupFolder) at the scope's
+// places (scope.h): for the machine, a folder the installer made for itself that only
+// administrators can have written (own_folder.h); for a user, one of the user's. A record
 // anywhere else, or in a folder or file that is not the installer's own, is never
 // read. The record is a header with its format's version, then entries appended in
 // the order the run acts; the entries of a step are on the disk (Flush) before the
@@ -29,7 +29,7 @@
 //                                there                                                        keys (and maker's) go
 //   C     ""                     -                                      a completed run       settling: what is aside goes
 #pragma once
-#include "manifest.h"
+#include "scope.h"
 
 namespace ops {
 
@@ -55,20 +55,18 @@ public:
         DWORD nData;
     };
     enum Loaded { kNone, kLoaded, kUnknownFormat };
-    // How many places a record may be in (the installer's folder in the common
-    // application data folder, then in the Windows directory).
-    static const int kPlaces = 2;
-
-    CRecordFile() : m_pData(NULL), m_nSize(0), m_nCapacity(0), m_nOnDisk(0), m_pIndex(NULL), m_nIndexSize(0), m_nIndexed(0), m_bLoaded(FALSE) {}
+    explicit CRecordFile(const CScope& scope = CScope())
+        : m_scope(scope), m_pData(NULL), m_nSize(0), m_nCapacity(0), m_nOnDisk(0), m_pIndex(NULL), m_nIndexSize(0), m_nIndexed(0), m_bLoaded(FALSE) {}
     ~CRecordFile()
     {
         delete[] m_pData;
         delete[] m_pIndex;
     }
 
-    // Where the record file is when the installer's folder is in the common
-    // application data folder (the first place tried).
-    static CString Path();
+    // Where the record file of the scope is at its first place.
+    static CString Path(const CScope& scope = CScope());
+    // The scope whose record this is: its keys are below the scope's root.
+    const CScope& Scope() const { return m_scope; }
     // Where this record's file is, once created or loaded.
     const CString& FilePath() const { return m_strPath; }
     // A new record in place of any old one: its file, empty until the first Flush (an
@@ -110,6 +108,7 @@ private:
     void Index(DWORD nAt);
     // The index made anew over the entries the record holds.
     void Reindex();
+    CScope m_scope;
     BYTE* m_pData;
     DWORD m_nSize;
     DWORD m_nCapacity;

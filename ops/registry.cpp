@@ -6,14 +6,14 @@ namespace {
 
 const DWORD kSubkeyNameSize = 1024;
 
-// Opens a key below HKEY_LOCAL_MACHINE for writing into key, creating it (and any
+// Opens a key below the scope's root for writing into key, creating it (and any
 // missing key above it) when it cannot be opened. FALSE when neither works. What the
 // run makes here is undone through its record (the product's keys, the maker's key).
-BOOL OpenOrCreateKey(CRegKey& key, const char* pszPath)
+BOOL OpenOrCreateKey(HKEY hRoot, CRegKey& key, const char* pszPath)
 {
     DWORD dwDisposition;
-    return key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_WRITE) == ERROR_SUCCESS ||
-           key.Create(HKEY_LOCAL_MACHINE, pszPath, kProductName, KEY_WRITE, &dwDisposition) == ERROR_SUCCESS;
+    return key.Open(hRoot, pszPath, KEY_WRITE) == ERROR_SUCCESS ||
+           key.Create(hRoot, pszPath, kProductName, KEY_WRITE, &dwDisposition) == ERROR_SUCCESS;
 }
 
 // Writes a REG_SZ value, its terminator counted; FALSE when the registry refuses it.
@@ -30,20 +30,20 @@ BOOL SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
 }
 
 // The vendor's version key, holding the install time.
-BOOL WriteVersionKey(time_t tNow)
+BOOL WriteVersionKey(HKEY hRoot, time_t tNow)
 {
     CRegKey key;
-    if (!OpenOrCreateKey(key, kVendorVersionKey))
+    if (!OpenOrCreateKey(hRoot, key, kVendorVersionKey))
         return FALSE;
     CString strTime;
     strTime.Format("%u", (unsigned)tNow);
     return SetStringValue(key, "", strTime);
 }
 
-BOOL WriteAppPathKey(const CString& strProgram, const CString& strTargetDir)
+BOOL WriteAppPathKey(HKEY hRoot, const CString& strProgram, const CString& strTargetDir)
 {
     CRegKey key;
-    if (!OpenOrCreateKey(key, kAppPathsKey))
+    if (!OpenOrCreateKey(hRoot, key, kAppPathsKey))
         return FALSE;
     BOOL bAll = SetStringValue(key, "", strProgram);  // each value is tried anyway
     bAll &= SetStringValue(key, kPathValue, strTargetDir);
@@ -51,10 +51,10 @@ BOOL WriteAppPathKey(const CString& strProgram, const CString& strTargetDir)
 }
 
 // The uninstall entry, with what the system's list of programs shows beside the name.
-BOOL WriteUninstallKey(const CString& strProgram, const CString& strTargetDir, time_t tNow)
+BOOL WriteUninstallKey(HKEY hRoot, const CString& strProgram, const CString& strTargetDir, time_t tNow)
 {
     CRegKey key;
-    if (!OpenOrCreateKey(key, kUninstallKey))
+    if (!OpenOrCreateKey(hRoot, key, kUninstallKey))
         return FALSE;
     // Quoted: whatever runs this command line must not take a prefix of a path
     // with spaces ("C:\Program.exe") for the program. Each value is tried anyway.
@@ -82,20 +82,22 @@ BOOL WriteUninstallKey(const CString& strProgram, const CString& strTargetDir, t
 
 } // namespace
 
-BOOL WriteRegistryEntries(const CString& strTargetDir)
+BOOL WriteRegistryEntries(const CScope& scope, const CString& strTargetDir)
 {
+    const HKEY hRoot = scope.Root();
     // One reading of the clock, so that the install time and the install date agree.
     const time_t tNow = sys::time(NULL);
     const CString strProgram = strTargetDir + "\\" + kMainProgramFile;
     // Each key is tried whatever became of the one before.
-    BOOL bAll = WriteVersionKey(tNow);
-    bAll &= WriteAppPathKey(strProgram, strTargetDir);
-    bAll &= WriteUninstallKey(strProgram, strTargetDir, tNow);
+    BOOL bAll = WriteVersionKey(hRoot, tNow);
+    bAll &= WriteAppPathKey(hRoot, strProgram, strTargetDir);
+    bAll &= WriteUninstallKey(hRoot, strProgram, strTargetDir, tNow);
     return bAll;
 }
 
-BOOL DeleteKeyPath(const char* pszPath)
+BOOL DeleteKeyPath(const CScope& scope, const char* pszPath)
 {
+    const HKEY hRoot = scope.Root();
     const char* pSeparator = pszPath;
     for (const char* p = pszPath; *p; ++p) {
         if (*p == '\\')
@@ -103,23 +105,23 @@ BOOL DeleteKeyPath(const char* pszPath)
     }
     CRegKey parent;
     if (pSeparator != pszPath &&
-        parent.Open(HKEY_LOCAL_MACHINE, CString(pszPath, (int)(pSeparator - pszPath)), KEY_WRITE) == ERROR_SUCCESS)
+        parent.Open(hRoot, CString(pszPath, (int)(pSeparator - pszPath)), KEY_WRITE) == ERROR_SUCCESS)
         DeleteRegistryTree(parent, pSeparator + 1);
     CRegKey key;
-    return key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_READ) == ERROR_FILE_NOT_FOUND;
+    return key.Open(hRoot, pszPath, KEY_READ) == ERROR_FILE_NOT_FOUND;
 }
 
-void DeleteKeyIfEmpty(const char* pszPath)
+void DeleteKeyIfEmpty(const CScope& scope, const char* pszPath)
 {
     CRegKey key;
     char szName[MAX_PATH];
     DWORD nName = MAX_PATH;
-    if (key.Open(HKEY_LOCAL_MACHINE, pszPath, KEY_READ) != ERROR_SUCCESS ||
+    if (key.Open(scope.Root(), pszPath, KEY_READ) != ERROR_SUCCESS ||
         sys::RegEnumKeyExA(key, 0, szName, &nName, NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS ||
         sys::RegEnumValueA(key, 0, szName, &(nName = MAX_PATH), NULL, NULL, NULL, NULL) != ERROR_NO_MORE_ITEMS)
         return;
     key.Close();
-    sys::RegDeleteKeyA(HKEY_LOCAL_MACHINE, pszPath);
+    sys::RegDeleteKeyA(scope.Root(), pszPath);
 }
 
 LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey)
@@ -164,14 +166,6 @@ BOOL ReadRegistryText(HKEY hKey, const char* pszValue, CString& strText, DWORD* 
     if (pdwType)
         *pdwType = dwType;
     return TRUE;
-}
-
-BOOL ReadProgramFilesDir(CString& strDir)
-{
-    CRegKey key;
-    DWORD dwType;
-    return key.Open(HKEY_LOCAL_MACHINE, kWindowsCurrentVersionKey, KEY_READ) == ERROR_SUCCESS &&
-           ReadRegistryText(key, kProgramFilesDirValue, strDir, &dwType) && dwType == REG_SZ;
 }
 
 } // namespace ops

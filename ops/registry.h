@@ -1,7 +1,7 @@
 // The product's registry entries, reading text values, and removal of key trees.
-// Every key lies below HKEY_LOCAL_MACHINE unless a handle is passed.
+// Every key lies below the scope's root unless a handle is passed.
 #pragma once
-#include "manifest.h"
+#include "scope.h"
 
 namespace ops {
 
@@ -10,13 +10,13 @@ namespace ops {
 // date and size that the system's list of programs shows), each naming strTargetDir. FALSE when a key
 // cannot be opened or created or a value cannot be written (the other keys are
 // still tried).
-BOOL WriteRegistryEntries(const CString& strTargetDir);
+BOOL WriteRegistryEntries(const CScope& scope, const CString& strTargetDir);
 // Removes the key with everything below it, through its parent; TRUE when it is not
 // there afterwards.
-BOOL DeleteKeyPath(const char* pszPath);
+BOOL DeleteKeyPath(const CScope& scope, const char* pszPath);
 // Removes the key when it holds neither a key nor a value (another product's are
 // never touched; Windows 9x would delete a key with everything below it); silent.
-void DeleteKeyIfEmpty(const char* pszPath);
+void DeleteKeyIfEmpty(const CScope& scope, const char* pszPath);
 // Removes pszSubkey below hParent with everything under it: 0, 1010 (null or empty
 // name), 1011 (cannot open) or the first error of the platform, passed up unchanged.
 LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey);
@@ -24,7 +24,5 @@ LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey);
 // the registry reported (a stored string need not end in a NUL); FALSE when it
 // cannot be read. *pdwType, when given, receives the value's type.
 BOOL ReadRegistryText(HKEY hKey, const char* pszValue, CString& strText, DWORD* pdwType = NULL);
-// The system's program-files folder; FALSE when it cannot be read or is not a string.
-BOOL ReadProgramFilesDir(CString& strDir);
 
 } // namespace ops

@@ -85,7 +85,7 @@ BOOL MoveAside(const CRecordFile& record, const char* pszFile)
         return FALSE;
     const CString strFolder = ParentOf(strAside);
     if (!IsTrustedFolder(strFolder))
-        MakeOwnFolder(strFolder, kAdministratorsOnly);
+        MakeOwnFolder(strFolder, record.Scope().OwnRights());
     if (!IsTrustedFolder(strFolder) || ReachOf(strFolder) != kReached)
         return FALSE;
     for (int nTry = 0; nTry < kMoveTries; ++nTry) {
@@ -174,7 +174,7 @@ BOOL RestoreLink(const CRecordFile::Entry& entry)
 BOOL KeepKeyTree(CRecordFile& record, const CString& strKey)
 {
     CRegKey key;
-    const LONG lOpened = key.Open(HKEY_LOCAL_MACHINE, strKey, KEY_READ);
+    const LONG lOpened = key.Open(record.Scope().Root(), strKey, KEY_READ);
     if (lOpened != ERROR_SUCCESS)
         return lOpened == ERROR_FILE_NOT_FOUND;
     // Its class (a key made without one has none), then its values: each its type,
@@ -207,12 +207,12 @@ BOOL KeepKeyTree(CRecordFile& record, const CString& strKey)
     }
 }
 
-BOOL RestoreKey(CRegKey& key, const CRecordFile::Entry& entry)
+BOOL RestoreKey(const CScope& scope, CRegKey& key, const CRecordFile::Entry& entry)
 {
     // A key kept before its class was is made without one.
     const char* pszClass = entry.nData && !entry.pData[entry.nData - 1] ? (const char*)entry.pData : "";
     DWORD dwDisposition;
-    return key.Create(HKEY_LOCAL_MACHINE, entry.pszText, pszClass, KEY_WRITE, &dwDisposition) == ERROR_SUCCESS;
+    return key.Create(scope.Root(), entry.pszText, pszClass, KEY_WRITE, &dwDisposition) == ERROR_SUCCESS;
 }
 
 BOOL RestoreValue(HKEY hKey, const CRecordFile::Entry& entry)

@@ -36,13 +36,13 @@ BOOL KeepLink(CRecordFile& record, const char* pszLink);
 // Writes a kept link back as it was; FALSE when it cannot.
 BOOL RestoreLink(const CRecordFile::Entry& entry);
 
-// Keeps the key below HKEY_LOCAL_MACHINE, with its class, its values and everything
+// Keeps the key below the record's scope's root, with its class, its values and everything
 // below it, in the record; TRUE, keeping nothing, when the key is not there; FALSE when a
 // part of it cannot be read.
 BOOL KeepKeyTree(CRecordFile& record, const CString& strKey);
 // Opens a kept key (a kKeptKey entry) for its values, making it again as it was (its
 // class too) when it is not there; FALSE when it cannot.
-BOOL RestoreKey(CRegKey& key, const CRecordFile::Entry& entry);
+BOOL RestoreKey(const CScope& scope, CRegKey& key, const CRecordFile::Entry& entry);
 // Sets a kept value (a kKeptValue entry) in the key; FALSE when it cannot.
 BOOL RestoreValue(HKEY hKey, const CRecordFile::Entry& entry);
 

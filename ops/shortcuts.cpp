@@ -11,14 +11,14 @@ namespace ops {
 namespace {
 
 // The Windows directory + "\Desktop", unless the shell names the desktop folder (all
-// users' with bAllUsers, where the system has one).
-CString DesktopFolder(BOOL bAllUsers)
+// users' with bAllUsers, where the system has one and the scope is the machine).
+CString DesktopFolder(const CScope& scope, BOOL bAllUsers)
 {
     char szPath[MAX_PATH];
     szPath[0] = '\0';
     sys::GetWindowsDirectoryA(szPath, MAX_PATH);
     CString strFolder = CString(szPath) + "\\Desktop";
-    LinkFolderPath(bAllUsers, CSIDL_DESKTOP, CSIDL_COMMON_DESKTOPDIRECTORY, strFolder);
+    scope.LinkFolder(bAllUsers, CSIDL_DESKTOP, CSIDL_COMMON_DESKTOPDIRECTORY, strFolder);
     return strFolder;
 }
 
@@ -28,17 +28,17 @@ CString LinkPath(const CString& strFolder, const char* pszTitle)
 }
 
 // The paths of the links of the shortcut-table rows in nRows wherever an installation
-// puts them (see DeleteProductLinks); a path may repeat. With pnNew, whether the run
+// of the scope puts them (see RecordProductLinks); a path may repeat. With pnNew, whether the run
 // writes each: bit (1 << the path's index) of *pnNew.
-void ProductLinkPaths(UINT nRows, const CString& strGroupDir, CStringArray& paths, UINT* pnNew = NULL,
+void ProductLinkPaths(const CScope& scope, UINT nRows, const CString& strGroupDir, CStringArray& paths, UINT* pnNew = NULL,
                       int nNewDesktop = kNoNewDesktop, BOOL bNewGroup = FALSE)
 {
     // First the group given with the user's desktop, then all users' desktop and
     // group, then the user's group as the shell names it. Where the shell names no
-    // folder, a pass repeats the first one's.
+    // folder, or the scope is the user's, a pass repeats another one's.
     for (int nPass = 0; nPass < 3; ++nPass) {
         CString strGroup = strGroupDir;
-        if (nPass > 0 && LinkFolderPath(nPass == 1, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
+        if (nPass > 0 && scope.LinkFolder(nPass == 1, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
             strGroup += kProductFolderSuffix;
         for (int i = 0; i < kShortcutCount; ++i) {
             const ShortcutSpec& link = kShortcutTable[i];
@@ -46,21 +46,21 @@ void ProductLinkPaths(UINT nRows, const CString& strGroupDir, CStringArray& path
                 continue;
             if (pnNew && (link.bDesktop ? nPass == nNewDesktop : nPass == 0 && bNewGroup))
                 *pnNew |= 1u << paths.GetSize();
-            paths.Add(LinkPath(link.bDesktop ? DesktopFolder(nPass == 1) : strGroup, link.pszTitle));
+            paths.Add(LinkPath(link.bDesktop ? DesktopFolder(scope, nPass == 1) : strGroup, link.pszTitle));
         }
     }
 }
 
 } // namespace
 
-BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& strGroupDir, const char* pszBaseName,
+BOOL CreateShortcut(const CScope& scope, HWND hOwner, const CString& strTargetDir, const CString& strGroupDir, const char* pszBaseName,
                     const char* pszExtension, const char* pszTitle, BOOL bDesktop, CStringArray* pCreatedDirs,
                     BOOL bAllUsers)
 {
     const CString strTarget = strTargetDir + "\\" + pszBaseName + pszExtension;
     CString strFolder;
     if (bDesktop) {
-        strFolder = DesktopFolder(bAllUsers);
+        strFolder = DesktopFolder(scope, bAllUsers);
     } else {
         CreateTargetDirectory(hOwner, strGroupDir, pCreatedDirs);  // the link is attempted whatever happens
         strFolder = strGroupDir;
@@ -97,15 +97,7 @@ BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& str
 
 void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesktop, BOOL bAllUsers)
 {
-    sys::remove(LinkPath(bDesktop ? DesktopFolder(bAllUsers) : strGroupDir, pszTitle));
-}
-
-void DeleteProductLinks(UINT nRows, const CString& strGroupDir)
-{
-    CStringArray paths;
-    ProductLinkPaths(nRows, strGroupDir, paths);
-    for (int i = 0; i < paths.GetSize(); ++i)
-        sys::remove(paths.GetAt(i));
+    sys::remove(LinkPath(bDesktop ? DesktopFolder(CScope(), bAllUsers) : strGroupDir, pszTitle));
 }
 
 BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroupDir, CStringArray* pKept,
@@ -113,7 +105,7 @@ BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroup
 {
     CStringArray paths;
     UINT nNew = 0;
-    ProductLinkPaths(nRows, strGroupDir, paths, &nNew, nNewDesktop, bNewGroup);
+    ProductLinkPaths(record.Scope(), nRows, strGroupDir, paths, &nNew, nNewDesktop, bNewGroup);
     for (int i = 0; i < paths.GetSize(); ++i) {
         const CString& strLink = paths.GetAt(i);
         if (record.Has(CRecordFile::kNewFile, strLink) || record.Has(CRecordFile::kKeptLink, strLink))
@@ -133,13 +125,13 @@ BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroup
     return TRUE;
 }
 
-void LinkFolders(CStringArray& folders)
+void LinkFolders(const CScope& scope, CStringArray& folders)
 {
     folders.Add(kDefaultStartMenuDir);
     for (int nAllUsers = 0; nAllUsers < 2; ++nAllUsers) {
-        folders.Add(DesktopFolder(nAllUsers));
+        folders.Add(DesktopFolder(scope, nAllUsers));
         CString strGroup;
-        if (LinkFolderPath(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
+        if (scope.LinkFolder(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
             folders.Add(strGroup + kProductFolderSuffix);
     }
 }

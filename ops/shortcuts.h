@@ -6,21 +6,19 @@ namespace ops {
 
 // Links the title (+ ".lnk") to strTargetDir + "\" + base name + extension, with
 // strTargetDir as working directory, on the desktop (all users' with bAllUsers, where
-// the system has one; else the user's) or in strGroupDir (created on demand; the
+// the system has one and the scope is the machine; else the user's) or in strGroupDir (created on demand; the
 // directories made are added to *pCreatedDirs as CreateTargetDirectory does).
 // Reports its failures in boxes owned by hOwner; TRUE when the link is saved.
-BOOL CreateShortcut(HWND hOwner, const CString& strTargetDir, const CString& strGroupDir, const char* pszBaseName,
+BOOL CreateShortcut(const CScope& scope, HWND hOwner, const CString& strTargetDir, const CString& strGroupDir, const char* pszBaseName,
                     const char* pszExtension, const char* pszTitle, BOOL bDesktop, CStringArray* pCreatedDirs = NULL,
                     BOOL bAllUsers = FALSE);
 // Deletes the link of that title from the desktop (all users' with bAllUsers, where the
-// system has one; else the user's) or from strGroupDir; silent.
+// system has one; else the user's) or from strGroupDir; silent. For the machine.
 void DeleteShortcut(const CString& strGroupDir, const char* pszTitle, BOOL bDesktop, BOOL bAllUsers = FALSE);
-// Deletes the links of the shortcut-table rows in nRows (bit 1 << row) wherever an
-// installation puts them: from strGroupDir and the user's desktop, and from the
-// desktop and the program group (Programs + "\Merolin") of all users and of the
-// user; nothing else there. Silent.
-void DeleteProductLinks(UINT nRows, const CString& strGroupDir);
-// Records each of those links that the record does not name yet: one that is there
+// Records each link of the shortcut-table rows in nRows (bit 1 << row), wherever an
+// installation of the record's scope puts them (strGroupDir and the user's desktop,
+// the desktop and the program group (Programs + "\Merolin") of all users and of the
+// user), that the record does not name yet: one that is there
 // is kept (KeepLink, and its path added to *pKept when given); one that is not, when
 // the run is about to write it, is recorded as new: the desktop's of all users
 // (nNewDesktop kAllUsersDesktop) or the user's (kUsersDesktop), and, with bNewGroup,
@@ -28,10 +26,10 @@ void DeleteProductLinks(UINT nRows, const CString& strGroupDir);
 enum { kNoNewDesktop = -1, kUsersDesktop = 0, kAllUsersDesktop = 1 };
 BOOL RecordProductLinks(CRecordFile& record, UINT nRows, const CString& strGroupDir, CStringArray* pKept = NULL,
                         int nNewDesktop = kNoNewDesktop, BOOL bNewGroup = FALSE);
-// The folders where this run puts or finds links: the fixed default group, then the
+// The folders where a run of the scope puts or finds links: the fixed default group, then the
 // user's desktop (second: IsLinkFolder takes the desktops' name from it), the user's
 // group, all users' desktop and group.
-void LinkFolders(CStringArray& folders);
+void LinkFolders(const CScope& scope, CStringArray& folders);
 // Whether a record's link may stand in that folder: one of those, a program group of
 // the product's name, or a desktop by the name the desktops have here (another user's).
 BOOL IsLinkFolder(const char* pszFolder, const CStringArray& folders);

@@ -137,7 +137,7 @@ BOOL CheckTargetDrive(HWND hOwner, const CString& strPath)
 }
 
 
-BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated, BOOL bProgramRights)
+BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated, FolderRights rights)
 {
     if (!CheckTargetDrive(hOwner, strPath))
         return FALSE;
@@ -154,7 +154,7 @@ BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pC
         const int nSep = (int)(pSep - pszRest);
         CString strComponent = strRest.Left(nSep);
         // Else it was there already.
-        const BOOL bMade = bProgramRights ? MakeOwnFolder(strComponent, kProgramRights) : sys::_mkdir(strComponent) == 0;
+        const BOOL bMade = rights != kInheritedRights ? MakeOwnFolder(strComponent, rights) : sys::_mkdir(strComponent) == 0;
         if (sys::_chdir(strComponent) != 0) {
             ReportError(hOwner, kDirectoryErrorText + strPath);
             return FALSE;

@@ -7,10 +7,10 @@
 namespace ops {
 
 // Each directory that the chain had to make is added to *pCreated (when given),
-// full path, in the order made; with bProgramRights, each is made with the rights of
-// a program's folder (kProgramRights), else it takes those of the folder above.
+// full path, in the order made; each is made with those rights (kProgramRights: a
+// program's folder for the machine; kInheritedRights: those of the folder above).
 BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated = NULL,
-                           BOOL bProgramRights = FALSE);
+                           FolderRights rights = kInheritedRights);
 
 // The drive of a path "X:\\...": it must be there and hold the free space the
 // payload needs (a space the system cannot tell is the user's to accept); the

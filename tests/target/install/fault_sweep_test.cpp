@@ -343,7 +343,7 @@ TEST_F(FaultSweepTest, EveryFailingCallOfAnUpgradeGivesThePreviousInstallationBa
         EXPECT_TRUE(run.completed || !clean);
         if (FileExists(std::string(ops::CRecordFile::Path()))) {
             ++repaired;
-            EXPECT_TRUE(RepairInterruptedRun());
+            EXPECT_TRUE(RepairInterruptedRun(ops::CScope()));
         }
         if (run.completed)
             ExpectUpgraded();
@@ -378,7 +378,7 @@ TEST_F(FaultSweepTest, AnUpgradeCutShortAnywhereIsSettledByTheNextRun)
             break;
         }
         ++cuts;
-        EXPECT_TRUE(RepairInterruptedRun());
+        EXPECT_TRUE(RepairInterruptedRun(ops::CScope()));
         if (RegString(kUninstallKey, "DisplayVersion") == "1.31") {
             ++finished;
             ExpectUpgraded();

@@ -71,7 +71,7 @@ TEST(RunRecord, ARecordNamingAnyPlaceNotItsOwnIsNotAppliedAtAll)
         RemoveProductKeys();
         record.Close(FALSE);
 
-        EXPECT_TRUE(RepairInterruptedRun());
+        EXPECT_TRUE(RepairInterruptedRun(ops::CScope()));
         const bool applied = entry.empty();
         EXPECT_EQ(applied, ReadWholeFile(dir + "\\Merolin.hlp") == "1.20");
         EXPECT_EQ(applied, !FileExists(dir + "\\Merolin.exe"));

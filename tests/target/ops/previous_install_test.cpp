@@ -20,7 +20,7 @@ protected:
     BOOL Detect()
     {
         BOOL bPathRead = FALSE;
-        const BOOL bFound = ops::DetectPreviousInstall(g_strInstallDir, g_strStartMenuDir, &bPathRead);
+        const BOOL bFound = ops::DetectPreviousInstall(ops::CScope(), g_strInstallDir, g_strStartMenuDir, &bPathRead);
         pathRead = bPathRead != FALSE;
         return bFound;
     }

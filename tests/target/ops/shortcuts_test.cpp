@@ -182,7 +182,7 @@ protected:
     // The operations, for this fixture's target directory and program group.
     BOOL Link(const char* base, const char* ext, const char* title, BOOL desktop)
     {
-        return CreateShortcut(owner, targetDir, group.c_str(), base, ext, title, desktop);
+        return CreateShortcut(CScope(), owner, targetDir, group.c_str(), base, ext, title, desktop);
     }
     void Unlink(const char* title, BOOL desktop) { DeleteShortcut(group.c_str(), title, desktop); }
     HRESULT m_com = E_FAIL;
@@ -232,7 +232,7 @@ TEST_F(Shortcuts, DesktopLinkGoesToTheShellsDesktop)
 TEST_F(Shortcuts, DesktopOfAllUsersElseTheUsers)
 {
     for (std::string folder : { common::ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY), common::DesktopDir() }) {
-        EXPECT_TRUE(CreateShortcut(owner, targetDir, group.c_str(), "Merolin", ".exe", "Test Link", TRUE, NULL, TRUE));
+        EXPECT_TRUE(CreateShortcut(CScope(), owner, targetDir, group.c_str(), "Merolin", ".exe", "Test Link", TRUE, NULL, TRUE));
         EXPECT_TRUE(::DeleteFileA((folder + "\\Test Link.lnk").c_str())) << folder;
         faults.Fail(AFX_CALL_SHGetSpecialFolderLocation);
     }
