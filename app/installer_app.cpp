@@ -1,6 +1,7 @@
 #include "installer_app.h"
 #include "backdrop_dlg.h"
 #include "install_flow.h"
+#include "installer_copy.h"
 #include "installer_dlg.h"
 #include "license_dlg.h"
 #include "manifest.h"
@@ -106,10 +107,12 @@ BOOL CInstallerApp::InitApplication()
 
     // A run cut short before this one is settled first, whatever this one is asked
     // to do; a record that cannot be settled ends the run.
-    if (!RepairInterruptedRun(ops::CScope(options.m_bCurrentUser))) {
+    const ops::CScope scope(options.m_bCurrentUser);
+    if (!RepairInterruptedRun(scope)) {
         m_outcome = kOutcomeFailed;
         return FALSE;
     }
+    RemoveLeftoverCopies(scope);
 
     // A removal installs nothing: it needs no whole payload and no version library,
     // and shows no screen.

@@ -77,6 +77,9 @@
     X(imported, int, __cdecl, remove, (const char* a), (a), -1)                                    \
     X(imported, int, __cdecl, rename, (const char* a, const char* b), (a, b), -1)                  \
     X(imported, BOOL, WINAPI, MoveFileA, (LPCSTR a, LPCSTR b), (a, b), FALSE)                      \
+    X(kernel32, BOOL, WINAPI, MoveFileExA, (LPCSTR a, LPCSTR b, DWORD c), (a, b, c), FALSE)         \
+    X(imported, BOOL, WINAPI, CopyFileA, (LPCSTR a, LPCSTR b, BOOL c), (a, b, c), FALSE)           \
+    X(imported, DWORD, WINAPI, GetModuleFileNameA, (HMODULE a, LPSTR b, DWORD c), (a, b, c), 0)    \
     X(imported, BOOL, WINAPI, SetFileAttributesA, (LPCSTR a, DWORD b), (a, b), FALSE)              \
     X(imported, HANDLE, WINAPI, CreateFileA,                                                       \
       (LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g),           \
@@ -158,6 +161,9 @@
     X(imported, PIDLIST_ABSOLUTE, WINAPI, SHBrowseForFolderA, (LPBROWSEINFOA a), (a), NULL)        \
     X(imported, HINSTANCE, WINAPI, ShellExecuteA,                                                  \
       (HWND a, LPCSTR b, LPCSTR c, LPCSTR d, LPCSTR e, INT f), (a, b, c, d, e, f), (HINSTANCE)2)   \
+    X(imported, BOOL, WINAPI, ShellExecuteExA, (LPSHELLEXECUTEINFOA a), (a), FALSE)                \
+    X(imported, DWORD, WINAPI, WaitForSingleObject, (HANDLE a, DWORD b), (a, b), WAIT_FAILED)      \
+    X(imported, BOOL, WINAPI, GetExitCodeProcess, (HANDLE a, LPDWORD b), (a, b), FALSE)            \
     X(imported, HRESULT, WINAPI, CoInitialize, (LPVOID a), (a), E_FAIL)                            \
     X(imported, HRESULT, WINAPI, CoCreateInstance,                                                 \
       (REFCLSID a, LPUNKNOWN b, DWORD c, REFIID d, LPVOID* e), (a, b, c, d, e), E_FAIL)

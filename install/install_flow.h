@@ -16,8 +16,8 @@
 class CInstallFlow {
 public:
     CInstallFlow(CInstallView& view, const CRunOptions& options)
-        : m_view(view), m_options(options), m_runRecord(ops::CScope(options.m_bCurrentUser)), m_bInstalling(FALSE),
-          m_bComStarted(FALSE),
+        : m_view(view), m_options(options), m_runRecord(ops::CScope(options.m_bCurrentUser)),
+          m_bNoDesktop(options.m_bNoDesktop), m_bInstalling(FALSE), m_bComStarted(FALSE),
           m_outcome(kOutcomeUserEnded)
     {
     }
@@ -91,6 +91,7 @@ private:
     CInstallRecord m_record;
     ops::CRecordFile m_runRecord;  // what the run set aside and made, on disk; its scope is the run's
     const ops::CScope& Scope() const { return m_runRecord.Scope(); }
+    BOOL m_bNoDesktop;  // no desktop link: asked for, or the choice of the installation found
     BOOL m_bInstalling;
     BOOL m_bComStarted;
     RunOutcome m_outcome;

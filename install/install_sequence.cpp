@@ -4,6 +4,8 @@
 // Cancel undoes exactly that; its progress flag only says that it finished.
 #include "install_flow.h"
 #include "install_log.h"
+#include "installer_copy.h"
+#include "path.h"
 #include "file_probe.h"
 #include "payload.h"
 #include "report.h"
@@ -144,13 +146,16 @@ BOOL CInstallFlow::CreateShortcuts()
     // program group that is not there yet is on the record before it is made.
     RecordMissingChain(g_strStartMenuDir);
     if (!Recorded(ops::RecordProductLinks(m_runRecord, (1u << kShortcutCount) - 1, g_strStartMenuDir, NULL,
-                                          m_options.m_bAllUsers ? ops::kAllUsersDesktop : ops::kUsersDesktop, TRUE) &&
+                                          m_bNoDesktop           ? ops::kNoNewDesktop
+                                          : m_options.m_bAllUsers ? ops::kAllUsersDesktop
+                                                                  : ops::kUsersDesktop,
+                                          TRUE) &&
                   m_runRecord.Flush()))
         return FALSE;
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
         // The desktop of all users when the links are for the machine.
-        if (link.bDesktop)
+        if (link.bDesktop && !m_bNoDesktop)
             ops::CreateShortcut(Scope(), hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName, link.pszExtension,
                                 link.pszTitle, TRUE, NULL, m_options.m_bAllUsers);
     }
@@ -185,7 +190,13 @@ BOOL CInstallFlow::WriteRegistry()
     m_runRecord.Add(ops::CRecordFile::kRegistry, "", &bMakerThere, 1);
     if (!Recorded(bKept && m_runRecord.Flush()))
         return FALSE;
-    if (!ops::WriteRegistryEntries(Scope(), m_view.TargetDir())) {
+    // The uninstall entry names the installer's copy, kept like a file of the installation.
+    const CString strCopy = InstallerCopyPath(m_runRecord);
+    if (!KeepInstallerCopy(m_runRecord, strCopy)) {
+        ShowError(kNoInstallerCopyText + ops::ParentOf(strCopy), kBoxFatal);
+        return FALSE;
+    }
+    if (!ops::WriteRegistryEntries(Scope(), m_view.TargetDir(), strCopy, m_bNoDesktop)) {
         ShowError(kNoRegistryText, kBoxFatal);
         return FALSE;
     }

@@ -4,6 +4,7 @@
 #include "install_flow.h"
 #include "install_log.h"
 #include "previous_install.h"
+#include "registry.h"
 #include "report.h"
 #include "file_probe.h"
 #include "target_dir.h"
@@ -117,6 +118,8 @@ BOOL CInstallFlow::DetectPreviousInstall()
 {
     BOOL bPathRead;
     BOOL bFound = ops::DetectPreviousInstall(Scope(), g_strInstallDir, g_strStartMenuDir, &bPathRead);
+    // Its choices hold for this run too, before its keys go.
+    m_bNoDesktop |= ops::ReadChoice(Scope(), kNoDesktopValue);
     if (bPathRead)
         m_view.SetTargetDir(g_strInstallDir);
     return bFound;

@@ -4,6 +4,7 @@
 // registered, and one cut short is put back by the next run.
 #include "install_flow.h"
 #include "install_log.h"
+#include "installer_copy.h"
 #include "file_probe.h"
 #include "payload.h"
 #include "previous_install.h"
@@ -78,10 +79,14 @@ RunOutcome CInstallFlow::Remove()
         if (EndIfProgramRunsThere() || !StartRecord())
             return m_outcome;
 
-        // Every link, the desktop's too, from the folders of all users and of the user.
-        // A file that cannot go leaves everything as it was.
+        // Every link, the desktop's too, from the folders of all users and of the user,
+        // and the installer's copy. A file that cannot go leaves everything as it was.
         CStringArray stayed;
-        const BOOL bRemoved = ops::SetPreviousInstallAside(m_runRecord, g_strInstallDir, g_strStartMenuDir,
+        const CString strCopy = InstallerCopyPath(m_runRecord);
+        if (!SetInstallerCopyAside(m_runRecord, strCopy))
+            stayed.Add(strCopy);
+        const BOOL bRemoved = !stayed.GetSize() &&
+                              ops::SetPreviousInstallAside(m_runRecord, g_strInstallDir, g_strStartMenuDir,
                                                            (1u << kShortcutCount) - 1, &samples, &stayed) &&
                               !stayed.GetSize();
         for (int i = 0; i < stayed.GetSize(); ++i)
@@ -95,6 +100,10 @@ RunOutcome CInstallFlow::Remove()
             ShowError(kNotRemovedText, kBoxFatal);
             return kOutcomeFailed;
         }
+        // The copy this removal runs from cannot delete itself: it goes at the next
+        // restart, or else the next run of an installer deletes it.
+        if (IsRunningCopy(strCopy) && sys::MoveFileExA(strCopy, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
+            g_installLog.Write(kLogDeletedAtRestart, strCopy);
     }
     RemoveEmptyLeftovers(Scope());
     Box(bInstalled ? kRemovedText : kNothingToRemoveText, kRemoveCaption, MB_ICONINFORMATION, kBoxNotice);

@@ -32,13 +32,16 @@ BOOL IsProductFileName(const char* pszName)
 
 BOOL IsSite(const Record& record, const char* pszDir) { return record.Has(Record::kSite, pszDir); }
 
-// Whether a file entry names a product file in one of the record's sites, or one of
-// the product's links in a folder where links go.
+// Whether a file entry names a product file in one of the record's sites (the
+// installer's copy only in the record's own folder), or one of the product's links in
+// a folder where links go.
 BOOL IsConfinedFile(const Record& record, const char* pszPath, const CStringArray& linkFolders, BOOL bLinkOnly)
 {
     const CString strDir = ops::ParentOf(pszPath);
     const char* pszName = ops::NameOf(pszPath);
-    if (!bLinkOnly && IsSite(record, strDir) && IsProductFileName(pszName))
+    if (!bLinkOnly && IsSite(record, strDir) &&
+        (IsProductFileName(pszName) ||
+         (ops::SameText(pszName, kInstallerCopyName) && ops::SameText(strDir, ops::ParentOf(record.FilePath())))))
         return TRUE;
     return ops::IsProductLinkName(pszName) && ops::IsLinkFolder(strDir, linkFolders);
 }

@@ -135,6 +135,11 @@ inline constexpr char kPathValue[] = "Path";
 inline constexpr char kDisplayNameValue[] = "DisplayName";
 inline constexpr char kUninstallStringValue[] = "UninstallString";
 inline constexpr char kInstallLocationValue[] = "InstallLocation";
+inline constexpr char kQuietUninstallStringValue[] = "QuietUninstallString";
+// After the quoted path of the installer's copy.
+inline constexpr char kQuietSwitches[] = "\" /S /REMOVE";
+inline constexpr char kQuietUserSwitches[] = "\" /S /REMOVE /CURRENTUSER";
+inline constexpr char kNoDesktopValue[] = "NoDesktopLink";  // below kVendorKey: 1 when the installation has no desktop link
 
 // Directories
 inline constexpr char kDefaultInstallDir[] = "C:\\Program Files\\" MEROLIN_NAME;
@@ -156,6 +161,7 @@ inline constexpr char kTempExpandedFile[] = "MR.XXX";
 inline constexpr char kAsideFolder[] = "MR.OLD";  // in a directory: its product files set aside by a run
 inline constexpr char kSetupFolder[] = MEROLIN_MAKER " Setup";  // the installer's own folder (ops/record_file.h)
 inline constexpr char kRecordFileName[] = MEROLIN_NAME "Setup.rec";  // the run's record in it
+inline constexpr char kInstallerCopyName[] = MEROLIN_NAME "Setup.exe";  // and the installation's copy of its installer
 inline constexpr char kVersionTempName[] = "VER0000.tmp";  // the shape of the version library's own temporary names
 inline constexpr char kVersionTempPattern[] = "\\VER????.tmp";  // and those names in a directory
 inline constexpr char kProgramFilesPattern[] = MEROLIN_NAME ".*";
@@ -255,6 +261,7 @@ inline constexpr char kResourceCorruptText[] = "Setup file is corrupted!";
 inline constexpr char kTempFileText[] = "Can't overwrite temporary file \"MR.MSZ\"";
 inline constexpr char kWriteErrorText[] = "Insufficient space, or disk error";
 inline constexpr char kNoRecordText[] = "Can't write the setup record ";
+inline constexpr char kNoInstallerCopyText[] = "Can't keep a copy of the setup program in ";
 inline constexpr char kNoCurrentDirText[] = "Can't retrieve current directory";
 inline constexpr char kExpandErrorText[] = "Can't expand installation file ";
 inline constexpr char kRenameErrorText[] = "Can't rename installation file ";
@@ -284,6 +291,7 @@ inline constexpr char kLogRemoved[] = "Removed %s";
 inline constexpr char kLogPutBack[] = "Put back %s";
 inline constexpr char kLogNotPutBack[] = "Could not put back %s: the next run tries again";
 inline constexpr char kLogNotDeleted[] = "Could not delete %s";
+inline constexpr char kLogDeletedAtRestart[] = "Running from %s: it goes at the next restart";
 inline constexpr char kLogFoundOlder[] = "Found " MEROLIN_NAME " %s: upgrading";
 inline constexpr char kLogFoundSame[] = "Found " MEROLIN_NAME " %s: reinstalling (repair)";
 inline constexpr char kLogFoundNewer[] = "Found " MEROLIN_NAME " %s, newer than " MEROLIN_VERSION ": %s";

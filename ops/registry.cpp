@@ -29,15 +29,17 @@ BOOL SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
     return sys::RegSetValueExA(hKey, pszName, 0, REG_DWORD, (const BYTE*)&dwValue, sizeof dwValue) == ERROR_SUCCESS;
 }
 
-// The vendor's version key, holding the install time.
-BOOL WriteVersionKey(HKEY hRoot, time_t tNow)
+// The vendor's version key, holding the install time; the choice of no desktop link
+// in the vendor's key, for later upgrades.
+BOOL WriteVersionKey(HKEY hRoot, time_t tNow, BOOL bNoDesktop)
 {
-    CRegKey key;
+    CRegKey key, vendor;
     if (!OpenOrCreateKey(hRoot, key, kVendorVersionKey))
         return FALSE;
     CString strTime;
     strTime.Format("%u", (unsigned)tNow);
-    return SetStringValue(key, "", strTime);
+    return SetStringValue(key, "", strTime) &&
+           (!bNoDesktop || (OpenOrCreateKey(hRoot, vendor, kVendorKey) && SetDwordValue(vendor, kNoDesktopValue, 1)));
 }
 
 BOOL WriteAppPathKey(HKEY hRoot, const CString& strProgram, const CString& strTargetDir)
@@ -51,14 +53,19 @@ BOOL WriteAppPathKey(HKEY hRoot, const CString& strProgram, const CString& strTa
 }
 
 // The uninstall entry, with what the system's list of programs shows beside the name.
-BOOL WriteUninstallKey(HKEY hRoot, const CString& strProgram, const CString& strTargetDir, time_t tNow)
+BOOL WriteUninstallKey(const CScope& scope, const CString& strProgram, const CString& strTargetDir,
+                       const CString& strCopy, time_t tNow)
 {
     CRegKey key;
-    if (!OpenOrCreateKey(hRoot, key, kUninstallKey))
+    if (!OpenOrCreateKey(scope.Root(), key, kUninstallKey))
         return FALSE;
     // Quoted: whatever runs this command line must not take a prefix of a path
     // with spaces ("C:\Program.exe") for the program. Each value is tried anyway.
     BOOL bAll = SetStringValue(key, kUninstallStringValue, "\"" + strTargetDir + "\\" + kUninstallerFile + "\"");
+    // What the system and deployment tools run to remove the product without a window.
+    if (!strCopy.IsEmpty())
+        bAll &= SetStringValue(key, kQuietUninstallStringValue,
+                               "\"" + strCopy + (scope.IsCurrentUser() ? kQuietUserSwitches : kQuietSwitches));
     bAll &= SetStringValue(key, "DisplayVersion", kProductVersion);
     bAll &= SetDwordValue(key, "VersionMajor", kVersionMajor);
     bAll &= SetDwordValue(key, "VersionMinor", kVersionMinor);
@@ -82,16 +89,16 @@ BOOL WriteUninstallKey(HKEY hRoot, const CString& strProgram, const CString& str
 
 } // namespace
 
-BOOL WriteRegistryEntries(const CScope& scope, const CString& strTargetDir)
+BOOL WriteRegistryEntries(const CScope& scope, const CString& strTargetDir, const CString& strCopy, BOOL bNoDesktop)
 {
     const HKEY hRoot = scope.Root();
     // One reading of the clock, so that the install time and the install date agree.
     const time_t tNow = sys::time(NULL);
     const CString strProgram = strTargetDir + "\\" + kMainProgramFile;
     // Each key is tried whatever became of the one before.
-    BOOL bAll = WriteVersionKey(hRoot, tNow);
+    BOOL bAll = WriteVersionKey(hRoot, tNow, bNoDesktop);
     bAll &= WriteAppPathKey(hRoot, strProgram, strTargetDir);
-    bAll &= WriteUninstallKey(hRoot, strProgram, strTargetDir, tNow);
+    bAll &= WriteUninstallKey(scope, strProgram, strTargetDir, strCopy, tNow);
     return bAll;
 }
 
@@ -148,6 +155,15 @@ LONG DeleteRegistryTree(HKEY hParent, const char* pszSubkey)
             break;
     }
     return lResult;
+}
+
+BOOL ReadChoice(const CScope& scope, const char* pszValue)
+{
+    CRegKey key;
+    DWORD dwValue = 0, dwType, cbValue = sizeof dwValue;
+    return key.Open(scope.Root(), kVendorKey, KEY_READ) == ERROR_SUCCESS &&
+           sys::RegQueryValueExA(key, pszValue, NULL, &dwType, (LPBYTE)&dwValue, &cbValue) == ERROR_SUCCESS &&
+           dwType == REG_DWORD && cbValue == sizeof dwValue && dwValue == 1;
 }
 
 BOOL ReadRegistryText(HKEY hKey, const char* pszValue, CString& strText, DWORD* pdwType)

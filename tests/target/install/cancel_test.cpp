@@ -273,6 +273,7 @@ TEST_F(CancelTest, RollbackUndoesTheStagesInTheirOrder)
     WriteWholeFile(target + "\\notes.txt", "mine");  // keeps the directory, so its NOTE shows in order
 
     std::vector<std::string> calls;
+    const std::string setup(ops::CScope().RecordFolder(0));  // the installer's copy is there
     g_rollbackCalls = &calls;
     {
         PlatformFaults faults;
@@ -291,8 +292,9 @@ TEST_F(CancelTest, RollbackUndoesTheStagesInTheirOrder)
                                    "remove " + target + "\\Merolin.exe", "remove " + target + "\\Merolin.hlp",
                                    "remove " + target + "\\Merolin.txt", "remove " + target + "\\Uninstall.exe",
                                    "remove " + target + "\\" + kSampleFiles[0], "remove " + target + "\\" + kSampleFiles[1],
-                                   "remove " + target + "\\" + kSampleFiles[2],
+                                   "remove " + target + "\\" + kSampleFiles[2], "remove " + setup + "\\MerolinSetup.exe",
                                    "remove " + target + "\\MR.MSZ", "remove " + target + "\\MR.XXX",
+                                   "remove " + setup + "\\MR.MSZ", "remove " + setup + "\\MR.XXX",
                                    "rmdir " + group, "rmdir " + *scratch / "Programs", "rmdir " + target,
                                    "regdelete Merolin.exe", "regdelete Merolin", "regdelete 1.31", "regdelete Merolin",
                                    "regdelete SOFTWARE\\Tolvane Software",

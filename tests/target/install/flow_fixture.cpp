@@ -1,4 +1,5 @@
 #include "flow_fixture.h"
+#include "scope.h"
 #include <exdisp.h>
 #include <shlobj.h>
 
@@ -70,6 +71,7 @@ void FlowTest::SetUp()
     ResetProgressFlags();
     RemoveProductKeys();
     ::DeleteFileA((DesktopDir() + "\\Merolin.lnk").c_str());
+    ::DeleteFileA(ops::CScope().RecordFolder(0) + "\\" + kInstallerCopyName);
     scratch.reset(new ScratchDir(CurrentTestName()));
     target = *scratch / "Apps\\Merolin";
     group = *scratch / "Programs\\Merolin";
@@ -84,5 +86,6 @@ void FlowTest::TearDown()
     ResetProgressFlags();
     RemoveProductKeys();
     ::DeleteFileA((DesktopDir() + "\\Merolin.lnk").c_str());
+    ::DeleteFileA(ops::CScope().RecordFolder(0) + "\\" + kInstallerCopyName);
     scratch.reset();
 }
