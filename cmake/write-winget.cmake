@@ -84,7 +84,9 @@ ManifestType: version
 ${_tail}")
 
 # The switches are those of an unattended installation (README.md); /D takes the rest
-# of the command line, so it stands last. The exit codes other than 0 are named.
+# of the command line, so it stands last. The exit codes other than 0 are named. The
+# entry in the list of programs leaves out its DisplayVersion: it is PackageVersion, and
+# the community repository asks for it only where the two differ.
 file(WRITE ${OUT}/${_id}.installer.yaml "${_schema}.installer.1.6.0.schema.json
 ${_head}
 MinimumOSVersion: ${MINIMUM_OS}
@@ -118,7 +120,6 @@ ProductCode: ${MEROLIN_NAME}
 AppsAndFeaturesEntries:
   - DisplayName: ${MEROLIN_NAME} ${MEROLIN_VERSION}
     Publisher: ${MEROLIN_MAKER}
-    DisplayVersion: \"${MEROLIN_VERSION}\"
     ProductCode: ${MEROLIN_NAME}
 ${_release_date}InstallationMetadata:
   DefaultInstallLocation: '${_program_files}\\${MEROLIN_NAME}'

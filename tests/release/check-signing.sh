@@ -11,8 +11,9 @@
 # key in a SoftHSM2 token signs the same bytes; a release
 # build through it, time-stamped by a TSA on 127.0.0.1, verifies; the configure refuses both
 # ways, half of one, a release without time stamp, a release or a real download address with
-# a copy of the stand-in payload, and takes that copy once each file is changed (the release
-# is built from it). The winget manifest's release date is the last commit's. No password,
+# a copy of the stand-in payload, then with the placeholder InstallerUrl, a plain http:// one
+# or no LicenseUrl, and takes that copy once each file is changed (the release is built
+# from it, with a LicenseUrl). The winget manifest's release date is the last commit's. No password,
 # PIN or key is in any log.
 #   check-signing.sh SOURCE_DIR WORK_DIR TOOLCHAIN_FILE UNSIGNED_EXE SZDD
 set -u
@@ -171,8 +172,14 @@ refuse "a release (MEROLIN_RELEASE) with the stand-in payload" -DMEROLIN_SIGN_TI
   -DMEROLIN_PAYLOAD_DIR="$work/payload"
 refuse "a download address (MEROLIN_DOWNLOAD_URL $url) with the stand-in" -DMEROLIN_RELEASE=OFF -DMEROLIN_DOWNLOAD_URL="$url"
 LC_ALL=C sed -i 's/[Ss][Tt][Aa][Nn][Dd]-[Ii][Nn]/Released/' "$work"/payload/*
+license=https://www.tolvane.example/merolin/license
+refuse "a release (MEROLIN_RELEASE) with the placeholder InstallerUrl" -DMEROLIN_RELEASE=ON \
+  -DMEROLIN_DOWNLOAD_URL=https://example.invalid/MerolinSetup.exe -DMEROLIN_LICENSE_URL="$license"
+refuse "(MEROLIN_DOWNLOAD_URL ${url/https/http}): the InstallerUrl is not an https:// address" -DMEROLIN_RELEASE=OFF \
+  -DMEROLIN_DOWNLOAD_URL="${url/https/http}"
+refuse "(MEROLIN_DOWNLOAD_URL $url) with an empty LicenseUrl" -DMEROLIN_DOWNLOAD_URL="$url" -DMEROLIN_LICENSE_URL=
 cmake "$work/tree" -DMEROLIN_RELEASE=ON -DMEROLIN_SIGN_TIMESTAMP_URL="$tsa_url" -DMEROLIN_PAYLOAD_DIR="$work/payload" \
-    >>"$work/build.log" 2>&1 &&
+    -DMEROLIN_LICENSE_URL="$license" >>"$work/build.log" 2>&1 &&
   env -u SOURCE_DATE_EPOCH cmake --build "$work/tree" --target MerolinSetup -v >>"$work/build.log" 2>&1 ||
   { echo "FAIL: the release build through the token failed:"; tail -20 "$work/build.log"; exit 1; }
 kill $tsa
