@@ -36,11 +36,10 @@ void Walk(const std::string& dir, Snapshot& snap)
             e.size = (ULONGLONG(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
             e.written = fd.ftLastWriteTime;
         }
-        // The installer's own folder, which stays once made, is seen by what the
-        // scenarios look for there.
-        if (Lower(path) == "c:\\programdata\\tolvane software setup")
-            continue;
-        snap[path] = e;
+        // The installer's own folder (the machine's, a user's) stays once made: only what
+        // is in it counts.
+        if (!e.dir || Lower(name) != "tolvane software setup")
+            snap[path] = e;
         // Not into the Windows directory, nor through links to elsewhere.
         if (e.dir && Lower(path) != "c:\\windows" && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             Walk(path, snap);
@@ -190,10 +189,21 @@ void ExpectStamp(const std::string& path, const FILETIME& stamp, bool accessMayC
 
 // ---- registry ----
 
+namespace {
+// "HKCU\\..." names a key of the user, any other name one of HKEY_LOCAL_MACHINE.
+struct Key {
+    HKEY root;
+    std::string path, name; // below the root; with the root, for the transcript
+    explicit Key(const std::string& key)
+        : root(key.compare(0, 5, "HKCU\\") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER),
+          path(key.substr(root == HKEY_CURRENT_USER ? 5 : 0)), name(root == HKEY_CURRENT_USER ? key : "HKLM\\" + key) {}
+};
+} // namespace
+
 bool KeyExists(const std::string& path, REGSAM view)
 {
     HKEY k;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &k) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(Key(path).root, Key(path).path.c_str(), 0, KEY_READ | view, &k) != ERROR_SUCCESS)
         return false;
     RegCloseKey(k);
     return true;
@@ -202,8 +212,9 @@ bool KeyExists(const std::string& path, REGSAM view)
 std::string RegString(const std::string& key, const std::string& name)
 {
     HKEY k;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-        Fail("registry key HKLM\\%s is missing", key.c_str());
+    const Key at(key);
+    if (RegOpenKeyExA(at.root, at.path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        Fail("registry key %s is missing", at.name.c_str());
     DWORD type = 0, size = 0;
     LONG r = RegQueryValueExA(k, name.c_str(), NULL, &type, NULL, &size);
     std::vector<char> buf(size + 1, '\0');
@@ -211,22 +222,23 @@ std::string RegString(const std::string& key, const std::string& name)
         r = RegQueryValueExA(k, name.c_str(), NULL, &type, reinterpret_cast<BYTE*>(buf.data()), &size);
     RegCloseKey(k);
     if (r != ERROR_SUCCESS)
-        Fail("registry value \"%s\" of HKLM\\%s is missing", name.c_str(), key.c_str());
+        Fail("registry value \"%s\" of %s is missing", name.c_str(), at.name.c_str());
     if (type != REG_SZ)
-        Fail("registry value \"%s\" of HKLM\\%s has type %lu, not REG_SZ", name.c_str(), key.c_str(), type);
+        Fail("registry value \"%s\" of %s has type %lu, not REG_SZ", name.c_str(), at.name.c_str(), type);
     // The stored data must end in exactly one terminator, counted in its size.
     if (size == 0 || buf[size - 1] != '\0' || strlen(buf.data()) != size - 1)
-        Check(false, "registry value \"%s\" of HKLM\\%s: %lu bytes stored, text of %u characters", name.c_str(),
-              key.c_str(), size, (unsigned)strlen(buf.data()));
+        Check(false, "registry value \"%s\" of %s: %lu bytes stored, text of %u characters", name.c_str(),
+              at.name.c_str(), size, (unsigned)strlen(buf.data()));
     return std::string(buf.data());
 }
 
 DWORD RegDword(const std::string& key, const std::string& name)
 {
     DWORD type = 0, data = 0, size = sizeof data;
-    LONG r = RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), RRF_RT_ANY, &type, &data, &size);
+    const Key at(key);
+    LONG r = RegGetValueA(at.root, at.path.c_str(), name.c_str(), RRF_RT_ANY, &type, &data, &size);
     if (r != ERROR_SUCCESS || type != REG_DWORD)
-        Fail("registry value \"%s\" of HKLM\\%s: error %ld, type %lu, not a REG_DWORD", name.c_str(), key.c_str(), r,
+        Fail("registry value \"%s\" of %s: error %ld, type %lu, not a REG_DWORD", name.c_str(), at.name.c_str(), r,
              type);
     return data;
 }
@@ -234,10 +246,28 @@ DWORD RegDword(const std::string& key, const std::string& name)
 void PutRegString(const std::string& key, const std::string& name, const std::string& value)
 {
     HKEY k;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &k, NULL) != ERROR_SUCCESS)
-        Fail("cannot create HKLM\\%s", key.c_str());
+    const Key at(key);
+    if (RegCreateKeyExA(at.root, at.path.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &k, NULL) != ERROR_SUCCESS)
+        Fail("cannot create %s", at.name.c_str());
     RegSetValueExA(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    (DWORD)value.size() + 1);
+    RegCloseKey(k);
+}
+
+void RegTree(const std::string& key, RegValues& into)
+{
+    HKEY k;
+    const Key at(key);
+    if (RegOpenKeyExA(at.root, at.path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return;
+    char name[256];
+    BYTE data[4096];
+    DWORD n = sizeof name, type, size = sizeof data;
+    for (DWORD i = 0; RegEnumValueA(k, i, name, &n, NULL, &type, data, &size) == ERROR_SUCCESS;
+         ++i, n = sizeof name, size = sizeof data)
+        into[at.name + " \"" + name + "\""] = std::to_string(type) + ":" + std::string((char*)data, size);
+    for (DWORD i = 0; n = sizeof name, RegEnumKeyExA(k, i, name, &n, NULL, NULL, NULL, NULL) == ERROR_SUCCESS; ++i)
+        RegTree(key + "\\" + name, into);
     RegCloseKey(k);
 }
 

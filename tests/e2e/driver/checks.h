@@ -49,7 +49,7 @@ std::string ShowTime(const FILETIME& ft);
 // its last-access time: check the stamp first.
 void ExpectStamp(const std::string& path, const FILETIME& stamp, bool accessMayChange = false);
 
-// ---- registry (HKEY_LOCAL_MACHINE) ----
+// ---- registry (HKEY_LOCAL_MACHINE; HKEY_CURRENT_USER for a key named "HKCU\\...") ----
 
 // In the driver's own registry view, or in the one given (KEY_WOW64_64KEY, KEY_WOW64_32KEY).
 bool KeyExists(const std::string& path, REGSAM view = 0);
@@ -59,6 +59,9 @@ std::string RegString(const std::string& key, const std::string& name);
 void PutRegString(const std::string& key, const std::string& name, const std::string& value);
 // The REG_DWORD value; fails when the key or value is missing or has another type.
 DWORD RegDword(const std::string& key, const std::string& name);
+// Every value of the key and of its subkeys, by key and name: its type and bytes.
+using RegValues = std::map<std::string, std::string>;
+void RegTree(const std::string& key, RegValues& into);
 
 // ---- shell links ----
 

@@ -187,20 +187,20 @@ Process::~Process()
 
 void Process::Start(const std::string& exe, const std::string& args, const std::string& cwd)
 {
-    std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+    std::string cmd = exe.empty() ? args : "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     std::vector<char> line(cmd.begin(), cmd.end());
     line.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
+    if (!CreateProcessA(exe.empty() ? NULL : exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
                         cwd.empty() ? NULL : cwd.c_str(), &si, &pi))
         Fail("cannot start %s (error %lu)", cmd.c_str(), GetLastError());
     CloseHandle(pi.hThread);
     m_process = pi.hProcess;
     m_pid = pi.dwProcessId;
     size_t slash = exe.find_last_of('\\');
-    m_name = slash == std::string::npos ? exe : exe.substr(slash + 1);
+    m_name = exe.empty() ? cmd : slash == std::string::npos ? exe : exe.substr(slash + 1);
     Log("started %s (pid %lu) in %s", cmd.c_str(), m_pid, cwd.empty() ? "(inherited)" : cwd.c_str());
 }
 

@@ -51,6 +51,7 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
+    // Without exe, args is the whole command line, the program's path first.
     void Start(const std::string& exe, const std::string& args, const std::string& cwd);
     DWORD Id() const { return m_pid; }
     HANDLE Handle() const { return m_process; }

@@ -84,6 +84,13 @@ HWND InstallerDialog(Process& p, const std::string& proposedDir)
     return dlg;
 }
 
+// The question before a previous installation is removed, answered Yes.
+void ConfirmOverwrite(Process& p)
+{
+    ExpectBox(p, "Note", "This will overwrite any previous installation:\r\n\r\nAre you sure you want to continue "
+              "installing Merolin?", "Yes No", IDYES);
+}
+
 // Starts the installer, accepts the welcome and the licence, types dir into the
 // installer dialog (which proposes the default) and presses Install.
 HWND StartAndInstallInto(Process& p, const std::string& dir)
@@ -96,11 +103,18 @@ HWND StartAndInstallInto(Process& p, const std::string& dir)
     return dlg;
 }
 
-void ExpectNoProductKeys()
+// root: "" for the machine's keys, "HKCU\\" for the user's.
+void ExpectNoProductKeys(const std::string& root = "")
 {
-    Check(!KeyExists(kAppPathsKey), "no key HKLM\\%s", kAppPathsKey);
-    Check(!KeyExists(kUninstallKey), "no key HKLM\\%s", kUninstallKey);
-    Check(!KeyExists(kMakerKey), "no key HKLM\\%s", kMakerKey);
+    for (const char* key : {kAppPathsKey, kUninstallKey, kMakerKey})
+        Check(!KeyExists(root + key), "no key %s%s", root.empty() ? "HKLM\\" : "", (root + key).c_str());
+}
+
+// The installation's copy of the installer, in the installer's folder of the machine or of the user.
+std::string CopyPath(bool currentUser)
+{
+    return common::ShellFolder(currentUser ? CSIDL_LOCAL_APPDATA : CSIDL_COMMON_APPDATA) +
+           "\\Tolvane Software Setup\\MerolinSetup.exe";
 }
 
 void ExpectNoInstallerWindows()
@@ -143,11 +157,18 @@ void ExpectLink(const std::string& file, const std::string& target, const std::s
           l.showCommand);
 }
 
+// Where an installation is: its links in the user's folders (a run with windows), in all
+// users' (kAllUsers), or it is the user's own (kCurrentUser: its keys below HKEY_CURRENT_USER,
+// the copy in the user's folder); kNoDesktop: without the desktop link.
+enum : unsigned { kAllUsers = 1, kCurrentUser = 2, kNoDesktop = 4 };
+
 // A complete installation into dir, checked from the outside: the files by content and
-// time stamp, no temporary file, the four links (allUsers: in all users' folders), the
-// three registry keys, and no other change to drive C: than those.
-void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t startedAt, time_t endedAt, bool allUsers = false)
+// time stamp, no temporary file, the links, the installer's copy, the three registry
+// keys, and no other change to drive C: than those.
+void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t startedAt, time_t endedAt, unsigned where = 0)
 {
+    const bool allUsers = where & kAllUsers, desktop = !(where & kNoDesktop);
+    const std::string root = where & kCurrentUser ? "HKCU\\" : "", copy = CopyPath(where & kCurrentUser);
     Snapshot after = TakeSnapshot();
     FILETIME stamp = ReleaseStamp();
     Log("checking the installation in %s", dir.c_str());
@@ -168,41 +189,46 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
     Check(!FileExists(Join(dir, "MR.MSZ")) && !FileExists(Join(dir, "MR.XXX")), "no MR.MSZ or MR.XXX in %s",
           dir.c_str());
 
-    std::string desktop = DesktopDir(allUsers);
     std::string group = Join(ProgramsDir(allUsers), "Merolin");
-    ExpectLink(LinkPath(desktop, "Merolin"), Join(dir, "Merolin.exe"), dir, "Merolin");
+    if (desktop) // (without, the snapshot sees a link in either desktop)
+        ExpectLink(LinkPath(DesktopDir(allUsers), "Merolin"), Join(dir, "Merolin.exe"), dir, "Merolin");
+    Check(ReadFile(copy) == ReadFile(g_env->setupExe), "%s is a copy of the installer", copy.c_str());
     ExpectLink(LinkPath(group, "Merolin"), Join(dir, "Merolin.exe"), dir, "Merolin");
     ExpectLink(LinkPath(group, "Merolin Help"), Join(dir, "Merolin.hlp"), dir, "Merolin Help");
     ExpectLink(LinkPath(group, "Uninstall Merolin"), Join(dir, "Uninstall.exe"), dir, "Uninstall Merolin");
 
-    std::string installed = RegString(kVendorKey, "");
+    std::string installed = RegString(root + kVendorKey, "");
     bool digits = !installed.empty() && installed.find_first_not_of("0123456789") == std::string::npos &&
                   (installed.size() == 1 || installed[0] != '0');
     time_t t = digits ? (time_t)_strtoui64(installed.c_str(), nullptr, 10) : 0;
     Check(digits && t >= startedAt && t <= endedAt,
-          "HKLM\\%s holds the install time \"%s\" (between %lld and %lld)", kVendorKey, installed.c_str(),
+          "%s%s holds the install time \"%s\" (between %lld and %lld)", root.c_str(), kVendorKey, installed.c_str(),
           (long long)startedAt, (long long)endedAt);
     std::string v;
-    v = RegString(kAppPathsKey, "");
+    v = RegString(root + kAppPathsKey, "");
     Check(v == Join(dir, "Merolin.exe"), "App Paths default value \"%s\"", v.c_str());
-    v = RegString(kAppPathsKey, "Path");
+    v = RegString(root + kAppPathsKey, "Path");
     Check(v == dir, "App Paths \"Path\" \"%s\"", v.c_str());
-    v = RegString(kUninstallKey, "DisplayName");
+    v = RegString(root + kUninstallKey, "DisplayName");
     Check(v == "Merolin 1.31", "Uninstall \"DisplayName\" \"%s\"", v.c_str());
-    v = RegString(kUninstallKey, "UninstallString");
+    v = RegString(root + kUninstallKey, "UninstallString");
     Check(v == "\"" + Join(dir, "Uninstall.exe") + "\"", "Uninstall \"UninstallString\" %s (quoted)", v.c_str());
+    v = RegString(root + kUninstallKey, "QuietUninstallString");
+    Check(v == "\"" + copy + "\" /S /REMOVE" + (root.empty() ? "" : " /CURRENTUSER"), "QuietUninstallString %s", v.c_str());
+    if (!desktop)
+        Check(RegDword(root + "SOFTWARE\\Tolvane Software\\Merolin", "NoDesktopLink") == 1, "NoDesktopLink is 1");
     for (const auto& t : std::map<std::string, std::string>{{"DisplayVersion", "1.31"}, {"InstallLocation", dir},
              {"Publisher", "Tolvane Software"}, {"DisplayIcon", Join(dir, "Merolin.exe")}})
-        Check(RegString(kUninstallKey, t.first) == t.second, "Uninstall \"%s\" is \"%s\"", t.first.c_str(),
+        Check(RegString(root + kUninstallKey, t.first) == t.second, "Uninstall \"%s\" is \"%s\"", t.first.c_str(),
               t.second.c_str());
     for (const auto& n : std::map<std::string, DWORD>{
              {"EstimatedSize", (DWORD)((payloadBytes + 1023) / 1024)}, {"NoModify", 1}, {"NoRepair", 1},
              {"VersionMajor", 1}, {"VersionMinor", 31}})
-        Check(RegDword(kUninstallKey, n.first) == n.second, "Uninstall \"%s\" is %lu", n.first.c_str(), n.second);
+        Check(RegDword(root + kUninstallKey, n.first) == n.second, "Uninstall \"%s\" is %lu", n.first.c_str(), n.second);
     char dates[2][16];
     strftime(dates[0], 16, "%Y%m%d", localtime(&startedAt));
     strftime(dates[1], 16, "%Y%m%d", localtime(&endedAt));
-    v = RegString(kUninstallKey, "InstallDate");
+    v = RegString(root + kUninstallKey, "InstallDate");
     Check(v == dates[0] || v == dates[1], "Uninstall \"InstallDate\" \"%s\", the local date (%s)", v.c_str(), dates[1]);
 
     // Everything the installation adds; what was there before may have been replaced.
@@ -213,7 +239,9 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
         expected.insert(Join(dir, f.name));
     for (const std::string& d : Chain(group))
         expected.insert(d);
-    expected.insert(LinkPath(desktop, "Merolin"));
+    if (desktop)
+        expected.insert(LinkPath(DesktopDir(allUsers), "Merolin"));
+    expected.insert(copy);
     expected.insert(LinkPath(group, "Merolin"));
     expected.insert(LinkPath(group, "Merolin Help"));
     expected.insert(LinkPath(group, "Uninstall Merolin"));
@@ -226,7 +254,8 @@ void ExpectInstalled(const Snapshot& before, const std::string& dir, time_t star
         (existed ? replaced : added).insert(p);
     }
     for (const char* t : {"Merolin", "Merolin Help", "Uninstall Merolin"}) // a previous installation's, gone
-        replaced.insert(LinkPath(Join(ProgramsDir(!allUsers), "Merolin"), t));
+        if (!(where & kCurrentUser)) // (never the machine's, for the user)
+            replaced.insert(LinkPath(Join(ProgramsDir(!allUsers), "Merolin"), t));
     ExpectChanges(before, after, added, replaced);
 }
 
@@ -318,11 +347,11 @@ std::string ParentProgram(DWORD pid)
 const std::string kLogDir = "C:\\windows\\temp"; // outside the snapshots of drive C:
 
 // Runs the installer with these arguments and no one at the screen: any window of it
-// fails the scenario. Returns its exit code.
-DWORD RunUnattended(const std::string& args, const std::string& exe = g_env->setupExe)
+// fails the scenario. Returns its exit code. Without exe, args is the whole command line.
+DWORD RunUnattended(const std::string& args, const std::string& exe = g_env->setupExe, const char* cwd = "C:\\Setup")
 {
     Process p;
-    p.Start(exe, args, "C:\\Setup");
+    p.Start(exe, args, cwd);
     for (; p.Running(); Sleep(10))
         for (HWND w : TopWindows(p.Id()))
             Fail("the run shows window \"%s\" (class %s)", WindowText(w).c_str(), ClassOf(w).c_str());
@@ -666,7 +695,7 @@ void Reinstall(bool silent)
         Check(FileExists(record) && !KeyExists(kAppPathsKey), "the cut run left its record, the old keys set aside");
         t0 = time(nullptr);
         Check(RunUnattended("/s /log=\"C:\\no such folder\\setup.log\"") == 0, "exit code 0");
-        ExpectInstalled(before, dir, t0, time(nullptr), true);
+        ExpectInstalled(before, dir, t0, time(nullptr), kAllUsers);
         Check(!DirExists(Join(dir, "MR.OLD")) && !FileExists(record), "nothing set aside is left, nor the record");
         Check(ListDir(group).empty(), "the old links of the user's group are gone");
         for (const auto& u : userFiles)
@@ -676,10 +705,7 @@ void Reinstall(bool silent)
     Process p;
     StartInstaller(p);
     PassGate(p);
-    ExpectBox(p, "Note",
-              "This will overwrite any previous installation:\r\n\r\nAre you sure you want to continue installing "
-              "Merolin?",
-              "Yes No", IDYES);
+    ConfirmOverwrite(p);
     HWND dlg = InstallerDialog(p, dir);
     for (const char* f : oldFiles)
         Check(!FileExists(Join(dir, f)), "the old %s is gone before Install", f);
@@ -791,9 +817,10 @@ void SilentInstall()
     forged[10 + startupLink.size()] = 34;  // the link's head (28 bytes) and its 6 bytes
     WriteFile(own + "\\MerolinSetup.rec", forged);
     Snapshot before = TakeSnapshot();
+    before.erase(own + "\\MerolinSetup.rec"); // read, settled and gone
     time_t t0 = time(nullptr);
     Check(RunUnattended(args) == 0, "exit code 0");
-    ExpectInstalled(before, dir, t0, time(nullptr), true);
+    ExpectInstalled(before, dir, t0, time(nullptr), kAllUsers);
     Check(!FileExists(startupLink) && ReadFile(oldPlace) == "not a record", "nothing of the forgery is applied");
     std::vector<std::string> lines = {"Record of an interrupted run found: " + own + "\\MerolinSetup.rec",
                                       "Not the product's, left alone: " + startupLink,
@@ -865,7 +892,7 @@ void SilentFailure()
                "Removed " + group + "\\Uninstall Merolin.lnk", "Removed " + Join(DesktopDir(true), "Merolin.lnk"),
                "Removed " + Join(dir, "Merolin.exe"), "Removed " + Join(dir, "Merolin.hlp"),
                "Removed " + Join(dir, "Merolin.txt"), "Removed " + Join(dir, "Uninstall.exe"),
-               "Removed " + Join(dir, "US-Caps_FITB.MR1"), "Removed " + Join(dir, "US-Caps_MULT.MR1"), "Removed " + group,
+               "Removed " + Join(dir, "US-Caps_FITB.MR1"), "Removed " + Join(dir, "US-Caps_MULT.MR1"), "Removed " + CopyPath(false), "Removed " + group,
                "Box \"Installation Incomplete\": Merolin was not installed on your system -- answer: OK (silent)",
                "Exit code 2"});
 }
@@ -886,11 +913,13 @@ void CommandLines()
         Process p;
         p.Start(g_env->setupExe, usage, "C:\\Setup");
         ExpectBox(p, "Install Merolin",
-                  "MerolinSetup [/S] [/LOG=file] [/D=directory | /REMOVE]\r\n\r\n/S\tsilent: no window, and the "
-                  "licence counts as accepted\r\n/LOG=file\tappend a log to the file\r\n/D=directory\tinstall there "
-                  "(last, without quotes)\r\n/REMOVE\tremove Merolin\r\n\r\nExit codes: 0 installed or removed, 1 "
-                  "Merolin running, 2 failed, 3 bad command line,\r\n4 cancelled, 5 a newer version is installed, 1618 "
-                  "another setup is running",
+                  "MerolinSetup [/S] [/LOG=file] [/CURRENTUSER] [/NODESKTOP] [/D=directory | /REMOVE]\r\n\r\n/S\t"
+                  "silent: no window, and the licence counts as accepted\r\n/LOG=file\tappend a log to the file\r\n"
+                  "/CURRENTUSER\tfor the user who runs it, without administrator rights\r\n/NODESKTOP\tno desktop link, "
+                  "also at later upgrades\r\n/D=directory\tinstall there (last, without quotes)\r\n/REMOVE\tremove "
+                  "Merolin\r\n\r\nExit codes: 0 installed or removed, 1 Merolin running, 2 failed, 3 bad command line,"
+                  "\r\n4 cancelled, 5 a newer version is installed, 740 no administrator rights,\r\n1618 another setup "
+                  "is running",
                   "OK", IDOK);
         Check(p.WaitExit(20000, "after the usage") == 3, "exit code 3");
     }
@@ -920,7 +949,7 @@ void Wow64Install(bool remove)
     Snapshot before = TakeSnapshot();
     time_t t0 = time(nullptr);
     Check(RunUnattended("/S") == 0, "exit code 0");
-    ExpectInstalled(before, dir, t0, time(nullptr), true);
+    ExpectInstalled(before, dir, t0, time(nullptr), kAllUsers);
     const std::string in64 = "SOFTWARE\\WOW6432Node\\";
     for (const char* key : {kUninstallKey, kVendorKey})
         Check(KeyExists(in64 + (key + 9), KEY_WOW64_64KEY), "HKLM\\%s%s is there in the 64-bit view", in64.c_str(),
@@ -933,6 +962,92 @@ void Wow64Install(bool remove)
     for (const char* key : {kUninstallKey, kVendorKey})
         Check(!KeyExists(key, KEY_WOW64_32KEY), "no HKLM\\%s in the 32-bit view", key);
     Check(!FileExists(Join(dir, "Merolin.exe")), "no %s\\Merolin.exe", dir.c_str());
+}
+
+// quiet_uninstall: the uninstall entry's QuietUninstallString, run as a deployment tool
+// runs it (from another folder): no window, exit code 0, and nothing of the product left
+// but the copy it ran from, which goes at the next restart; the next silent installation
+// deletes that copy first and ends with its own.
+void QuietUninstall()
+{
+    Snapshot before = TakeSnapshot();
+    Check(RunUnattended("/S") == 0, "exit code 0 for /S");
+    const std::string line = RegString(kUninstallKey, "QuietUninstallString"), copy = CopyPath(false);
+    Check(RunUnattended(line, "", "C:\\windows\\temp") == 0, "exit code 0");
+    ExpectChanges(before, TakeSnapshot(), {copy});
+    ExpectNoProductKeys();
+    char pending[8192] = "";
+    DWORD size = sizeof pending;
+    RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                 "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, NULL, pending, &size);
+    Check(Lower(std::string(pending, size)).find(Lower("\\??\\" + copy) + std::string(2, '\0')) != std::string::npos,
+          "PendingFileRenameOperations deletes %s at the next restart", copy.c_str());
+    const std::string log = kLogDir + "\\again.log";
+    time_t t0 = time(nullptr);
+    Check(RunUnattended("/S /LOG=" + log) == 0, "exit code 0 for /S again");
+    ExpectInstalled(before, kDefaultDir, t0, time(nullptr), kAllUsers);
+    Check(ReadFile(log).find(" Removed " + copy + "\r\n") != std::string::npos, "its log: Removed %s", copy.c_str());
+}
+
+// no_desktop: /S /NODESKTOP leaves the desktop link out, from either desktop, and the
+// installation keeps that choice: a following /S, then a run with windows, leave it out.
+void NoDesktop()
+{
+    Snapshot before = TakeSnapshot();
+    for (const char* args : {"/S /NODESKTOP", "/S"}) {
+        time_t t0 = time(nullptr);
+        Check(RunUnattended(args) == 0, "exit code 0 for %s", args);
+        ExpectInstalled(before, kDefaultDir, t0, time(nullptr), kAllUsers | kNoDesktop);
+    }
+    before = TakeSnapshot();
+    time_t t0 = time(nullptr);
+    Process p;
+    StartInstaller(p);
+    PassGate(p);
+    ConfirmOverwrite(p);
+    InstallToTheEnd(p, InstallerDialog(p, kDefaultDir), IDNO);
+    ExpectInstalled(before, kDefaultDir, t0, time(nullptr), kNoDesktop);
+}
+
+// current_user: /S /CURRENTUSER installs into the user's places; again, over an older
+// installation of the user's, it upgrades it (its copy of the installer too); /S /REMOVE
+// /CURRENTUSER takes it away. The machine's installation, made first, stays as it was.
+void CurrentUser()
+{
+    Check(RunUnattended("/S") == 0, "exit code 0 for the machine's installation");
+    auto machineKeys = [] {
+        RegValues all;
+        for (const char* key : {kAppPathsKey, kUninstallKey, kMakerKey})
+            RegTree(key, all);
+        return all;
+    };
+    const RegValues machine = machineKeys();
+    const Snapshot clean = TakeSnapshot();
+    const std::string programs = Join(common::ShellFolder(CSIDL_LOCAL_APPDATA), "Programs"), dir = Join(programs, "Merolin");
+    time_t t0 = time(nullptr);
+    Check(RunUnattended("/S /CURRENTUSER") == 0, "exit code 0 for /S /CURRENTUSER");
+    ExpectInstalled(clean, dir, t0, time(nullptr), kCurrentUser);
+    Check(machineKeys() == machine, "the machine's %u key values are as they were", (unsigned)machine.size());
+
+    // Made older by hand: the keys of 1.30, an older program and copy of its installer.
+    const std::string older = "HKCU\\SOFTWARE\\Tolvane Software\\Merolin\\1.30", log = kLogDir + "\\upgrade.log";
+    RegDeleteKeyA(HKEY_CURRENT_USER, kVendorKey);
+    PutRegString(older, "", "1000000000");
+    PutRegString(std::string("HKCU\\") + kUninstallKey, "DisplayVersion", "1.30");
+    WriteFile(Join(dir, "Merolin.exe"), "Merolin 1.30\r\n");
+    WriteFile(CopyPath(true), "the installer of Merolin 1.30\r\n");
+    Snapshot before = TakeSnapshot();
+    t0 = time(nullptr);
+    Check(RunUnattended("/S /CURRENTUSER /LOG=" + log) == 0, "exit code 0 over 1.30");
+    ExpectInstalled(before, dir, t0, time(nullptr), kCurrentUser);
+    Check(!KeyExists(older) && ReadFile(log).find(" Found Merolin 1.30: upgrading\r\n") != std::string::npos,
+          "1.30 was upgraded");
+    Check(machineKeys() == machine, "the machine's %u key values are as they were", (unsigned)machine.size());
+
+    Check(RunUnattended("/S /REMOVE /CURRENTUSER") == 0, "exit code 0 for /S /REMOVE /CURRENTUSER");
+    ExpectChanges(clean, TakeSnapshot(), clean.count(programs) ? std::set<std::string>{} : std::set<std::string>{programs});
+    ExpectNoProductKeys("HKCU\\");
+    Check(machineKeys() == machine, "the machine's %u key values are as they were", (unsigned)machine.size());
 }
 
 std::string Padded(std::string head, size_t length, char fill)
@@ -960,6 +1075,9 @@ std::vector<Scenario> Scenarios()
         {"silent_reinstall", [] { Reinstall(true); }},
         {"silent_failure", SilentFailure},
         {"command_lines", CommandLines},
+        {"quiet_uninstall", QuietUninstall},
+        {"no_desktop", NoDesktop},
+        {"current_user", CurrentUser},
         {"wow64_silent_install", [] { Wow64Install(false); }},
         {"wow64_remove", [] { Wow64Install(true); }},
         {"long_dir_120", [] { LongDirectory(Padded("C:\\Merolin long directory ", 120, 'x')); }},
