@@ -961,8 +961,12 @@ std::string MsiProperty(const std::string& msi, const char* name)
 // left registered, hidden from the list of programs); msiexec /x removes everything through
 // the copy of the installer that the uninstall entry's QuietUninstallString names, which the
 // scenario puts there itself (until the installer keeps one of its own).
-void MsiInstall()
+// wow64_msi_install: the same with the i686 package in a 64-bit prefix, where it is a 32-bit
+// package whose exe writes the 32-bit registry view (and Windows Installer its own entry
+// in the 64-bit view on Windows, in the 32-bit one under Wine: the driver's).
+void MsiInstall(bool wow64)
 {
+    const std::string dir = wow64 ? "C:\\Program Files (x86)\\Merolin" : kDefaultDir;
     const std::string msiexec = "C:\\windows\\system32\\msiexec.exe", msi = g_env->buildDir + "\\dist\\MerolinSetup.msi";
     const std::string older = g_env->buildDir + "\\e2e-msi\\MerolinSetup-1.30.msi", setupLog = kLogDir + "\\msi setup.log";
     const std::string arp = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\", code = MsiProperty(msi, "ProductCode");
@@ -980,7 +984,7 @@ void MsiInstall()
     Check(RunUnattended("/i \"" + older + "\" /qn", msiexec) == 0, "msiexec installs the package of 1.30");
     time_t t0 = time(nullptr);
     Check(RunUnattended(install, msiexec) == 0, "msiexec installs the package of 1.31 over it");
-    ExpectInstalled(before, kDefaultDir, t0, time(nullptr), true);
+    ExpectInstalled(before, dir, t0, time(nullptr), true);
     Check(KeyExists(arp + code) && RegDword(arp + code, "SystemComponent") == 1 && !KeyExists(arp + olderCode),
           "only the package of 1.31 (%s) is registered, as a system component", code.c_str());
     const std::string keptDir = "C:\\ProgramData\\Tolvane Software Setup", kept = keptDir + "\\MerolinSetup.exe";
@@ -1021,7 +1025,8 @@ std::vector<Scenario> Scenarios()
         {"command_lines", CommandLines},
         {"wow64_silent_install", [] { Wow64Install(false); }},
         {"wow64_remove", [] { Wow64Install(true); }},
-        {"msi_install", MsiInstall},
+        {"msi_install", [] { MsiInstall(false); }},
+        {"wow64_msi_install", [] { MsiInstall(true); }},
         {"long_dir_120", [] { LongDirectory(Padded("C:\\Merolin long directory ", 120, 'x')); }},
         {"long_dir_270",
          [] {
