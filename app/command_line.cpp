@@ -26,6 +26,7 @@ const struct {
     { "/REMOVE", &CRunOptions::m_bRemove },
     { "/CURRENTUSER", &CRunOptions::m_bCurrentUser },
     { "/NODESKTOP", &CRunOptions::m_bNoDesktop },
+    { kRelaunchSwitch, &CRunOptions::m_bRelaunched },
 };
 
 } // namespace

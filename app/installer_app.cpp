@@ -1,5 +1,6 @@
 #include "installer_app.h"
 #include "backdrop_dlg.h"
+#include "elevation.h"
 #include "install_flow.h"
 #include "installer_copy.h"
 #include "installer_dlg.h"
@@ -92,6 +93,15 @@ BOOL CInstallerApp::InitApplication()
         if (!options.m_bSilent)
             CCommandLine::ShowUsage();
         m_outcome = kOutcomeBadCommandLine;
+        return FALSE;
+    }
+
+    // A run for the machine without administrator rights runs again with them, and
+    // ends as that run ends; one started so that still lacks them does nothing.
+    if (!options.m_bCurrentUser && LacksRights()) {
+        if (options.m_bRelaunched)
+            g_installLog.Write(kLogNoRights);
+        m_outcome = options.m_bRelaunched ? kOutcomeNoRights : RunElevated(m_lpCmdLine, options.m_bSilent);
         return FALSE;
     }
 

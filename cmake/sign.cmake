@@ -6,7 +6,8 @@
 # MEROLIN_SIGN_TIMESTAMP_URL adds an RFC 3161 time stamp; MEROLIN_RELEASE insists on a
 # signature and a time stamp. Each option also takes its first value from the
 # environment variable of the same name. The exe is signed in place right after it is
-# linked (cmake/sign-exe).
+# linked (cmake/sign-exe), and its MSI package with the same arguments (_sign_args) once it
+# is made (cmake/msi.cmake).
 set(MEROLIN_SIGN_PKCS12 "$ENV{MEROLIN_SIGN_PKCS12}" CACHE FILEPATH
     "The vendor's code-signing certificate and key (PKCS#12); empty: the exe is not signed")
 set(MEROLIN_SIGN_PASSWORD_FILE "$ENV{MEROLIN_SIGN_PASSWORD_FILE}" CACHE FILEPATH

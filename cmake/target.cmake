@@ -161,6 +161,7 @@ if(MEROLIN_PAYLOAD_TARGET)
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/sign.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/winget.cmake)  # after signing: the hash of the signed exe
+include(${CMAKE_SOURCE_DIR}/cmake/msi.cmake)     # after signing: the package carries the signed exe
 
 # The tests, each kind in a folder of its own: checks of the built executable (run
 # natively), component tests and end-to-end scenarios (tests/README.md).

@@ -66,11 +66,8 @@ BOOL SetInstallerCopyAside(Record& record, const CString& strCopy)
 
 void RemoveLeftoverCopies(const ops::CScope& scope)
 {
-    for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i) {
-        CRegKey key;
-        if (key.Open(scope.Root(), kProductKeys[i], KEY_READ) == ERROR_SUCCESS)
-            return;  // installed: the copy is the installation's
-    }
+    if (scope.HasInstallation())
+        return;  // the copy is the installation's
     for (int nPlace = 0; nPlace < scope.RecordPlaces(); ++nPlace) {
         const CString strFolder = scope.RecordFolder(nPlace);
         const CString strCopy = strFolder + "\\" + kInstallerCopyName;

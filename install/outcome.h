@@ -11,5 +11,6 @@ enum RunOutcome {
     kOutcomeBadCommandLine = 3,     // nothing done (also after the usage, asked for with /?)
     kOutcomeUserEnded = 4,          // the user ended the run before it installed (only with windows)
     kOutcomeNewerInstalled = 5,     // silent only: a newer version is installed; nothing done
+    kOutcomeNoRights = 740,         // nothing done: a run for the machine got no administrator rights
     kOutcomeAnotherInstaller = 1618,  // nothing done: another installer runs
 };

@@ -137,6 +137,8 @@ inline constexpr char kUninstallStringValue[] = "UninstallString";
 inline constexpr char kInstallLocationValue[] = "InstallLocation";
 inline constexpr char kQuietUninstallStringValue[] = "QuietUninstallString";
 // After the quoted path of the installer's copy.
+// Put before the arguments of a run started again for administrator rights (app/elevation.h).
+inline constexpr char kRelaunchSwitch[] = "/ELEVATED";
 inline constexpr char kQuietSwitches[] = "\" /S /REMOVE";
 inline constexpr char kQuietUserSwitches[] = "\" /S /REMOVE /CURRENTUSER";
 inline constexpr char kNoDesktopValue[] = "NoDesktopLink";  // below kVendorKey: 1 when the installation has no desktop link
@@ -291,6 +293,8 @@ inline constexpr char kLogRemoved[] = "Removed %s";
 inline constexpr char kLogPutBack[] = "Put back %s";
 inline constexpr char kLogNotPutBack[] = "Could not put back %s: the next run tries again";
 inline constexpr char kLogNotDeleted[] = "Could not delete %s";
+inline constexpr char kLogAskingRights[] = "No administrator rights: starting again with them";
+inline constexpr char kLogNoRights[] = "Administrator rights not given: nothing done";
 inline constexpr char kLogDeletedAtRestart[] = "Running from %s: it goes at the next restart";
 inline constexpr char kLogFoundOlder[] = "Found " MEROLIN_NAME " %s: upgrading";
 inline constexpr char kLogFoundSame[] = "Found " MEROLIN_NAME " %s: reinstalling (repair)";

@@ -25,6 +25,12 @@ BOOL CScope::LinkFolder(BOOL bAllUsers, int nUserFolder, int nCommonFolder, CStr
     return LinkFolderPath(bAllUsers && !m_bCurrentUser, nUserFolder, nCommonFolder, strPath);
 }
 
+BOOL CScope::HasInstallation() const
+{
+    CRegKey key;
+    return key.Open(Root(), kUninstallKey, KEY_READ) == ERROR_SUCCESS;
+}
+
 CString CScope::DefaultDirectory() const
 {
     CString strDir;

@@ -33,6 +33,8 @@ public:
     // The directory proposed for the program: Program Files (as the system's key names
     // it) or the user's "Programs", with the product's folder; else the fixed default.
     CString DefaultDirectory() const;
+    // Whether an installation of this scope is there (its uninstall entry).
+    BOOL HasInstallation() const;
 
 private:
     BOOL m_bCurrentUser;

@@ -35,7 +35,13 @@ void ProductLinkPaths(const CScope& scope, UINT nRows, const CString& strGroupDi
 {
     // First the group given with the user's desktop, then all users' desktop and
     // group, then the user's group as the shell names it. Where the shell names no
-    // folder, or the scope is the user's, a pass repeats another one's.
+    // folder, or the scope is the user's, a pass repeats another one's. The user's
+    // own folders are not the machine's to take links from while the user has an
+    // installation of their own there.
+    const CScope user(TRUE);
+    CString strUserGroup;
+    const BOOL bUserInstalled = !scope.IsCurrentUser() && user.HasInstallation() &&
+                                user.LinkFolder(FALSE, CSIDL_PROGRAMS, 0, strUserGroup);
     for (int nPass = 0; nPass < 3; ++nPass) {
         CString strGroup = strGroupDir;
         if (nPass > 0 && scope.LinkFolder(nPass == 1, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
@@ -44,9 +50,14 @@ void ProductLinkPaths(const CScope& scope, UINT nRows, const CString& strGroupDi
             const ShortcutSpec& link = kShortcutTable[i];
             if (!(nRows >> i & 1u) || (link.bDesktop && nPass == 2))
                 continue;
-            if (pnNew && (link.bDesktop ? nPass == nNewDesktop : nPass == 0 && bNewGroup))
+            const BOOL bNew = link.bDesktop ? nPass == nNewDesktop : nPass == 0 && bNewGroup;
+            const CString strFolder = link.bDesktop ? DesktopFolder(scope, nPass == 1) : strGroup;
+            if (!bNew && bUserInstalled && nPass != 1 &&
+                (SameText(strFolder, DesktopFolder(user, FALSE)) || SameText(strFolder, strUserGroup + kProductFolderSuffix)))
+                continue;
+            if (pnNew && bNew)
                 *pnNew |= 1u << paths.GetSize();
-            paths.Add(LinkPath(link.bDesktop ? DesktopFolder(scope, nPass == 1) : strGroup, link.pszTitle));
+            paths.Add(LinkPath(strFolder, link.pszTitle));
         }
     }
 }

@@ -28,7 +28,7 @@ set(_e2e32_dir ${CMAKE_BINARY_DIR}/e2e32)
 file(MAKE_DIRECTORY ${_e2e32_dir})
 # In a 64-bit prefix. wow64_remove needs the /REMOVE switch: it runs once the usage
 # text names it (manifest/manifest.h).
-set(_wow64 wow64_silent_install)
+set(_wow64 wow64_silent_install wow64_msi_install)
 file(READ ${CMAKE_SOURCE_DIR}/manifest/manifest.h _manifest)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/manifest/manifest.h)
 if(_manifest MATCHES "/REMOVE")

@@ -6,7 +6,8 @@
 # (release.reproducible shows the unsigned builds equal). Checks: the two signed exes
 # are identical; the signature verifies against the CA (SHA-256, "Merolin 1.31 Setup",
 # that signing time) and not against another CA; one byte changed in the payload fails
-# verification; removing the signature gives back the unsigned exe byte for byte, and
+# verification; the package (MerolinSetup.msi) verifies too and carries the signed exe;
+# removing the signature gives back the unsigned exe byte for byte, and
 # the resources read back; the winget manifest has the hash of the signed exe. The same
 # key in a SoftHSM2 token signs the same bytes; a release
 # build through it, time-stamped by a TSA on 127.0.0.1, verifies; the configure refuses both
@@ -124,6 +125,11 @@ grep -q "Signing time: $want_time" <<<"$verify" ||
   fail "the signing time is not the last commit's ($want_time): $(grep 'Signing time' <<<"$verify")"
 osslsigncode verify -CAfile "$work/cert/Another Test CA.pem" -in "$a" >/dev/null 2>&1 &&
   fail "the signature verifies against a CA that did not issue its certificate"
+# The package is signed as well, and carries the signed exe.
+msi=$work/tree/dist/MerolinSetup.msi
+osslsigncode verify -CAfile "$ca" -in "$msi" 2>&1 | grep -q '^Signature verification: ok' ||
+  fail "the package does not verify against the throw-away CA"
+msiinfo extract "$msi" Binary.MerolinSetup | cmp -s - "$a" || fail "the package does not carry the signed exe"
 
 # One byte of the payload changed (inside the first compressed file): verification fails.
 check_tampered() { # EXE VERIFY_OPTIONS...

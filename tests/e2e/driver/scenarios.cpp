@@ -3,6 +3,7 @@
 #include "scenarios.h"
 
 #include <windows.h>
+#include <msiquery.h>
 #include <tlhelp32.h>
 #include <time.h>
 
@@ -1050,6 +1051,55 @@ void CurrentUser()
     Check(machineKeys() == machine, "the machine's %u key values are as they were", (unsigned)machine.size());
 }
 
+// The package's ProductCode, as msi.dll reads it from its Property table.
+std::string ProductCode(const std::string& msi)
+{
+    MSIHANDLE db = 0, view = 0, row = 0;
+    char value[64] = "";
+    DWORD size = sizeof value;
+    bool ok = !MsiOpenDatabaseA(msi.c_str(), MSIDBOPEN_READONLY, &db) &&
+              !MsiDatabaseOpenViewA(db, "SELECT `Value` FROM `Property` WHERE `Property` = 'ProductCode'", &view) &&
+              !MsiViewExecute(view, 0) && !MsiViewFetch(view, &row) && !MsiRecordGetStringA(row, 1, value, &size);
+    for (MSIHANDLE h : {row, view, db})
+        MsiCloseHandle(h);
+    return ok ? value : (Fail("no ProductCode in %s", msi.c_str()), "");
+}
+
+// msi_install: the Windows Installer package as deployment tools run it (msiexec /qn). Over a
+// newer Merolin it fails (the exe ends with 5) and changes nothing, its log naming the exe's;
+// over the package of 1.30 it installs what /S installs and replaces that package (hidden from
+// the list of programs); msiexec /x removes everything through the installation's copy of the
+// installer that the uninstall entry's QuietUninstallString names, all but that copy.
+// wow64_msi_install: the same with the i686 package in a 64-bit prefix, where its exe writes the
+// 32-bit registry view (Windows Installer its own entry: the 64-bit view on Windows, the
+// driver's under Wine).
+void MsiInstall(bool wow64)
+{
+    const std::string msiexec = "C:\\windows\\system32\\msiexec.exe", msi = g_env->buildDir + "\\dist\\MerolinSetup.msi";
+    const std::string setupLog = kLogDir + "\\msi setup.log", kept = "C:\\ProgramData\\Tolvane Software Setup\\MerolinSetup.exe";
+    const std::string arp = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ProductCode(msi);
+    const std::string older = g_env->buildDir + "\\tests\\e2e\\MerolinSetup-1.30.msi", log = " /qn MEROLINLOG=\"" + setupLog + "\"";
+    Snapshot before = TakeSnapshot();
+    PutRegString("SOFTWARE\\Tolvane Software\\Merolin\\1.40", "", "1000000000");
+    DWORD failed = RunUnattended("/i \"" + msi + "\"" + log + " /l*v " + kLogDir + "\\msi.log", msiexec);
+    Check(failed == 1603 || failed == 1627, "msiexec fails over Merolin 1.40: %lu (1603; under Wine 1627)", failed);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMakerKey);
+    ExpectChanges(before, TakeSnapshot(), {});
+    Check(!KeyExists(kUninstallKey) && !KeyExists(arp) && ReadFile(kLogDir + "\\msi.log").find(setupLog) != std::string::npos &&
+              ReadFile(setupLog).find("Exit code 5\r\n") != std::string::npos, "nothing registered; the log names the exe's: 5");
+    std::string olderArp = arp.substr(0, arp.rfind('\\') + 1) + ProductCode(older);
+    Check(RunUnattended("/i \"" + older + "\" /qn", msiexec) == 0 && KeyExists(olderArp), "the package of 1.30 installs");
+    time_t t0 = time(nullptr);
+    Check(RunUnattended("/i \"" + msi + "\"" + log, msiexec) == 0, "msiexec installs the package of 1.31 over it");
+    ExpectInstalled(before, wow64 ? "C:\\Program Files (x86)\\Merolin" : kDefaultDir, t0, time(nullptr), kAllUsers);
+    Check(RegDword(arp, "SystemComponent") == 1 && !KeyExists(olderArp), "only %s is registered, as a system component", arp.c_str());
+    Check(RunUnattended("/x " + arp.substr(arp.rfind('\\') + 1) + log, msiexec) == 0, "msiexec /x: exit code 0");
+    ExpectChanges(before, TakeSnapshot(), {kept});  // the copy the removal ran from goes at the next restart
+    ExpectNoProductKeys();
+    Check(!KeyExists(arp) && ReadFile(setupLog).find("has been removed from this computer.") != std::string::npos,
+          "the package is no longer registered; the kept copy removed Merolin and logged it");
+}
+
 std::string Padded(std::string head, size_t length, char fill)
 {
     while (head.size() < length)
@@ -1080,6 +1130,8 @@ std::vector<Scenario> Scenarios()
         {"current_user", CurrentUser},
         {"wow64_silent_install", [] { Wow64Install(false); }},
         {"wow64_remove", [] { Wow64Install(true); }},
+        {"msi_install", [] { MsiInstall(false); }},
+        {"wow64_msi_install", [] { MsiInstall(true); }},
         {"long_dir_120", [] { LongDirectory(Padded("C:\\Merolin long directory ", 120, 'x')); }},
         {"long_dir_270",
          [] {

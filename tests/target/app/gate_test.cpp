@@ -126,7 +126,10 @@ BOOL WINAPI LoggingReleaseMutex(HANDLE h)
 }
 BOOL WINAPI LoggingCloseHandle(HANDLE h)
 {
-    Log("close");
+    TOKEN_TYPE type;
+    DWORD n;
+    if (!::GetTokenInformation(h, TokenType, &type, sizeof type, &n))  // a look at the rights is no step of the gate
+        Log("close");
     return ::CloseHandle(h);
 }
 
@@ -658,4 +661,57 @@ TEST_F(GateTest, InitInstanceRunsTheInstallerDialogAsMainWindowAndEndsTheApplica
     EXPECT_FALSE(::IsWindow(g_installerSeen));
     EXPECT_EQ(app.m_pMainWnd, nullptr);  // nothing reaches the ended dialog through it
     EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// ---- administrator rights
+
+// The token as the row has it (0 not elevated, 1 elevated, -1 a system that cannot say),
+// and the elevated run as the system starts it: what it was asked, how it ends.
+static int g_elevated;
+static DWORD g_startError, g_childExit;
+static std::string g_started;
+static BOOL WINAPI FakeTokenInfo(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID info, DWORD, PDWORD)
+{
+    if (g_elevated < 0)
+        return ::SetLastError(ERROR_INVALID_PARAMETER), FALSE;
+    return ((TOKEN_ELEVATION*)info)->TokenIsElevated = g_elevated, TRUE;
+}
+static BOOL WINAPI FakeRunAs(LPSHELLEXECUTEINFOA run)
+{
+    g_started = std::string(run->lpVerb) + " " + run->lpParameters + (run->fMask & SEE_MASK_FLAG_NO_UI ? " (no UI)" : "");
+    run->hProcess = g_startError ? NULL : ::CreateEventA(NULL, TRUE, TRUE, NULL);
+    return ::SetLastError(g_startError), !g_startError;
+}
+static BOOL WINAPI FakeChildExit(HANDLE, LPDWORD code) { return *code = g_childExit, TRUE; }
+
+// Only a run for the machine without the rights asks for them, once: it ends as the
+// elevated run ends, 4 when the prompt is declined, 740 when nothing could start it.
+TEST_F(GateTest, ARunForTheMachineWithoutRightsRunsAgainElevatedAndEndsAsItDoes)
+{
+    const struct { int elevated; const char* args; DWORD startError, childExit; std::string started; int outcome; } cases[] = {
+        { 1, "/S", 0, 0, "", -1 },  // an administrator's or SYSTEM's run goes on
+        { -1, "/S", 0, 0, "", -1 },  // so does one where the system knows no elevation
+        { 0, "/S /CURRENTUSER", 0, 0, "", -1 },  // a run for the user never asks
+        { 0, "/S /D=C:\\My Apps", 0, 5, "runas /ELEVATED /S /D=C:\\My Apps (no UI)", 5 },
+        { 0, "", ERROR_CANCELLED, 0, "runas /ELEVATED ", kOutcomeUserEnded },
+        { 0, "/S", ERROR_ACCESS_DENIED, 0, "runas /ELEVATED /S (no UI)", kOutcomeNoRights },
+        { 0, "/ELEVATED /S", 0, 0, "", kOutcomeNoRights },  // started so, and still without them
+    };
+    faults.Forward().GetTokenInformation = FakeTokenInfo;
+    faults.Forward().ShellExecuteExA = FakeRunAs;
+    faults.Forward().WaitForSingleObject = [](HANDLE, DWORD) -> DWORD { return WAIT_OBJECT_0; };
+    faults.Forward().GetExitCodeProcess = FakeChildExit;
+    for (const auto& c : cases) {
+        g_elevated = c.elevated, g_startError = c.startError, g_childExit = c.childExit, g_started.clear();
+        app.m_outcome = (RunOutcome)-1;
+        app.m_cmdLine = CCommandLine();
+        app.m_lpCmdLine = (LPSTR)c.args;
+        const int nMutexes = faults.Count(AFX_CALL_CreateMutexA);
+        app.InitApplication();
+        EXPECT_EQ(g_started, c.started) << c.args;
+        if (c.outcome >= 0)
+            EXPECT_EQ((int)app.m_outcome, c.outcome) << c.args;
+        EXPECT_EQ(faults.Count(AFX_CALL_CreateMutexA) > nMutexes, c.outcome < 0) << c.args << ": went on";
+        ::CloseHandle(app.m_hInstallerMutex), app.m_hInstallerMutex = NULL;
+    }
 }

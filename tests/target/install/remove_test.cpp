@@ -48,3 +48,53 @@ TEST_F(FlowTest, RemovalKeysLastUsersFilesStayAndAFileInUseLeavesEverything)
     EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options).Remove());
     EXPECT_FALSE(DirExists(userGroup) || RegKeyExists("SOFTWARE\\Tolvane Software"));
 }
+
+// A run for the user: the program in the user's programs folder, the keys below
+// HKEY_CURRENT_USER, the links in the user's own folders, the record and the installer's
+// copy in the user's local application data. It leaves the machine's installation as it
+// was, and the machine's removal leaves the user's.
+static bool UserKey(const char* path)
+{
+    HKEY hKey;
+    const bool there = ::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &hKey) == ERROR_SUCCESS;
+    return there && !::RegCloseKey(hKey);
+}
+
+TEST_F(FlowTest, ARunForTheUserStaysInTheUsersPlacesAndLeavesTheMachinesInstallation)
+{
+    const std::string question = "This will remove Merolin from this computer:\r\n\r\nAre you sure you want to continue?";
+    const std::string local = common::ShellFolder(CSIDL_LOCAL_APPDATA), dir = local + "\\Programs\\Merolin";
+    const std::string userGroup = common::ProgramsDir() + "\\Merolin", copy = local + "\\Tolvane Software Setup\\MerolinSetup.exe";
+    options.m_bAllUsers = TRUE;  // the machine's links in all users' folders, as a silent run puts them
+    ExpectCompletion(IDNO);
+    flow.Install();
+    const std::string machine = InstallationState({ target, group });
+    CRunOptions user;
+    user.m_bCurrentUser = TRUE;
+    FakeView userView;
+    CInstallFlow userFlow(userView, user);
+    ASSERT_TRUE(userFlow.Open());
+    EXPECT_EQ(userView.target, dir);
+    ExpectCompletion(IDNO);
+    userFlow.Install();
+    EXPECT_EQ(ListDir(dir).size(), 7u);
+    EXPECT_TRUE(DesktopLinkExists() && FileExists(userGroup + "\\Merolin Help.lnk") && FileExists(copy));
+    HKEY hKey;
+    char quiet[MAX_PATH] = "";
+    DWORD n = sizeof quiet;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &hKey));
+    ::RegQueryValueExA(hKey, "QuietUninstallString", NULL, NULL, (BYTE*)quiet, &n), ::RegCloseKey(hKey);
+    EXPECT_EQ(std::string(quiet), "\"" + copy + "\" /S /REMOVE /CURRENTUSER");
+    EXPECT_TRUE(UserKey(kAppPathsKey) && UserKey(kVendorVersionKey));
+    EXPECT_EQ(machine, InstallationState({ target, group }));
+    boxes.Expect("Note", question, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
+    boxes.Expect("Remove Merolin", "Merolin has been removed from this computer.", MB_ICONINFORMATION, IDOK);
+    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options).Remove());
+    EXPECT_FALSE(AnyProductKey() || FileExists(target + "\\Merolin.exe"));
+    EXPECT_TRUE(UserKey(kUninstallKey) && FileExists(dir + "\\Merolin.exe") && DesktopLinkExists() && FileExists(copy));
+    boxes.Expect("Note", question, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
+    boxes.Expect("Remove Merolin", "Merolin has been removed from this computer.", MB_ICONINFORMATION, IDOK);
+    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(userView, user).Remove());
+    EXPECT_FALSE(UserKey("Software\\Tolvane Software") || UserKey(kUninstallKey) || UserKey(kAppPathsKey));
+    EXPECT_FALSE(DirExists(dir) || DesktopLinkExists() || DirExists(userGroup) || FileExists(copy));
+}
