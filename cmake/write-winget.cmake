@@ -84,14 +84,15 @@ ManifestType: version
 ${_tail}")
 
 # The switches are those of an unattended installation (README.md); /D takes the rest
-# of the command line, so it stands last. The exit codes other than 0 are named. The
+# of the command line, so it stands last (winget puts Custom before it). Two installers of
+# the same exe: for the machine (it asks for the rights itself) and for the user
+# (/CURRENTUSER, never elevated). The exit codes other than 0 are named. The
 # entry in the list of programs leaves out its DisplayVersion: it is PackageVersion, and
 # the community repository asks for it only where the two differ.
 file(WRITE ${OUT}/${_id}.installer.yaml "${_schema}.installer.1.6.0.schema.json
 ${_head}
 MinimumOSVersion: ${MINIMUM_OS}
 InstallerType: exe
-Scope: machine
 InstallModes:
   - interactive
   - silent
@@ -115,18 +116,32 @@ ExpectedReturnCodes:
   - InstallerReturnCode: 1618
     ReturnResponse: installInProgress
 UpgradeBehavior: install
-ElevationRequirement: elevatesSelf
 ProductCode: ${MEROLIN_NAME}
 AppsAndFeaturesEntries:
   - DisplayName: ${MEROLIN_NAME} ${MEROLIN_VERSION}
     Publisher: ${MEROLIN_MAKER}
     ProductCode: ${MEROLIN_NAME}
-${_release_date}InstallationMetadata:
-  DefaultInstallLocation: '${_program_files}\\${MEROLIN_NAME}'
-Installers:
+${_release_date}Installers:
   - Architecture: ${ARCH}
+    Scope: machine
     InstallerUrl: ${URL}
     InstallerSha256: ${_sha256}
+    ElevationRequirement: elevatesSelf
+    InstallationMetadata:
+      DefaultInstallLocation: '${_program_files}\\${MEROLIN_NAME}'
+  - Architecture: ${ARCH}
+    Scope: user
+    InstallerUrl: ${URL}
+    InstallerSha256: ${_sha256}
+    InstallerSwitches:
+      Silent: /S
+      SilentWithProgress: /S
+      Log: /LOG=\"<LOGPATH>\"
+      InstallLocation: /D=<INSTALLPATH>
+      Custom: /CURRENTUSER
+    ElevationRequirement: elevationProhibited
+    InstallationMetadata:
+      DefaultInstallLocation: '%LOCALAPPDATA%\\Programs\\${MEROLIN_NAME}'
 ManifestType: installer
 ${_tail}")
 

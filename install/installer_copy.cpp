@@ -8,7 +8,12 @@ namespace {
 
 typedef ops::CRecordFile Record;
 
-BOOL IsThere(const char* pszPath) { return sys::GetFileAttributesA(pszPath) != INVALID_FILE_ATTRIBUTES; }
+// Whether a file (no folder: that is nobody's copy, and the copy fails on it) is there.
+BOOL IsThere(const char* pszPath)
+{
+    const DWORD dwAttributes = sys::GetFileAttributesA(pszPath);
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 // The copy's folder is a site of the run: what it sets aside there goes into a folder
 // aside of the installer's own rights. Then the copy itself, set aside when it is there.

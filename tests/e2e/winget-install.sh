@@ -8,7 +8,7 @@
 set -u
 wine_run=$1 state=$2 exe=$3 yaml=$(echo "$4"/*.installer.yaml) work=$5
 fail() { echo "FAIL: $*"; exit 1; }
-sha=$(sed -n 's/^ *InstallerSha256: //p' "$yaml")
+sha=$(sed -n 's/^ *InstallerSha256: //p' "$yaml" | sort -u)
 [ "$sha" = "$(sha256sum "$exe" | cut -d' ' -f1 | tr a-f A-F)" ] || fail "InstallerSha256 \"$sha\" is not that of $exe"
 python3 -c 'import sys, yaml; [yaml.safe_load(open(f, encoding="utf-8")) for f in sys.argv[1:]]' "$4"/*.yaml ||
   fail "the manifests in $4 are not YAML"

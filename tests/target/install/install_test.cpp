@@ -266,6 +266,14 @@ TEST_F(InstallTest, RetryElsewhereRemovesWhatTheFailedAttemptWrote)
 // and Cancel removes the keys that the attempt did write.
 TEST_F(InstallTest, RegistryFailureStopsAndCancelRemovesTheKeysWritten)
 {
+    // First the installer's copy, which a folder stands in the way of: nothing of the
+    // registry is written.
+    const std::string setup = (const char*)ops::CScope().RecordFolder(0), copy = setup + "\\MerolinSetup.exe";
+    ASSERT_TRUE(::CreateDirectoryA(copy.c_str(), NULL));
+    ExpectFatal("Can't keep a copy of the setup program in " + setup);
+    flow.Install();
+    ::RemoveDirectoryA(copy.c_str());
+    EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     {
         PlatformFaults faults;
         faults.Fail(AFX_CALL_RegSetValueExA, 4);  // the uninstall entry's display name

@@ -28,6 +28,10 @@ TEST_F(PreviousInstallTest, ReinstallOverAPreviousInstallation)
     RegPutString(kAppPathsKey, "Path", old);
     RegPutString(kUninstallKey, "UninstallString", old + "\\Uninstall.exe");
     RegPutString(kVendorVersionKey, "", "1");
+    HKEY vendor;  // an installation without a desktop link (/NODESKTOP): the upgrade keeps it so
+    const DWORD one = 1;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVendorKey, 0, KEY_SET_VALUE, &vendor));
+    ::RegSetValueExA(vendor, "NoDesktopLink", 0, REG_DWORD, (const BYTE*)&one, sizeof one), ::RegCloseKey(vendor);
 
     boxes.Expect("Note",
                  "This will overwrite any previous installation:\r\n\r\nAre you sure you want to continue installing Merolin?",
@@ -50,6 +54,10 @@ TEST_F(PreviousInstallTest, ReinstallOverAPreviousInstallation)
     EXPECT_EQ("MZ", ReadWholeFile(old + "\\Merolin.exe").substr(0, 2));
     EXPECT_EQ(old, RegString(kAppPathsKey, "Path"));
     EXPECT_EQ("\"" + old + "\\Uninstall.exe\"", RegString(kUninstallKey, "UninstallString"));
+    DWORD kept = 0, n = sizeof kept;
+    EXPECT_FALSE(DesktopLinkExists());
+    EXPECT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_LOCAL_MACHINE, kVendorKey, "NoDesktopLink", RRF_RT_REG_DWORD, NULL, &kept, &n));
+    EXPECT_EQ(1u, kept);
 }
 
 } // namespace
