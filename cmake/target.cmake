@@ -43,6 +43,11 @@ target_compile_options(merolin_options INTERFACE
   # No unwind tables: without exceptions nothing reads them.
   -fno-asynchronous-unwind-tables
   -fno-unwind-tables
+  # Each object carries the compiler's intermediate form beside its machine code: the
+  # exe is compiled once more as a whole at its link (MEROLIN_EXE_LINK_OPTIONS), while
+  # the test programs link the machine code as it is.
+  -flto
+  -ffat-lto-objects
   # 32-bit Windows keeps the stack 4-byte aligned, and calls the window and dialog
   # procedures so; GCC's 16-byte default only adds code to every frame that keeps
   # it. Nothing here needs more (no SSE), so the ABI's own 4 bytes it is.
@@ -134,8 +139,21 @@ set(MEROLIN_EXE_LINK_OPTIONS
   -Wl,-e,${_entry}
   # No auto-imported data: without the runtime's start-up code nothing would fix it up.
   -Wl,--disable-auto-import
-  # Drops every section nothing refers to (see -ffunction-sections above).
+  # Drops every section nothing refers to (see -ffunction-sections above): here what
+  # the runtime libraries would bring in unused.
   -Wl,--gc-sections
+  # The whole program compiled as one at the link, from the objects' intermediate form
+  # (see -flto above): calls, constants and tables are resolved across the layers, and a
+  # function or datum nothing reaches is left out. 3 KB smaller than linking the
+  # objects' machine code. The per-function options and the -m options come with the
+  # objects; the optimisation level and the frame limit are said here again, as the
+  # compiler reads them from the link. Without -ffunction-sections and -fdata-sections
+  # here: as one section each, functions and data are not padded to 4 bytes apiece.
+  -flto
+  # One partition: the same code however many processors the build machine has.
+  -flto-partition=one
+  -Os
+  -Werror=frame-larger-than=4000
   # No link time in the header: two builds of the same sources are the same file
   # (release.reproducible).
   -Wl,--no-insert-timestamp)
@@ -144,7 +162,10 @@ include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)
 
 add_executable(MerolinSetup WIN32 ${MEROLIN_EXE_SOURCES}
   ${CMAKE_SOURCE_DIR}/res/installer.rc ${CMAKE_SOURCE_DIR}/res/release.rc ${MEROLIN_PAYLOAD_RC})
-target_link_libraries(MerolinSetup PRIVATE merolin merolin_options)
+# msvcrt named among the exe's own libraries: when the whole-program compile brings in
+# its first calls to the C runtime only after the libraries were searched (the default
+# libraries' msvcrt, at the end), ld 2.40 crashes.
+target_link_libraries(MerolinSetup PRIVATE merolin merolin_options msvcrt)
 target_link_options(MerolinSetup PRIVATE ${MEROLIN_EXE_LINK_OPTIONS})
 set_target_properties(MerolinSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/dist)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/release.rc PROPERTIES
