@@ -22,6 +22,12 @@ target_compile_options(merolin_options INTERFACE
   # makes this program's code smaller, not larger (850 bytes of the whole-program
   # compile; the callers are long, and what is merged into them costs more than a call).
   -fno-inline-functions-called-once
+  # A switch is a chain of comparisons, never a table of addresses in the read-only
+  # data: each entry of such a table is a relocation besides.
+  -fno-jump-tables
+  # Equal read-only constants (texts, tables) are kept once, also where they are
+  # variables of different names; nothing here tells two constants apart by address.
+  -fmerge-all-constants
   # Arguments are pushed rather than stored into a frame reserved in advance: shorter
   # calls, and the code is mostly calls into the system. Pushing is only right
   # without stack probes (GCC warns otherwise), hence the next two flags.
@@ -152,13 +158,15 @@ set(MEROLIN_EXE_LINK_OPTIONS
   # (see -flto above): calls, constants and tables are resolved across the layers, and a
   # function or datum nothing reaches is left out. 3 KB smaller than linking the
   # objects' machine code. The per-function options and the -m options come with the
-  # objects; the optimisation level and the frame limit are said here again, as the
-  # compiler reads them from the link. Without -ffunction-sections and -fdata-sections
-  # here: as one section each, functions and data are not padded to 4 bytes apiece.
+  # objects; the optimisation level, the merging of constants and the frame limit are
+  # said here again, as the compiler reads them from the link. Without
+  # -ffunction-sections and -fdata-sections here: as one section each, functions and
+  # data are not padded to 4 bytes apiece.
   -flto
   # One partition: the same code however many processors the build machine has.
   -flto-partition=one
   -Oz
+  -fmerge-all-constants
   -Werror=frame-larger-than=4000
   # No link time in the header: two builds of the same sources are the same file
   # (release.reproducible).
