@@ -29,7 +29,8 @@ struct AFX_MSGMAP_ENTRY {
 };
 
 // A class's entries are counted, not ended by an empty entry: a count is 4 bytes, an
-// end entry 16, and a map with no entries of its own (CWnd's, say) needs no array.
+// end entry 16. A class with no entries of its own (CWnd, say) has no map either: it
+// answers with its base's.
 struct AFX_MSGMAP {
     const AFX_MSGMAP* (*pfnGetBaseMap)();
     const AFX_MSGMAP_ENTRY* lpEntries;
@@ -51,6 +52,8 @@ public:                                           \
 
 #define END_MESSAGE_MAP()                                                                  \
     };                                                                                     \
+    if (sizeof _messageEntries == 0)                                                       \
+        return TheBaseClass::GetThisMessageMap();                                          \
     static const AFX_MSGMAP messageMap = { &TheBaseClass::GetThisMessageMap, _messageEntries, \
                                            sizeof _messageEntries / sizeof _messageEntries[0] }; \
     return &messageMap;                                                                    \
