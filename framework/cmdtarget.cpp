@@ -2,18 +2,15 @@
 
 const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
 
-const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
-{
-    static const AFX_MSGMAP_ENTRY _messageEntries[] = { { 0, 0, 0, AfxSig_end, 0 } };
-    static const AFX_MSGMAP messageMap = { 0, &_messageEntries[0] };
-    return &messageMap;
-}
+// The root has no entries, so no map: the walk from a derived map ends here.
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() { return 0; }
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const
 {
     for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap;
          pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : 0) {
-        for (const AFX_MSGMAP_ENTRY* p = pMap->lpEntries; p->nSig != AfxSig_end; ++p) {
+        const AFX_MSGMAP_ENTRY* p = pMap->lpEntries;
+        for (UINT n = pMap->nEntries; n; --n, ++p) {
             if (p->nMessage == nMessage && p->nCode == nCode && p->nID == nID)
                 return p;
         }

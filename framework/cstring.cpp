@@ -4,10 +4,11 @@
 #include <stdlib.h>
 #include <string.h>
 
-// The shared empty string; its reference count is never changed (-1).
+// The shared empty string; its reference count stays 0 (only counts above 0 are
+// counted). All zero, it takes no room in the exe's file.
 namespace {
 struct EmptyString { long nRefs; int nLength; int nAlloc; char ch; };
-EmptyString g_empty = { -1, 0, 0, 0 };
+EmptyString g_empty;
 char* EmptyChars() { return &g_empty.ch; }
 // Format gives up beyond this many characters (1 MB): no text of the installer comes near.
 const int kMaxFormatLength = 1 << 20;

@@ -5,17 +5,20 @@ int SystemMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, U
 {
     return ::MessageBoxA(hOwner, pszText, pszCaption, nType);
 }
-AfxMessageBoxHandler g_pfnMessageBox = SystemMessageBox;
+// The installed handler; NULL (as it starts) for the system's box. Starting at zero, it
+// takes no room in the exe's file: an initialised pointer would need a data section.
+AfxMessageBoxHandler g_pfnMessageBox;
+AfxMessageBoxHandler CurrentHandler() { return g_pfnMessageBox ? g_pfnMessageBox : SystemMessageBox; }
 }
 
 int AfxShowMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType, AfxBoxKind nKind)
 {
-    return g_pfnMessageBox(hOwner, pszText, pszCaption, nType, nKind);
+    return CurrentHandler()(hOwner, pszText, pszCaption, nType, nKind);
 }
 
 AfxMessageBoxHandler AfxSetMessageBoxHandler(AfxMessageBoxHandler pfn)
 {
-    AfxMessageBoxHandler pfnOld = g_pfnMessageBox;
-    g_pfnMessageBox = pfn ? pfn : SystemMessageBox;
+    AfxMessageBoxHandler pfnOld = CurrentHandler();
+    g_pfnMessageBox = pfn;
     return pfnOld;
 }

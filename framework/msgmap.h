@@ -12,23 +12,29 @@ typedef void (CCmdTarget::*AFX_PMSG)();
 
 // Handler signatures the dispatcher knows.
 enum AfxSig {
-    AfxSig_end = 0,
-    AfxSig_vv,      // void Handler()
+    AfxSig_vv = 1,  // void Handler()
     AfxSig_hv,      // HCURSOR Handler()
     AfxSig_bDWu,    // HBRUSH Handler(CDC*, CWnd*, UINT)
 };
 
+// 16 bits a field: window messages, notification codes and the identifiers that
+// WM_COMMAND carries all fit, and an entry takes 16 bytes rather than 24. A message
+// beyond 16 bits never matches an entry (the comparisons are made in the full width).
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage;  // window message, WM_COMMAND for commands and notifications
-    UINT nCode;     // notification code (BN_CLICKED, EN_CHANGE, ...)
-    UINT nID;       // control or command identifier
-    UINT nSig;      // AfxSig
+    WORD nMessage;  // window message, WM_COMMAND for commands and notifications
+    WORD nCode;     // notification code (BN_CLICKED, EN_CHANGE, ...)
+    WORD nID;       // control or command identifier
+    WORD nSig;      // AfxSig
     AFX_PMSG pfn;
 };
 
+// A class's entries are counted, not ended by an empty entry: a count is 4 bytes, an
+// end entry 16. A class with no entries of its own (CWnd, say) has no map either: it
+// answers with its base's.
 struct AFX_MSGMAP {
     const AFX_MSGMAP* (*pfnGetBaseMap)();
     const AFX_MSGMAP_ENTRY* lpEntries;
+    UINT nEntries;
 };
 
 #define DECLARE_MESSAGE_MAP()                     \
@@ -45,16 +51,18 @@ public:                                           \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
 #define END_MESSAGE_MAP()                                                                  \
-    { 0, 0, 0, AfxSig_end, 0 }                                                             \
     };                                                                                     \
-    static const AFX_MSGMAP messageMap = { &TheBaseClass::GetThisMessageMap, &_messageEntries[0] }; \
+    if (sizeof _messageEntries == 0)                                                       \
+        return TheBaseClass::GetThisMessageMap();                                          \
+    static const AFX_MSGMAP messageMap = { &TheBaseClass::GetThisMessageMap, _messageEntries, \
+                                           sizeof _messageEntries / sizeof _messageEntries[0] }; \
     return &messageMap;                                                                    \
     }
 
 #define ON_COMMAND(id, memberFxn) \
-    { WM_COMMAND, 0, (UINT)(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn) },
+    { WM_COMMAND, 0, (WORD)(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn) },
 #define ON_CONTROL(code, id, memberFxn) \
-    { WM_COMMAND, (UINT)(code), (UINT)(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn) },
+    { WM_COMMAND, (WORD)(code), (WORD)(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn) },
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
 

@@ -1,8 +1,12 @@
 #include "afx.h"
+#include <new>
 
 namespace {
 const int kTemporaries = 8;
-AFX_ZERO_INIT CWnd g_temporaries[kTemporaries];
+// Room for the temporaries, each made anew (placement new) when it is handed out: no
+// constructor runs for them at start-up, and no destructor at exit (a temporary owns
+// nothing; it is never the main window).
+alignas(CWnd) AFX_ZERO_INIT char g_temporaries[kTemporaries][sizeof(CWnd)];
 AFX_ZERO_INIT int g_nextTemporary;
 }
 
@@ -29,7 +33,7 @@ CWnd* CWnd::FromHandle(HWND hWnd)
         return NULL;
     if (CWnd* p = CDialog::FromDialogHandle(hWnd))
         return p;
-    CWnd* p = &g_temporaries[g_nextTemporary];
+    CWnd* p = new (g_temporaries[g_nextTemporary]) CWnd;
     g_nextTemporary = (g_nextTemporary + 1) % kTemporaries;
     p->m_hWnd = hWnd;
     return p;

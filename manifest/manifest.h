@@ -8,16 +8,17 @@
 #include "payload_list.h"
 #include "resource.h"
 
-// Product identity
+// Product identity. A text that also stands as a literal elsewhere (in a table, a list
+// of titles) is a pointer to a literal, not an array: the exe then keeps it once.
 #define MEROLIN_NAME "Merolin"
 #define MEROLIN_VERSION "1.31"
 #define MEROLIN_MAKER "Tolvane Software"
-inline constexpr char kProductName[] = MEROLIN_NAME;
+inline constexpr const char* kProductName = MEROLIN_NAME;
 inline constexpr char kProductVersion[] = MEROLIN_VERSION;
 inline constexpr char kDisplayName[] = MEROLIN_NAME " " MEROLIN_VERSION;
 inline constexpr char kMaker[] = MEROLIN_MAKER;
-inline constexpr char kMainProgramFile[] = MEROLIN_NAME ".exe";
-inline constexpr char kUninstallerFile[] = "Uninstall.exe";
+inline constexpr const char* kMainProgramFile = MEROLIN_NAME ".exe";
+inline constexpr const char* kUninstallerFile = "Uninstall.exe";
 inline constexpr char kMutexName[] = "Tolvane_MR_Mutex";
 // Held by a running installer for its whole run, seen from every session; systems
 // without the "Global\" namespace (Windows 9x, NT 4) know the name after it.
@@ -183,7 +184,7 @@ inline constexpr char kCancelCaption[] = "Cancel Install?";
 inline constexpr char kIncompleteCaption[] = "Installation Incomplete";
 inline constexpr char kRunningCaption[] = "NOTICE";
 inline constexpr char kInstallCaption[] = "Install " MEROLIN_NAME;
-inline constexpr char kClosedCaption[] = "OK";
+inline constexpr const char* kClosedCaption = "OK";
 inline constexpr char kRemoveCaption[] = "Remove " MEROLIN_NAME;
 
 // The start-up gate
