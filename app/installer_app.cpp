@@ -128,7 +128,8 @@ BOOL CInstallerApp::InitApplication()
     // and shows no screen.
     if (!options.m_bRemove) {
         // A damaged download installs nothing: every payload file is checked before
-        // the first window, and before anything on the machine changes.
+        // the first window and before the installation changes (only the settling of a
+        // run cut short, above, comes first).
         if (!PayloadWhole()) {
             m_outcome = kOutcomeFailed;
             return FALSE;
