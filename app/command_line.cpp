@@ -93,9 +93,10 @@ void CCommandLine::Parse(const char* p)
     }
     // A removal takes the installation where it is: a directory for it makes no sense.
     m_bBad |= m_options.m_bRemove && !m_options.m_strTargetDir.IsEmpty();
-    // A silent run for the machine puts the links into all users' folders: nobody is
-    // there whose folders they could be for. A run for the user puts them into the user's.
-    m_options.m_bAllUsers = m_options.m_bSilent && !m_options.m_bCurrentUser;
+    // A silent run puts the links into all users' folders: nobody is there whose
+    // folders they could be for. (A run for the user has no such folders: its scope
+    // gives the user's.)
+    m_options.m_bAllUsers = m_options.m_bSilent;
 }
 
 void CCommandLine::ShowUsage()

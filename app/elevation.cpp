@@ -1,16 +1,11 @@
 #include "elevation.h"
 #include "install_log.h"
+#include "own_folder.h"
 
 BOOL LacksRights()
 {
-    HANDLE hToken;
-    if (!sys::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hToken))
-        return FALSE;
-    CHandle token(hToken);
     TOKEN_ELEVATION elevation;
-    DWORD nElevation;
-    return sys::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &nElevation) &&
-           !elevation.TokenIsElevated;
+    return ops::ProcessTokenInformation(TokenElevation, &elevation, sizeof elevation) && !elevation.TokenIsElevated;
 }
 
 RunOutcome RunElevated(const char* pszArguments, BOOL bSilent)

@@ -102,18 +102,9 @@ BOOL CInstallFlow::InstallPayload(CInstallRecord::Site* pSite)
     UINT nAside = 0;
     BOOL bRecorded = TRUE;
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
-        struct _finddata_t fd;
-        const CString strFile = pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName;
-        if (m_runRecord.Has(ops::CRecordFile::kNewFile, strFile) || m_runRecord.Has(ops::CRecordFile::kSetAside, strFile))
-            continue;  // this run's own already
-        const BOOL bThere = ops::ProbePath(kPayloadTable[nRow].pszFileName, &fd);
-        if (bThere && (fd.attrib & _A_SUBDIR))
-            continue;  // a folder, which is nobody's file to replace
-        nAside |= (UINT)bThere << nRow;
-        if (bThere)
-            bRecorded &= ops::RecordSetAside(m_runRecord, strFile);
-        else
-            m_runRecord.Add(ops::CRecordFile::kNewFile, strFile);
+        BOOL bAside;
+        bRecorded &= ops::RecordReplacing(m_runRecord, pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName, &bAside);
+        nAside |= (UINT)bAside << nRow;
     }
     if (!Recorded(bRecorded && m_runRecord.Flush()))
         return FALSE;

@@ -16,17 +16,16 @@ BOOL IsThere(const char* pszPath)
 }
 
 // The copy's folder is a site of the run: what it sets aside there goes into a folder
-// aside of the installer's own rights. Then the copy itself, set aside when it is there.
-BOOL RecordCopyAside(Record& record, const CString& strCopy, BOOL bThere)
+// aside of the installer's own rights. The copy itself is recorded, on the disk, and a
+// copy that is there moved aside: then the place is the run's.
+BOOL ClearCopyPlace(Record& record, const CString& strCopy)
 {
     const CString strFolder = ops::ParentOf(strCopy);
     if (!record.Has(Record::kSite, strFolder))
         record.Add(Record::kSite, strFolder);
-    if (record.Has(Record::kNewFile, strCopy) || record.Has(Record::kSetAside, strCopy))
-        return record.Flush();  // the run's own already
-    if (!bThere)
-        record.Add(Record::kNewFile, strCopy);
-    return (!bThere || ops::RecordSetAside(record, strCopy)) && record.Flush();
+    BOOL bAside;
+    return ops::RecordReplacing(record, strCopy, &bAside) && record.Flush() &&
+           (!bAside || ops::MoveAside(record, strCopy));
 }
 
 // This installer's own file; FALSE when the system cannot name it whole.
@@ -53,20 +52,14 @@ BOOL KeepInstallerCopy(Record& record, const CString& strCopy)
         return FALSE;
     if (ops::SameText(szSelf, strCopy))
         return TRUE;  // a run of the copy itself: it is there, and it is this installer
-    const BOOL bThere = IsThere(strCopy);
-    if (!RecordCopyAside(record, strCopy, bThere))
-        return FALSE;
-    if (bThere && record.Has(Record::kSetAside, strCopy))
-        ops::MoveAside(record, strCopy);
-    // A copy this run wrote before is written again; anything else in the way fails.
-    return sys::CopyFileA(szSelf, strCopy, !record.Has(Record::kNewFile, strCopy));
+    // A copy an earlier attempt of the run wrote is written again; a folder in the way
+    // fails the copy.
+    return ClearCopyPlace(record, strCopy) && sys::CopyFileA(szSelf, strCopy, FALSE);
 }
 
 BOOL SetInstallerCopyAside(Record& record, const CString& strCopy)
 {
-    if (!IsThere(strCopy) || IsRunningCopy(strCopy))
-        return TRUE;
-    return RecordCopyAside(record, strCopy, TRUE) && ops::MoveAside(record, strCopy);
+    return !IsThere(strCopy) || IsRunningCopy(strCopy) || ClearCopyPlace(record, strCopy);
 }
 
 void RemoveLeftoverCopies(const ops::CScope& scope)

@@ -53,17 +53,11 @@ BOOL IsTrustedSid(const BYTE* pSid, DWORD nLeft)
 {
     if (SameSid(pSid, nLeft, kAdministratorsSid) || SameSid(pSid, nLeft, kSystemSid))
         return TRUE;
-    CHandle token;
-    HANDLE hToken;
     union {
         TOKEN_USER user;
         BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     } info;
-    DWORD nInfo;
-    if (!sys::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hToken))
-        return FALSE;
-    token.Attach(hToken);
-    return sys::GetTokenInformation(token, TokenUser, &info, sizeof info, &nInfo) &&
+    return ProcessTokenInformation(TokenUser, &info, sizeof info) &&
            SameSid(pSid, nLeft, (const BYTE*)info.user.User.Sid);
 }
 
@@ -88,6 +82,15 @@ PSECURITY_DESCRIPTOR OwnSecurity(FolderRights rights)
 }
 
 PSID AdministratorsSid() { return (PSID)kAdministratorsSid; }
+
+BOOL ProcessTokenInformation(TOKEN_INFORMATION_CLASS infoClass, void* pInfo, DWORD nInfo)
+{
+    HANDLE hToken;
+    if (!sys::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hToken))
+        return FALSE;
+    CHandle token(hToken);
+    return sys::GetTokenInformation(token, infoClass, pInfo, nInfo, &nInfo);
+}
 
 BOOL MakeOwnFolder(const char* pszPath, FolderRights rights)
 {

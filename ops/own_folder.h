@@ -19,6 +19,9 @@ enum FolderRights {
 // administrators may open are made with. The Administrators' SID in it.
 PSECURITY_DESCRIPTOR OwnSecurity(FolderRights rights);
 PSID AdministratorsSid();
+// What the system says of this process's token (TokenUser, TokenElevation, ...) into
+// pInfo; FALSE when it says nothing (a system without that class, a failing call).
+BOOL ProcessTokenInformation(TOKEN_INFORMATION_CLASS infoClass, void* pInfo, DWORD nInfo);
 // Makes the folder with those rights (owner Administrators, nothing inherited); TRUE
 // only when this call made it: a folder or a link that was there already is not the
 // run's own.

@@ -62,6 +62,22 @@ BOOL RecordSetAside(CRecordFile& record, const char* pszFile)
     return TRUE;
 }
 
+BOOL RecordReplacing(CRecordFile& record, const char* pszFile, BOOL* pbAside)
+{
+    *pbAside = FALSE;
+    if (record.Has(CRecordFile::kNewFile, pszFile) || record.Has(CRecordFile::kSetAside, pszFile))
+        return TRUE;
+    struct _finddata_t fd;
+    if (!ProbePath(pszFile, &fd)) {
+        record.Add(CRecordFile::kNewFile, pszFile);
+        return TRUE;
+    }
+    if (fd.attrib & _A_SUBDIR)
+        return TRUE;
+    *pbAside = TRUE;
+    return RecordSetAside(record, pszFile);
+}
+
 CString AsideFolder(const CRecordFile& record, const char* pszDir)
 {
     CRecordFile::Entry entry;

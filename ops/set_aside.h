@@ -14,6 +14,12 @@ namespace ops {
 // or the directory is reached through a link: nothing may move. The folder is made
 // by the first move into it, once the record is on the disk.
 BOOL RecordSetAside(CRecordFile& record, const char* pszFile);
+// Records what the run is about to write at pszFile: a file there goes aside
+// (RecordSetAside, and *pbAside is TRUE: the caller moves it once the record is on the
+// disk), no file there is a new one. Nothing is recorded when the record names it
+// already (the run's own) or a folder stands there (nobody's file: the write fails on
+// it). FALSE when a file there cannot be set aside.
+BOOL RecordReplacing(CRecordFile& record, const char* pszFile, BOOL* pbAside);
 // The folder aside that the record names for the directory; "" when it names none.
 CString AsideFolder(const CRecordFile& record, const char* pszDir);
 // Where the file goes aside, as the record says; "" when it has no folder aside.
