@@ -6,7 +6,8 @@
 
 // Takes the installers' mutex into *phMutex (NULL when the system gives none: the run
 // goes on unguarded, as on a system without named objects); FALSE when another
-// installer holds it.
-BOOL TakeInstallerMutex(HANDLE* phMutex);
+// installer holds it. A run for the user (bCurrentUser) takes a mutex of its own user's
+// instead, which no other user can take first: it works in the user's places only.
+BOOL TakeInstallerMutex(HANDLE* phMutex, BOOL bCurrentUser);
 // Brings the other installer's window to the front, if it shows one.
 void ShowOtherInstaller();

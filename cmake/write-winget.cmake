@@ -62,6 +62,25 @@ set(_license_url "")
 if(LICENSE_URL)
   set(_license_url "LicenseUrl: ${LICENSE_URL}\n")
 endif()
+# The exit codes: every outcome of install/outcome.h but 0, by its value, with winget's
+# response to it from this table; an outcome without one stops the build.
+set(_responses kOutcomeProductRunning packageInUse kOutcomeFailed contactSupport
+    kOutcomeBadCommandLine invalidParameter kOutcomeUserEnded cancelledByUser
+    kOutcomeNewerInstalled downgrade kOutcomeNoRights contactSupport kOutcomeAnotherInstaller installInProgress)
+file(STRINGS ${SOURCE_DIR}/install/outcome.h _outcomes REGEX "^ *kOutcome[A-Za-z]+ = [0-9]+,")
+set(_return_codes "")
+foreach(_line IN LISTS _outcomes)
+  string(REGEX MATCH "(kOutcome[A-Za-z]+) = ([0-9]+)" _ "${_line}")
+  list(FIND _responses ${CMAKE_MATCH_1} _at)
+  if(CMAKE_MATCH_2 EQUAL 0)
+    continue()
+  elseif(_at LESS 0)
+    message(FATAL_ERROR "write-winget: no winget response for ${CMAKE_MATCH_1} of install/outcome.h")
+  endif()
+  math(EXPR _at "${_at} + 1")
+  list(GET _responses ${_at} _response)
+  string(APPEND _return_codes "\n  - InstallerReturnCode: ${CMAKE_MATCH_2}\n    ReturnResponse: ${_response}")
+endforeach()
 # The default directory: the program-files folder that the installer, a 32-bit program
 # on 64-bit Windows, finds in its registry view.
 if(ARCH STREQUAL "x86")
@@ -86,7 +105,7 @@ ${_tail}")
 # The switches are those of an unattended installation (README.md); /D takes the rest
 # of the command line, so it stands last (winget puts Custom before it). Two installers of
 # the same exe: for the machine (it asks for the rights itself) and for the user
-# (/CURRENTUSER, never elevated). The exit codes other than 0 are named. The
+# (/CURRENTUSER, never elevated). Every exit code but 0 is named (above). The
 # entry in the list of programs leaves out its DisplayVersion: it is PackageVersion, and
 # the community repository asks for it only where the two differ.
 file(WRITE ${OUT}/${_id}.installer.yaml "${_schema}.installer.1.6.0.schema.json
@@ -102,19 +121,7 @@ InstallerSwitches:
   SilentWithProgress: /S
   Log: /LOG=\"<LOGPATH>\"
   InstallLocation: /D=<INSTALLPATH>
-ExpectedReturnCodes:
-  - InstallerReturnCode: 1
-    ReturnResponse: packageInUse
-  - InstallerReturnCode: 2
-    ReturnResponse: contactSupport
-  - InstallerReturnCode: 3
-    ReturnResponse: invalidParameter
-  - InstallerReturnCode: 4
-    ReturnResponse: cancelledByUser
-  - InstallerReturnCode: 5
-    ReturnResponse: downgrade
-  - InstallerReturnCode: 1618
-    ReturnResponse: installInProgress
+ExpectedReturnCodes:${_return_codes}
 UpgradeBehavior: install
 ProductCode: ${MEROLIN_NAME}
 AppsAndFeaturesEntries:

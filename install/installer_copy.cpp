@@ -1,12 +1,11 @@
 #include "installer_copy.h"
+#include "file_probe.h"
 #include "install_log.h"
-#include "own_folder.h"
 #include "path.h"
-#include "set_aside.h"
+#include "running_image.h"
+#include "settle.h"
 
 namespace {
-
-typedef ops::CRecordFile Record;
 
 // Whether a file (no folder: that is nobody's copy, and the copy fails on it) is there.
 BOOL IsThere(const char* pszPath)
@@ -15,17 +14,14 @@ BOOL IsThere(const char* pszPath)
     return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The copy's folder is a site of the run: what it sets aside there goes into a folder
-// aside of the installer's own rights. The copy itself is recorded, on the disk, and a
-// copy that is there moved aside: then the place is the run's.
-BOOL ClearCopyPlace(Record& record, const CString& strCopy)
+// The copy is recorded (new, or the one there set aside), on the disk (it may be
+// already), and a copy that is there moved aside into a folder aside of the journal's
+// folder: then the place is the run's.
+BOOL ClearCopyPlace(ops::CJournal& journal)
 {
-    const CString strFolder = ops::ParentOf(strCopy);
-    if (!record.Has(Record::kSite, strFolder))
-        record.Add(Record::kSite, strFolder);
     BOOL bAside;
-    return ops::RecordReplacing(record, strCopy, &bAside) && record.Flush() &&
-           (!bAside || ops::MoveAside(record, strCopy));
+    return journal.WillWrite(0, kInstallerCopyName, &bAside) && journal.Flush() &&
+           (!IsThere(InstallerCopyPath(journal)) || journal.MoveAside(0, kInstallerCopyName));
 }
 
 // This installer's own file; FALSE when the system cannot name it whole.
@@ -37,7 +33,7 @@ BOOL GetSelf(char (&szSelf)[MAX_PATH])
 
 } // namespace
 
-CString InstallerCopyPath(const Record& record) { return ops::ParentOf(record.FilePath()) + "\\" + kInstallerCopyName; }
+CString InstallerCopyPath(const ops::CJournal& journal) { return journal.PathOf(0, kInstallerCopyName); }
 
 BOOL IsRunningCopy(const char* pszCopy)
 {
@@ -45,35 +41,29 @@ BOOL IsRunningCopy(const char* pszCopy)
     return GetSelf(szSelf) && ops::SameText(szSelf, pszCopy);
 }
 
-BOOL KeepInstallerCopy(Record& record, const CString& strCopy)
+BOOL KeepInstallerCopy(ops::CJournal& journal, const CString& strCopy)
 {
-    char szSelf[MAX_PATH];
-    if (!GetSelf(szSelf))
-        return FALSE;
-    if (ops::SameText(szSelf, strCopy))
-        return TRUE;  // a run of the copy itself: it is there, and it is this installer
-    // A copy an earlier attempt of the run wrote is written again; a folder in the way
-    // fails the copy.
-    return ClearCopyPlace(record, strCopy) && sys::CopyFileA(szSelf, strCopy, FALSE);
+    // One that is there goes aside, and the running image's file, opened at start, is
+    // written; a folder in the way fails the copy.
+    return ClearCopyPlace(journal) && ops::WriteRunningImage(strCopy);
 }
 
-BOOL SetInstallerCopyAside(Record& record, const CString& strCopy)
+BOOL SetInstallerCopyAside(ops::CJournal& journal, const CString& strCopy)
 {
-    return !IsThere(strCopy) || IsRunningCopy(strCopy) || ClearCopyPlace(record, strCopy);
+    return !IsThere(strCopy) || IsRunningCopy(strCopy) || ClearCopyPlace(journal);
 }
 
 void RemoveLeftoverCopies(const ops::CScope& scope)
 {
     if (scope.HasInstallation())
         return;  // the copy is the installation's
-    for (int nPlace = 0; nPlace < scope.RecordPlaces(); ++nPlace) {
-        const CString strFolder = scope.RecordFolder(nPlace);
-        const CString strCopy = strFolder + "\\" + kInstallerCopyName;
-        // Only in a folder of the installer's own, reached directly.
-        if (IsThere(strCopy) && !IsRunningCopy(strCopy) && ops::IsTrustedFolder(strFolder) &&
-            ops::ReachOf(strFolder) == ops::kReached) {
-            sys::SetFileAttributesA(strCopy, FILE_ATTRIBUTE_NORMAL);
-            g_installLog.Write(sys::remove(strCopy) ? kLogNotDeleted : kLogRemoved, strCopy);
-        }
+    // Only in a folder of the installer's own, entered and held as the journal's are.
+    for (int nFolder = 0; nFolder < scope.JournalFolders(); ++nFolder) {
+        ops::CJournal journal(scope, LogNote);
+        if (journal.EnterJournalFolder(nFolder) == ops::CJournal::kNoPlace)
+            continue;
+        const CString strCopy = InstallerCopyPath(journal);
+        if (IsThere(strCopy) && !IsRunningCopy(strCopy))
+            g_installLog.Write(ops::RemoveFile(strCopy) ? kLogRemoved : kLogNotDeleted, strCopy);
     }
 }

@@ -1,7 +1,9 @@
 // How a run ended, as the part that ended it knows it. The opening and the install
 // flow hand it up; app/ alone ends the process, with the outcome's value as its exit
 // code. Deployment tools (and winget, also with windows) read these: 0 installed,
-// and a retry later on 1618, as for any installer that waits for another.
+// and a retry later on 1618, as for any installer that waits for another. The build
+// reads the values, one "kOutcomeName = N," a line, into winget's manifest, which gives
+// each but 0 a response (cmake/write-winget.cmake).
 #pragma once
 
 enum RunOutcome {

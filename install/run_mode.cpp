@@ -34,10 +34,10 @@ int AnswerAndLog(HWND hOwner, const char* pszText, const char* pszCaption, UINT 
 
 } // namespace
 
-void BeginRun(const CRunOptions& options, const char* pszArguments, BOOL bBadCommandLine)
+BOOL BeginRun(const CRunOptions& options, const char* pszArguments, BOOL bBadCommandLine)
 {
-    if (!options.m_strLogFile.IsEmpty()) {
-        g_installLog.Open(options.m_strLogFile);
+    const BOOL bLogAllowed = options.m_strLogFile.IsEmpty() || g_installLog.Open(options.m_strLogFile);
+    if (g_installLog.IsOpen()) {
         CString strLine;
         if (bBadCommandLine)
             strLine.Format(kLogBadCommandLine, pszArguments);
@@ -47,6 +47,7 @@ void BeginRun(const CRunOptions& options, const char* pszArguments, BOOL bBadCom
     }
     const AfxMessageBoxHandler pfnUser = AfxSetMessageBoxHandler(AnswerAndLog);
     g_pfnAskUser = options.m_bSilent ? NULL : pfnUser;
+    return bLogAllowed;
 }
 
 BOOL SilentRunFailed() { return g_bFailed; }

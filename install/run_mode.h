@@ -9,8 +9,10 @@
 
 // Starts the run as its options say: silent or not, and the log file (if any), whose
 // first line names the command line's arguments (bBadCommandLine: as refused). The
-// answerer of the boxes keeps the mode it was installed with.
-void BeginRun(const CRunOptions& options, const char* pszArguments, BOOL bBadCommandLine = FALSE);
+// answerer of the boxes keeps the mode it was installed with. FALSE when the log may
+// not be written to (CInstallLog::Open): the command line is then as bad as one with a
+// switch the installer does not know, and nothing is logged.
+BOOL BeginRun(const CRunOptions& options, const char* pszArguments, BOOL bBadCommandLine = FALSE);
 // TRUE once an error box, of either kind, has passed in a silent run: the run has failed.
 BOOL SilentRunFailed();
 // The log's last line.

@@ -25,6 +25,9 @@ inline constexpr char kMutexName[] = "Tolvane_MR_Mutex";
 #define MEROLIN_GLOBAL_PREFIX "Global\\"
 inline constexpr char kSetupMutexName[] = MEROLIN_GLOBAL_PREFIX "Tolvane_MR_Setup";
 const int kGlobalPrefixLength = sizeof(MEROLIN_GLOBAL_PREFIX) - 1;
+// A run for the user holds a mutex of its own, the name and the user's SID, in the
+// namespace of the user's session.
+inline constexpr char kSessionPrefix[] = "Local\\";
 // Where the system has private namespaces (Vista and later), the installers' own
 // namespace, which only administrators can make, holds the mutex instead.
 #define MEROLIN_SETUP_NAMESPACE "Tolvane_MR"
@@ -48,13 +51,19 @@ inline constexpr DWORD kVersionMinor = VersionNumber(MEROLIN_VERSION, 1);
 #define MEROLIN_PACKAGE_ID "Tolvane.Merolin"
 #define MEROLIN_SUMMARY "Test-management program"
 #define MEROLIN_LICENSE "Proprietary"
+// What the Windows Installer package says where it stops before it runs the installer:
+// read by the build of the package (cmake/build-msi), not by the installer. Windows
+// Installer puts the package's name in for [ProductName].
+#define MEROLIN_MSI_LOG_QUOTED "[ProductName] has not been installed: the log file that MEROLINLOG names holds a quotation mark, and no file name does."
+#define MEROLIN_MSI_NEWER "[ProductName] has not been installed: a newer version is installed on this computer."
+#define MEROLIN_MSI_NO_COPY "[ProductName] has not been removed: the copy of its installer that the installation keeps is gone. Remove it with MerolinSetup.exe /S /REMOVE, then remove the package."
 
-// Titles of a running product's top-level window, in search order.
-inline constexpr const char* kProductWindowTitles[] = {
-    MEROLIN_NAME,           MEROLIN_NAME " BETA 1", MEROLIN_NAME " BETA 2", MEROLIN_NAME " BETA 3",
-    MEROLIN_NAME " BETA 4", MEROLIN_NAME " BETA 5", MEROLIN_NAME " BETA 6", MEROLIN_NAME " BETA 7",
-    MEROLIN_NAME " BETA 8", MEROLIN_NAME " BETA 9",
-};
+// Titles of a running product's top-level window, in search order: title 0 is the
+// product's name, title n (1 to 9) the name with " BETA n". The installer makes each
+// from kProductBetaTitle, whose last character is the number and whose blank after
+// the name ends title 0.
+inline constexpr char kProductBetaTitle[] = MEROLIN_NAME " BETA 0";
+inline constexpr int kProductWindowTitleCount = 10;
 // Asks a running product to close (wParam 0, lParam 0); how long it may take to end.
 const UINT WM_CLOSE_PRODUCT = WM_USER + 0x101;
 const DWORD kProductCloseWaitMs = 10000;
@@ -143,6 +152,10 @@ inline constexpr char kRelaunchSwitch[] = "/ELEVATED";
 inline constexpr char kQuietSwitches[] = "\" /S /REMOVE";
 inline constexpr char kQuietUserSwitches[] = "\" /S /REMOVE /CURRENTUSER";
 inline constexpr char kNoDesktopValue[] = "NoDesktopLink";  // below kVendorKey: 1 when the installation has no desktop link
+// Below kVendorKey: the path of the installer's kept copy, plain, as the Windows Installer
+// package finds it for its removal (cmake/build-msi reads the name).
+#define MEROLIN_COPY_VALUE "InstallerCopy"
+inline constexpr char kInstallerCopyValue[] = MEROLIN_COPY_VALUE;
 
 // Directories
 inline constexpr char kDefaultInstallDir[] = "C:\\Program Files\\" MEROLIN_NAME;
@@ -162,8 +175,8 @@ const WORD kReleaseHour = 1, kReleaseMinute = 31, kReleaseSecond = 0, kReleaseMi
 inline constexpr char kTempCompressedFile[] = "MR.MSZ";
 inline constexpr char kTempExpandedFile[] = "MR.XXX";
 inline constexpr char kAsideFolder[] = "MR.OLD";  // in a directory: its product files set aside by a run
-inline constexpr char kSetupFolder[] = MEROLIN_MAKER " Setup";  // the installer's own folder (ops/record_file.h)
-inline constexpr char kRecordFileName[] = MEROLIN_NAME "Setup.rec";  // the run's record in it
+inline constexpr char kSetupFolder[] = MEROLIN_MAKER " Setup";  // the installer's own folder (ops/journal.h)
+inline constexpr char kRecordFileName[] = MEROLIN_NAME "Setup.rec";  // the run's journal in it
 inline constexpr char kInstallerCopyName[] = MEROLIN_NAME "Setup.exe";  // and the installation's copy of its installer
 inline constexpr char kVersionTempName[] = "VER0000.tmp";  // the shape of the version library's own temporary names
 inline constexpr char kVersionTempPattern[] = "\\VER????.tmp";  // and those names in a directory
@@ -290,12 +303,15 @@ inline constexpr char kLogRecordFound[] = "Record of an interrupted run found: %
 inline constexpr char kLogRecordUnknown[] = "Record %s is of a format this installer does not know: left as it is";
 inline constexpr char kLogRecordForeign[] = "Not the product's, left alone: %s";
 inline constexpr char kLogNotOwnPlace[] = "%s is not the installer's: not used";
+inline constexpr char kLogTakenOver[] = "Taken over for administrators: %s";  // others could change it
+inline constexpr char kLogGivenBack[] = "Given back: %s";  // its owner and rights, as before the run
 inline constexpr char kLogRemoved[] = "Removed %s";
 inline constexpr char kLogPutBack[] = "Put back %s";
 inline constexpr char kLogNotPutBack[] = "Could not put back %s: the next run tries again";
 inline constexpr char kLogNotDeleted[] = "Could not delete %s";
 inline constexpr char kLogAskingRights[] = "No administrator rights: starting again with them";
 inline constexpr char kLogNoRights[] = "Administrator rights not given: nothing done";
+inline constexpr char kLogNoUserFolder[] = "No local application data folder for /CURRENTUSER: nothing done";
 inline constexpr char kLogDeletedAtRestart[] = "Running from %s: it goes at the next restart";
 inline constexpr char kLogFoundOlder[] = "Found " MEROLIN_NAME " %s: upgrading";
 inline constexpr char kLogFoundSame[] = "Found " MEROLIN_NAME " %s: reinstalling (repair)";
