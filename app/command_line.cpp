@@ -31,6 +31,48 @@ const struct {
 
 } // namespace
 
+// /D=: the rest of the line from pSwitch (past an opening quote, if any); the blanks
+// after it are not the directory's, nor is one separator at its end, as administrators
+// often write it. In quotes, the closing one must end the line. A directory the
+// installer would refuse is refused here, before anything is removed for it: a relative
+// or network path, a name the system would change, or a switch that slipped in behind it.
+void CCommandLine::ParseTargetDir(const char* pSwitch, BOOL bQuoted)
+{
+    int nLength = lstrlenA(pSwitch);
+    while (IsBlank(pSwitch[nLength - 1]))
+        --nLength;
+    if (bQuoted)
+        m_bBad |= nLength == 3 || pSwitch[--nLength] != '"';
+    if (nLength > 6 && ops::EndsWithSeparator(CString(pSwitch, nLength)))
+        --nLength;
+    m_options.m_strTargetDir = CString(pSwitch + 3, nLength - 3);
+    m_bBad |= !ops::IsAcceptableTarget(m_options.m_strTargetDir);
+}
+
+// One word: a flag, /?, /LOG=, or nothing the installer knows.
+void CCommandLine::ParseWord(const char* pWord, int nWord)
+{
+    for (int i = 0; i < (int)ARRAYSIZE(kFlagSwitches); ++i) {
+        if (nWord == lstrlenA(kFlagSwitches[i].pszName) && BeginsWith(pWord, kFlagSwitches[i].pszName)) {
+            m_options.*kFlagSwitches[i].pbFlag = TRUE;
+            return;
+        }
+    }
+    if (nWord == 2 && BeginsWith(pWord, "/?")) {
+        m_bUsage = TRUE;
+    } else if (BeginsWith(pWord, "/LOG=")) {
+        // A name in quotes loses them; no file name holds a quote. A bad name gives no
+        // log at all.
+        const BOOL bQuoted = nWord > 6 && pWord[5] == '"' && pWord[nWord - 1] == '"';
+        CString strLog(pWord + 5 + bQuoted, nWord - 5 - 2 * bQuoted);
+        const BOOL bGood = !strLog.IsEmpty() && strLog.Find('"') < 0;
+        m_options.m_strLogFile = bGood ? strLog : CString();
+        m_bBad |= !bGood;
+    } else {
+        m_bBad = TRUE;
+    }
+}
+
 void CCommandLine::Parse(const char* p)
 {
     for (;;) {
@@ -41,23 +83,8 @@ void CCommandLine::Parse(const char* p)
         // A switch may be written whole in double quotes, as launchers that quote every
         // argument with a blank write it: it is the same switch.
         const BOOL bOpenQuote = *p == '"';
-        const char* pSwitch = p + bOpenQuote;
-        if (BeginsWith(pSwitch, "/D=")) {
-            // The rest of the line; the blanks after it are not the directory's, nor is
-            // one separator at its end, as administrators often write it. In quotes,
-            // the closing one must end the line.
-            int nLength = lstrlenA(pSwitch);
-            while (IsBlank(pSwitch[nLength - 1]))
-                --nLength;
-            if (bOpenQuote)
-                m_bBad |= nLength == 3 || pSwitch[--nLength] != '"';
-            if (nLength > 6 && ops::EndsWithSeparator(CString(pSwitch, nLength)))
-                --nLength;
-            // A directory the installer would refuse is refused here, before anything
-            // is removed for it: a relative or network path, a name the system would
-            // change, or a switch that slipped in behind it.
-            m_options.m_strTargetDir = CString(pSwitch + 3, nLength - 3);
-            m_bBad |= !ops::IsAcceptableTarget(m_options.m_strTargetDir);
+        if (BeginsWith(p + bOpenQuote, "/D=")) {
+            ParseTargetDir(p + bOpenQuote, bOpenQuote);
             break;
         }
         // Any other switch is one word, which runs to the next blank outside quotes.
@@ -66,29 +93,7 @@ void CCommandLine::Parse(const char* p)
             bInQuotes ^= *pEnd == '"';
         // A word in quotes loses them; one that only begins with a quote is no switch.
         const BOOL bQuotedWord = bOpenQuote && pEnd - p > 1 && pEnd[-1] == '"';
-        const char* pWord = p + bQuotedWord;
-        const int nWord = (int)(pEnd - p) - 2 * bQuotedWord;
-        BOOL bFlag = FALSE;
-        for (int i = 0; i < (int)ARRAYSIZE(kFlagSwitches) && !bFlag; ++i) {
-            bFlag = nWord == lstrlenA(kFlagSwitches[i].pszName) && BeginsWith(pWord, kFlagSwitches[i].pszName);
-            if (bFlag)
-                m_options.*kFlagSwitches[i].pbFlag = TRUE;
-        }
-        if (bFlag) {
-            // set above
-        } else if (nWord == 2 && BeginsWith(pWord, "/?")) {
-            m_bUsage = TRUE;
-        } else if (BeginsWith(pWord, "/LOG=")) {
-            // A name in quotes loses them; no file name holds a quote. A bad name
-            // gives no log at all.
-            const BOOL bQuoted = nWord > 6 && pWord[5] == '"' && pWord[nWord - 1] == '"';
-            CString strLog(pWord + 5 + bQuoted, nWord - 5 - 2 * bQuoted);
-            const BOOL bGood = !strLog.IsEmpty() && strLog.Find('"') < 0;
-            m_options.m_strLogFile = bGood ? strLog : CString();
-            m_bBad |= !bGood;
-        } else {
-            m_bBad = TRUE;
-        }
+        ParseWord(p + bQuotedWord, (int)(pEnd - p) - 2 * bQuotedWord);
         p = pEnd;
     }
     // A removal takes the installation where it is: a directory for it makes no sense.

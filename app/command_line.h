@@ -25,4 +25,8 @@ public:
     CRunOptions m_options;
     BOOL m_bUsage;
     BOOL m_bBad;
+
+private:
+    void ParseTargetDir(const char* pSwitch, BOOL bQuoted);
+    void ParseWord(const char* pWord, int nWord);
 };

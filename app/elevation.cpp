@@ -1,14 +1,7 @@
 #include "elevation.h"
-#include "install_log.h"
-#include "own_folder.h"
+#include "manifest.h"
 
-BOOL LacksRights()
-{
-    TOKEN_ELEVATION elevation;
-    return ops::ProcessTokenInformation(TokenElevation, &elevation, sizeof elevation) && !elevation.TokenIsElevated;
-}
-
-RunOutcome RunElevated(const char* pszArguments, BOOL bSilent)
+BOOL RunElevated(const char* pszArguments, BOOL bSilent, RunOutcome* pOutcome)
 {
     char szSelf[MAX_PATH];
     const DWORD nSelf = sys::GetModuleFileNameA(NULL, szSelf, MAX_PATH);
@@ -21,16 +14,14 @@ RunOutcome RunElevated(const char* pszArguments, BOOL bSilent)
     run.lpFile = szSelf;
     run.lpParameters = strArguments;
     run.nShow = SW_SHOWNORMAL;
-    g_installLog.Write(kLogAskingRights);
     if (!nSelf || nSelf >= MAX_PATH || !sys::ShellExecuteExA(&run) || !run.hProcess) {
-        if (::GetLastError() == ERROR_CANCELLED)
-            return kOutcomeUserEnded;
-        g_installLog.Write(kLogNoRights);
-        return kOutcomeNoRights;
+        *pOutcome = ::GetLastError() == ERROR_CANCELLED ? kOutcomeUserEnded : kOutcomeNoRights;
+        return FALSE;
     }
     CHandle process(run.hProcess);
     DWORD dwExit;
-    if (sys::WaitForSingleObject(process, INFINITE) != WAIT_OBJECT_0 || !sys::GetExitCodeProcess(process, &dwExit))
-        return kOutcomeFailed;
-    return (RunOutcome)dwExit;
+    *pOutcome = sys::WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 && sys::GetExitCodeProcess(process, &dwExit)
+                    ? (RunOutcome)dwExit
+                    : kOutcomeFailed;
+    return TRUE;
 }

@@ -67,9 +67,15 @@ target_compile_options(merolin_options INTERFACE
   # procedures so; GCC's 16-byte default only adds code to every frame that keeps
   # it. Nothing here needs more (no SSE), so the ABI's own 4 bytes it is.
   $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:-mpreferred-stack-boundary=2>
-  # The instructions chosen as for a Pentium: the shorter forms among those every
-  # processor of the target architecture runs (-mtune picks, it never adds
-  # instructions; the x86_64 compiler knows no such 32-bit processor).
+  # The 386's instruction set: the shipped exe runs on every processor that any Windows
+  # it supports ran on, down to the 386 of Windows 95. The compiler's own default for
+  # this target is the Pentium Pro's, whose conditional moves stop a 486, a Pentium or a
+  # K6 at the first one; the Pentium's set would give the same code here, and the 386's
+  # costs nothing over it (release.instructions holds the exe to it).
+  $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:-march=i386>
+  # Among those, the forms chosen as for a Pentium: 56 bytes shorter than as for a 386
+  # (-mtune picks, it never adds instructions; the x86_64 compiler knows no such 32-bit
+  # processor).
   $<$<STREQUAL:${CMAKE_SYSTEM_PROCESSOR},i686>:-mtune=pentium>
   # Warnings on...
   -Wall
@@ -81,8 +87,6 @@ target_compile_options(merolin_options INTERFACE
   # cast between function types on purpose.
   -Wno-cast-function-type)
 target_compile_definitions(merolin_options INTERFACE
-  # The system's msvcrt printf family, not MinGW-w64's own (which would be linked in).
-  __USE_MINGW_ANSI_STDIO=0
   # No min and max macros from windows.h.
   NOMINMAX
   # The headers declare nothing newer than Windows XP and Internet Explorer 5's
@@ -115,18 +119,24 @@ function(merolin_layer name folder)
 endfunction()
 
 # The files that belong to the executable only, never to a layer's library: the
-# entry point and the start-up code (the test programs have GoogleTest's main and the
-# runtime's start-up instead), and the one application object (each test makes its
-# own). Listed here in the order they are linked.
+# entry point, the start-up code and the C library's few functions (the test programs
+# have GoogleTest's main and the C runtime instead), and the one application object
+# (each test makes its own). Listed here in the order they are linked.
 set(MEROLIN_EXE_SOURCES
   ${CMAKE_SOURCE_DIR}/app/theapp.cpp
   ${CMAKE_SOURCE_DIR}/framework/winmain.cpp
-  ${CMAKE_SOURCE_DIR}/framework/startup.cpp)
+  ${CMAKE_SOURCE_DIR}/framework/startup.cpp
+  ${CMAKE_SOURCE_DIR}/framework/crt.cpp)
+# Machine code only, outside the whole-program compile: the calls of memcpy and the like
+# that the compiler makes only there must find them. Their loops stay loops, never calls of
+# the functions they make up.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/framework/crt.cpp PROPERTIES
+  COMPILE_OPTIONS "-fno-lto;-fno-tree-loop-distribute-patterns")
 
 # The framework: application, windows, dialogs, strings, the two test seams. It
 # knows nothing of the product.
 merolin_layer(afx framework comctl32 shell32 ole32 uuid advapi32 gdi32 user32 kernel32
-  EXCLUDE winmain.cpp startup.cpp)
+  EXCLUDE winmain.cpp startup.cpp crt.cpp)
 # The product manifest and the resource identifiers, at the bottom of the installer.
 merolin_layer(merolin_manifest manifest afx)
 target_include_directories(merolin_manifest PUBLIC ${CMAKE_SOURCE_DIR}/res)
@@ -147,6 +157,10 @@ endif()
 set(MEROLIN_EXE_LINK_OPTIONS
   # The runtime libraries linked in: the exe needs no DLL but the system's.
   -static
+  # None of the compiler's default libraries, the C runtime's import library among them:
+  # the exe imports no C runtime (Windows 95 has none), and a call that would need one
+  # fails the link. The system's libraries come with the framework's library.
+  -nodefaultlibs
   # No symbol table: it only makes the download bigger.
   -s
   # A window program: no console opens beside it.
@@ -177,18 +191,20 @@ set(MEROLIN_EXE_LINK_OPTIONS
   -Werror=frame-larger-than=4000
   # No link time in the header: two builds of the same sources are the same file
   # (release.reproducible).
-  -Wl,--no-insert-timestamp)
+  -Wl,--no-insert-timestamp
+  # What the import libraries add that no loader reads (a word a function, 540 bytes of
+  # the i686 exe) and the lookup table, which loaders do without (532): left out by these
+  # rules, added to the linker's own (cmake/exe.ld).
+  -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/exe.ld)
 
 include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)
 
 add_executable(MerolinSetup WIN32 ${MEROLIN_EXE_SOURCES}
   ${CMAKE_SOURCE_DIR}/res/installer.rc ${CMAKE_SOURCE_DIR}/res/release.rc ${MEROLIN_PAYLOAD_RC})
-# msvcrt named among the exe's own libraries: when the whole-program compile brings in
-# its first calls to the C runtime only after the libraries were searched (the default
-# libraries' msvcrt, at the end), ld 2.40 crashes.
-target_link_libraries(MerolinSetup PRIVATE merolin merolin_options msvcrt)
+target_link_libraries(MerolinSetup PRIVATE merolin merolin_options)
 target_link_options(MerolinSetup PRIVATE ${MEROLIN_EXE_LINK_OPTIONS})
-set_target_properties(MerolinSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/dist)
+set_target_properties(MerolinSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/dist
+  LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/exe.ld)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/release.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/res-gen/app.min.manifest)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/installer.rc PROPERTIES
@@ -201,6 +217,7 @@ if(MEROLIN_PAYLOAD_TARGET)
             -P ${CMAKE_SOURCE_DIR}/cmake/print-size.cmake
     VERBATIM)
 endif()
+include(${CMAKE_SOURCE_DIR}/cmake/size-report.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/sign.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/winget.cmake)  # after signing: the hash of the signed exe
 include(${CMAKE_SOURCE_DIR}/cmake/msi.cmake)     # after signing: the package carries the signed exe

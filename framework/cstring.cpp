@@ -1,7 +1,6 @@
 #include "cstring.h"
+#include <new>
 #include <stdarg.h>
-#include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 // The shared empty string; its reference count stays 0 (only counts above 0 are
@@ -10,15 +9,11 @@ namespace {
 struct EmptyString { long nRefs; int nLength; int nAlloc; char ch; };
 EmptyString g_empty;
 char* EmptyChars() { return &g_empty.ch; }
-// Format gives up beyond this many characters (1 MB): no text of the installer comes near.
-const int kMaxFormatLength = 1 << 20;
 }
 
 char* CString::Allocate(int nAlloc)
 {
-    Data* p = static_cast<Data*>(malloc(sizeof(Data) + nAlloc + 1));
-    if (!p)
-        abort();
+    Data* p = static_cast<Data*>(::operator new(sizeof(Data) + nAlloc + 1));
     p->nRefs = 1;
     p->nLength = 0;
     p->nAlloc = nAlloc;
@@ -31,7 +26,7 @@ void CString::Release()
 {
     Data* p = Header();
     if (p->nRefs > 0 && --p->nRefs == 0)
-        free(p);
+        ::operator delete(p);
     m_pch = EmptyChars();
 }
 
@@ -185,24 +180,41 @@ int CString::Find(const char* pszSub) const
 
 void CString::Format(const char* pszFormat, ...)
 {
-    // The runtime's _vsnprintf returns -1 while the buffer is too small, and also for a
-    // format it cannot convert: the buffer grows to a bound, then the text is empty.
-    for (int nAlloc = 256; nAlloc <= kMaxFormatLength; nAlloc *= 2) {
-        char* pNew = Allocate(nAlloc);
-        va_list args;
-        va_start(args, pszFormat);
-        int n = _vsnprintf(pNew, nAlloc + 1, pszFormat, args);
-        va_end(args);
-        if (n >= 0 && n <= nAlloc) {
-            pNew[n] = 0;
-            reinterpret_cast<Data*>(pNew)[-1].nLength = n;
-            Release();
-            m_pch = pNew;
-            return;
+    va_list args;
+    va_start(args, pszFormat);
+    CString strText;  // the arguments may be this string's own text
+    for (const char* p = pszFormat; *p; ++p) {
+        if (*p != '%' || *++p == '%') {
+            strText.Append(p, 1);
+            continue;
         }
-        free(reinterpret_cast<Data*>(pNew) - 1);
+        // The flag 0 reads as the width's first digit: a width is filled with zeros.
+        int nWidth = 0;
+        while (*p >= '0' && *p <= '9')
+            nWidth = nWidth * 10 + *p++ - '0';
+        p += *p == 'l';
+        if (!*p)
+            break;
+        if (*p == 's') {
+            strText += va_arg(args, const char*);
+            continue;
+        }
+        unsigned n = va_arg(args, unsigned);
+        if (*p == 'd' && (int)n < 0) {
+            strText.Append("-", 1);
+            n = 0 - n;
+            --nWidth;
+        }
+        // The digits from the last, then the zeros that fill the width (16 at most).
+        char szDigits[16];
+        char* pFirst = szDigits + sizeof szDigits;
+        do
+            *--pFirst = (char)('0' + n % 10);
+        while (((n /= 10) || pFirst + nWidth > szDigits + sizeof szDigits) && pFirst > szDigits);
+        strText.Append(pFirst, (int)(szDigits + sizeof szDigits - pFirst));
     }
-    Empty();
+    va_end(args);
+    *this = strText;
 }
 
 char* CString::GetBuffer(int nMinLength)

@@ -33,7 +33,9 @@ public:
     // Index of the first occurrence, or -1. An empty substring is found at 0.
     int Find(char ch) const;
     int Find(const char* pszSub) const;
-    // printf-style formatting (the C runtime's rules), any length.
+    // printf-style formatting of the conversions the installer's texts use: %s, %d, %u
+    // (also as %lu; any other letter is taken for u), a number's width filled with zeros
+    // (%04u), and %%. Any length.
     void Format(const char* pszFormat, ...);
 
     // Direct access for platform calls that fill a buffer: at least nMinLength

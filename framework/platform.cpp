@@ -19,7 +19,7 @@ AFX_PLATFORM_CALLS(AFX_LATE_ENTRY)
 } // namespace
 
 // Both tables are filled at compile time, before any constructor runs.
-#define AFX_CALL_REAL(lib, ret, cc, name, params, args, fail) AFX_IMPORTED_##lib(&name) AFX_LATE_##lib(&Late##name),
+#define AFX_CALL_REAL(lib, ret, cc, name, params, args, fail) AFX_REAL_##lib(name),
 const AfxPlatformCalls g_afxSystemCalls = { AFX_PLATFORM_CALLS(AFX_CALL_REAL) };
 AfxPlatformCalls g_afxCalls = { AFX_PLATFORM_CALLS(AFX_CALL_REAL) };
 #undef AFX_CALL_REAL
@@ -38,6 +38,15 @@ const char* const g_afxCallNames[AFX_CALL_COUNT] = {
 };
 
 void AfxRestorePlatformCalls() { g_afxCalls = g_afxSystemCalls; }
+
+// The high bit of the version is set on Windows 9x; the major version is in the low byte.
+BOOL AfxIsWindows9x() { return (sys::GetVersion() & 0x80000000) != 0; }
+DWORD AfxShareDelete() { return AfxIsWindows9x() ? 0 : FILE_SHARE_DELETE; }
+DWORD AfxOpenReparsePoint()
+{
+    const DWORD dwVersion = sys::GetVersion();
+    return !(dwVersion & 0x80000000) && LOBYTE(dwVersion) >= 5 ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
+}
 
 HMODULE AfxLoadSystemLibrary(const char* pszName)
 {

@@ -9,22 +9,24 @@
 #include <shlobj.h>
 #include <shellapi.h>
 #include <winver.h>
-#include <direct.h>
 #include <io.h>
-#include <stdio.h>
 #include <time.h>
 #include <tlhelp32.h>
 
 // X(library, return type, calling convention, name, parameters, arguments, value that
 // reports failure). The library says where the real function comes from: "imported",
-// the program's import table; or a system library (kernel32, version, advapi32) that is loaded
-// from the system directory and looked up when the call is made. Late-bound so are
-// the calls that older systems lack (an import would keep the program from loading
-// there) and version.dll, which is never imported (a static import would be resolved
-// from the program's own folder before any of our code runs). Where the system lacks
-// the function, the call fails with the row's failure value and ERROR_PROC_NOT_FOUND.
+// the program's import table; "crt", a call of the C runtime's by its name and contract,
+// made by the framework over kernel32 (namespace crt, platform_crt.cpp), since the
+// program imports no C runtime (Windows 95 has none); or a system library (kernel32,
+// version, advapi32) that is loaded from the system directory and looked up when the
+// call is made. Late-bound so are the calls that older systems lack (an import would
+// keep the program from loading there) and version.dll, which is never imported (a
+// static import would be resolved from the program's own folder before any of our code
+// runs). Where the system lacks the function, the call fails with the row's failure
+// value and ERROR_PROC_NOT_FOUND.
 #define AFX_PLATFORM_CALLS(X)                                                                      \
     /* processes, libraries, windows */                                                            \
+    X(imported, DWORD, WINAPI, GetVersion, (), (), 0)                                              \
     X(imported, HMODULE, WINAPI, LoadLibraryA, (LPCSTR a), (a), NULL)                              \
     X(imported, FARPROC, WINAPI, GetProcAddress, (HMODULE a, LPCSTR b), (a, b), NULL)              \
     X(imported, HANDLE, WINAPI, CreateMutexA, (LPSECURITY_ATTRIBUTES a, BOOL b, LPCSTR c),         \
@@ -62,23 +64,26 @@
        DWORD l, DWORD m, LPCSTR n),                                                                \
       (a, b, c, d, e, f, g, h, i, j, k, l, m, n), NULL)                                            \
     /* files, directories, time */                                                                 \
-    X(imported, int, __cdecl, _chdrive, (int a), (a), -1)                                          \
-    X(imported, int, __cdecl, _chdir, (const char* a), (a), -1)                                    \
-    X(imported, int, __cdecl, _mkdir, (const char* a), (a), -1)                                    \
-    X(imported, int, __cdecl, _rmdir, (const char* a), (a), -1)                                    \
-    X(imported, char*, __cdecl, _getcwd, (char* a, int b), (a, b), NULL)                           \
-    X(imported, intptr_t, __cdecl, _findfirst, (const char* a, struct _finddata_t* b), (a, b), -1) \
-    X(imported, int, __cdecl, _findnext, (intptr_t a, struct _finddata_t* b), (a, b), -1)          \
-    X(imported, int, __cdecl, _findclose, (intptr_t a), (a), -1)                                   \
-    X(imported, FILE*, __cdecl, fopen, (const char* a, const char* b), (a, b), NULL)               \
-    X(imported, size_t, __cdecl, fwrite, (const void* a, size_t b, size_t c, FILE* d),             \
-      (a, b, c, d), 0)                                                                             \
-    X(imported, int, __cdecl, fclose, (FILE* a), (a), EOF)                                         \
-    X(imported, int, __cdecl, remove, (const char* a), (a), -1)                                    \
-    X(imported, int, __cdecl, rename, (const char* a, const char* b), (a, b), -1)                  \
+    X(crt, int, __cdecl, _chdrive, (int a), (a), -1)                                               \
+    X(crt, int, __cdecl, _chdir, (const char* a), (a), -1)                                         \
+    X(crt, int, __cdecl, _mkdir, (const char* a), (a), -1)                                         \
+    X(crt, int, __cdecl, _rmdir, (const char* a), (a), -1)                                         \
+    X(crt, char*, __cdecl, _getcwd, (char* a, int b), (a, b), NULL)                                \
+    X(crt, intptr_t, __cdecl, _findfirst, (const char* a, struct _finddata_t* b), (a, b), -1)      \
+    X(crt, int, __cdecl, _findnext, (intptr_t a, struct _finddata_t* b), (a, b), -1)               \
+    X(crt, int, __cdecl, _findclose, (intptr_t a), (a), -1)                                        \
+    X(crt, int, __cdecl, remove, (const char* a), (a), -1)                                         \
+    X(crt, int, __cdecl, rename, (const char* a, const char* b), (a, b), -1)                       \
     X(imported, BOOL, WINAPI, MoveFileA, (LPCSTR a, LPCSTR b), (a, b), FALSE)                      \
     X(kernel32, BOOL, WINAPI, MoveFileExA, (LPCSTR a, LPCSTR b, DWORD c), (a, b, c), FALSE)         \
-    X(imported, BOOL, WINAPI, CopyFileA, (LPCSTR a, LPCSTR b, BOOL c), (a, b, c), FALSE)           \
+    X(imported, HANDLE, WINAPI, CreateFileMappingA,                                                \
+      (HANDLE a, LPSECURITY_ATTRIBUTES b, DWORD c, DWORD d, DWORD e, LPCSTR f),                    \
+      (a, b, c, d, e, f), NULL)                                                                    \
+    X(imported, LPVOID, WINAPI, MapViewOfFile, (HANDLE a, DWORD b, DWORD c, DWORD d, SIZE_T e),     \
+      (a, b, c, d, e), NULL)                                                                       \
+    /* whether two views are of one file: the installer's own file against its image */          \
+    X(ntdll, LONG, NTAPI, NtAreMappedFilesTheSame, (PVOID a, PVOID b), (a, b),                     \
+      (LONG)0xC0000002)                                                                            \
     X(imported, DWORD, WINAPI, GetModuleFileNameA, (HMODULE a, LPSTR b, DWORD c), (a, b, c), 0)    \
     X(imported, BOOL, WINAPI, SetFileAttributesA, (LPCSTR a, DWORD b), (a, b), FALSE)              \
     X(imported, HANDLE, WINAPI, CreateFileA,                                                       \
@@ -102,7 +107,11 @@
       (a, b), FALSE)                                                                               \
     X(imported, BOOL, WINAPI, LocalFileTimeToFileTime, (const FILETIME* a, LPFILETIME b),          \
       (a, b), FALSE)                                                                               \
-    X(imported, time_t, __cdecl, time, (time_t* a), (a), (time_t)-1)                               \
+    X(crt, time_t, __cdecl, time, (time_t* a), (a), (time_t)-1)                                    \
+    X(imported, BOOL, WINAPI, FileTimeToLocalFileTime, (const FILETIME* a, LPFILETIME b),          \
+      (a, b), FALSE)                                                                               \
+    X(imported, BOOL, WINAPI, FileTimeToSystemTime, (const FILETIME* a, LPSYSTEMTIME b),           \
+      (a, b), FALSE)                                                                               \
     X(imported, BOOL, WINAPI, GetDiskFreeSpaceA,                                                   \
       (LPCSTR a, LPDWORD b, LPDWORD c, LPDWORD d, LPDWORD e), (a, b, c, d, e), FALSE)              \
     X(kernel32, BOOL, WINAPI, GetDiskFreeSpaceExA,                                                 \
@@ -113,14 +122,21 @@
     X(imported, BOOL, WINAPI, GetVolumeInformationA,                                               \
       (LPCSTR a, LPSTR b, DWORD c, LPDWORD d, LPDWORD e, LPDWORD f, LPSTR g, DWORD h),             \
       (a, b, c, d, e, f, g, h), FALSE)                                                             \
-    /* security: what a folder's owner and rights are, and who this process runs as; */           \
-    /* Windows 9x has none of it */                                                                \
-    X(advapi32, BOOL, WINAPI, GetFileSecurityA,                                                    \
-      (LPCSTR a, SECURITY_INFORMATION b, PSECURITY_DESCRIPTOR c, DWORD d, LPDWORD e),              \
+    /* security: what a folder's owner and rights are (read through a handle), a folder */       \
+    /* taken over and given back, and who this process runs as; Windows 9x has none of it */       \
+    X(advapi32, BOOL, WINAPI, GetKernelObjectSecurity,                                             \
+      (HANDLE a, SECURITY_INFORMATION b, PSECURITY_DESCRIPTOR c, DWORD d, LPDWORD e),              \
       (a, b, c, d, e), FALSE)                                                                      \
+    X(advapi32, BOOL, WINAPI, SetFileSecurityA,                                                    \
+      (LPCSTR a, SECURITY_INFORMATION b, PSECURITY_DESCRIPTOR c), (a, b, c), FALSE)                \
     X(advapi32, BOOL, WINAPI, OpenProcessToken, (HANDLE a, DWORD b, PHANDLE c), (a, b, c), FALSE)  \
     X(advapi32, BOOL, WINAPI, GetTokenInformation,                                                 \
       (HANDLE a, TOKEN_INFORMATION_CLASS b, LPVOID c, DWORD d, PDWORD e), (a, b, c, d, e), FALSE)  \
+    X(advapi32, BOOL, WINAPI, AdjustTokenPrivileges,                                               \
+      (HANDLE a, BOOL b, PTOKEN_PRIVILEGES c, DWORD d, PTOKEN_PRIVILEGES e, PDWORD f),             \
+      (a, b, c, d, e, f), FALSE)                                                                   \
+    /* since Windows 2000 */                                                                       \
+    X(advapi32, BOOL, WINAPI, CheckTokenMembership, (HANDLE a, PSID b, PBOOL c), (a, b, c), FALSE) \
     /* module resources and the version-installation facility */                                   \
     X(imported, HRSRC, WINAPI, FindResourceA, (HMODULE a, LPCSTR b, LPCSTR c), (a, b, c), NULL)    \
     X(imported, HGLOBAL, WINAPI, LoadResource, (HMODULE a, HRSRC b), (a, b), NULL)                 \
@@ -169,15 +185,34 @@
       (REFCLSID a, LPUNKNOWN b, DWORD c, REFIID d, LPVOID* e), (a, b, c, d, e), E_FAIL)
 
 // AFX_LATE_<library>(...) keeps its arguments for a late-bound row and drops them
-// for an imported one; AFX_IMPORTED_<library>(...) the other way round.
+// for any other; AFX_CRT_<library>(...) keeps them for a row of the C runtime's only.
+// AFX_REAL_<library>(name) is the real function of a row.
 #define AFX_LATE_imported(...)
+#define AFX_LATE_crt(...)
 #define AFX_LATE_kernel32(...) __VA_ARGS__
 #define AFX_LATE_version(...) __VA_ARGS__
 #define AFX_LATE_advapi32(...) __VA_ARGS__
-#define AFX_IMPORTED_imported(...) __VA_ARGS__
-#define AFX_IMPORTED_kernel32(...)
-#define AFX_IMPORTED_version(...)
-#define AFX_IMPORTED_advapi32(...)
+#define AFX_LATE_ntdll(...) __VA_ARGS__
+#define AFX_CRT_imported(...)
+#define AFX_CRT_crt(...) __VA_ARGS__
+#define AFX_CRT_kernel32(...)
+#define AFX_CRT_version(...)
+#define AFX_CRT_advapi32(...)
+#define AFX_CRT_ntdll(...)
+#define AFX_REAL_imported(name) &name
+#define AFX_REAL_crt(name) &crt::name
+#define AFX_REAL_kernel32(name) &Late##name
+#define AFX_REAL_version(name) &Late##name
+#define AFX_REAL_advapi32(name) &Late##name
+#define AFX_REAL_ntdll(name) &Late##name
+
+// The C runtime's calls, each under its own name in namespace crt, so that they never
+// clash with the C runtime that the test programs link.
+namespace crt {
+#define AFX_CRT_DECLARE(lib, ret, cc, name, params, args, fail) AFX_CRT_##lib(ret cc name params;)
+AFX_PLATFORM_CALLS(AFX_CRT_DECLARE)
+#undef AFX_CRT_DECLARE
+}
 
 struct AfxPlatformCalls {
 #define AFX_CALL_SLOT(lib, ret, cc, name, params, args, fail) ret(cc* name) params;
@@ -207,6 +242,7 @@ FARPROC __fastcall AfxFindKernel32Call(const char* pszName);
 #define AFX_FIND_kernel32(name) AfxFindKernel32Call(name)
 #define AFX_FIND_version(name) AfxFindLateCall(name, "version.dll")
 #define AFX_FIND_advapi32(name) AfxFindLateCall(name, "advapi32.dll")
+#define AFX_FIND_ntdll(name) AfxFindLateCall(name, "ntdll.dll")
 
 namespace sys {
 #define AFX_CALL_FORWARD(lib, ret, cc, name, params, args, fail) \
@@ -220,6 +256,14 @@ AFX_PLATFORM_CALLS(AFX_CALL_FORWARD)
 AFX_PLATFORM_CALLS(AFX_CALL_FINDER)
 #undef AFX_CALL_FINDER
 }
+
+// Whether the system is one of the Windows 9x family (95, 98, Me), by the table's GetVersion.
+BOOL AfxIsWindows9x();
+// CreateFileA's flags that only some systems know, each where the system has it and 0
+// elsewhere (where they make the call fail): the sharing of deletion, from the NT family;
+// the opening of a reparse point itself, from Windows 2000.
+DWORD AfxShareDelete();
+DWORD AfxOpenReparsePoint();
 
 // Loads a library from the system directory only (never from the program's folder
 // or the current directory), through the table's LoadLibraryA.

@@ -1,11 +1,10 @@
 // The process entry point of the installer, in place of the C runtime's own start-up
 // code (which brings argument parsing, floating-point, TLS and console support the
-// installer never uses). The C runtime DLL initialises itself when it is loaded;
-// what is left here is to run the static constructors and, through exit(), the
-// destructors registered with atexit.
+// installer never uses, and a C runtime DLL that Windows 95 lacks): it runs the static
+// constructors, the program, the destructors registered with atexit, and ends the
+// process with the program's exit code.
 #include <windows.h>
-#include "winapp.h"
-#include <stdlib.h>
+#include "afx.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int);
 
@@ -25,11 +24,18 @@ static void RunStaticConstructors()
         __CTOR_LIST__[n]();
 }
 
-// Destructors of static objects are registered here; exit() runs them. The C runtime
-// start-up code that usually supplies atexit is not linked in.
-extern "C" int __cdecl atexit(void (__cdecl* pfn)(void))
+// The destructors of static objects, registered as each object is made, run last first.
+// Room for the 32 that the C language promises; the installer has a handful.
+typedef void(__cdecl* ExitFunction)(void);
+static AFX_ZERO_INIT ExitFunction g_exitFunctions[32];
+static AFX_ZERO_INIT int g_nExitFunctions;
+
+extern "C" int __cdecl atexit(ExitFunction pfn)
 {
-    return _onexit((_onexit_t)pfn) ? 0 : -1;
+    if (g_nExitFunctions == (int)(sizeof g_exitFunctions / sizeof *g_exitFunctions))
+        return -1;
+    g_exitFunctions[g_nExitFunctions++] = pfn;
+    return 0;
 }
 
 extern "C" void WinMainStartup()
@@ -38,6 +44,9 @@ extern "C" void WinMainStartup()
     char szModule[MAX_PATH];
     const DWORD nModule = ::GetModuleFileNameA(NULL, szModule, MAX_PATH);
     szModule[nModule < MAX_PATH ? nModule : 0] = '\0';
-    exit(WinMain(::GetModuleHandleA(NULL), NULL, AfxCommandLineArguments(::GetCommandLineA(), szModule),
-                 SW_SHOWDEFAULT));
+    const int nExitCode = WinMain(::GetModuleHandleA(NULL), NULL,
+                                  AfxCommandLineArguments(::GetCommandLineA(), szModule), SW_SHOWDEFAULT);
+    while (g_nExitFunctions > 0)
+        g_exitFunctions[--g_nExitFunctions]();
+    ::ExitProcess(nExitCode);
 }

@@ -18,6 +18,12 @@ void ListFiles(const char* pszPattern, CStringArray& names)
     }
 }
 
+BOOL RemoveFile(const char* pszPath)
+{
+    sys::SetFileAttributesA(pszPath, FILE_ATTRIBUTE_NORMAL);
+    return sys::remove(pszPath) == 0;
+}
+
 BOOL IsDirectory(const char* pszPath)
 {
     struct _finddata_t fd;
@@ -36,7 +42,7 @@ BOOL FileLength(const char* pszPath, DWORD* pnLength)
 BOOL DirectoryIdentity(const char* pszDir, DirIdentity* pId)
 {
     // Opening a directory needs the backup-semantics flag; no access right is asked.
-    CFileHandle dir(sys::CreateFileA(pszDir, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+    CFileHandle dir(sys::CreateFileA(pszDir, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | AfxShareDelete(), NULL,
                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL));
     BY_HANDLE_FILE_INFORMATION info;
     const BOOL bKnown = dir.IsOpen() && sys::GetFileInformationByHandle(dir, &info) &&

@@ -1,5 +1,6 @@
 // The one look at the file system by name: what the system's directory search finds
 // at a path or pattern. It never opens a file, so a locked or unreadable one is seen.
+// And the one removal of a file by name.
 #pragma once
 #include "manifest.h"
 
@@ -9,6 +10,8 @@ namespace ops {
 BOOL ProbePath(const char* pszPath, struct _finddata_t* pfd);
 // Adds the names of the files (not directories) that pszPattern matches, as found.
 void ListFiles(const char* pszPattern, CStringArray& names);
+// Deletes the file, read-only or not; TRUE when it went.
+BOOL RemoveFile(const char* pszPath);
 // Whether pszPath names a directory.
 BOOL IsDirectory(const char* pszPath);
 // The length of the file pszPath; FALSE when there is no such file (a directory is none).

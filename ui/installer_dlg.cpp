@@ -12,8 +12,8 @@ BEGIN_MESSAGE_MAP(CInstallerDlg, CDialog)
     ON_BN_CLICKED(IDC_INSTALL, OnInstall)
 END_MESSAGE_MAP()
 
-CInstallerDlg::CInstallerDlg(const CRunOptions& options, CWnd* pParent)
-    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_bClosePending(FALSE), m_flow(*this, options)
+CInstallerDlg::CInstallerDlg(const CRunOptions& options, const ops::CScope& scope, CWnd* pParent)
+    : CDialog(IDD_INSTALLER, pParent), m_bCancelPending(FALSE), m_bClosePending(FALSE), m_flow(*this, options, scope)
 {
     m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
@@ -33,12 +33,14 @@ BOOL CInstallerDlg::OnInitDialog()
     m_strAppName = kProductName;
     m_bCancelPending = FALSE;
     SetWindowText(kInstallerTitle);
-    // The probes belong to the install flow; when it cannot go on, the dialog ends
-    // before it is ever shown.
+    // The probes belong to the install flow, and their boxes come before the dialog:
+    // it shows only once they are done (its template is not visible), and never when the
+    // flow cannot go on.
     if (!m_flow.Open()) {
         EndDialog(IDCANCEL);
         return FALSE;
     }
+    ShowWindow(SW_SHOWNORMAL);
     return TRUE;
 }
 

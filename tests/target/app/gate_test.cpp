@@ -128,7 +128,8 @@ BOOL WINAPI LoggingCloseHandle(HANDLE h)
 {
     TOKEN_TYPE type;
     DWORD n;
-    if (!::GetTokenInformation(h, TokenType, &type, sizeof type, &n))  // a look at the rights is no step of the gate
+    // A look at the rights, or at a folder of the journal's, is no step of the gate.
+    if (!::GetTokenInformation(h, TokenType, &type, sizeof type, &n) && ::GetFileType(h) != FILE_TYPE_DISK)
         Log("close");
     return ::CloseHandle(h);
 }
@@ -446,16 +447,24 @@ TEST_F(GateTest, SilentRunShowsNothingAndEndsWithItsExitCode)
     ProductMutex other;
     ProductWindow product("Merolin", kIgnoresRequests);
     const std::string closeRequest = "mutex Tolvane_MR_Mutex owned;post Merolin 1281 0 0;release;close;";
-    const struct { const char* args; bool noVersion; int code; std::string events; } cases[] = {
-        { "/S /X", true, 3, "" }, { "/s", true, 2, "" }, { "/S", false, 1, closeRequest },
-        { "/S /REMOVE", true, 1, closeRequest } };
+    // A log with a second name is one this run must not write to: as bad a command line.
+    ScratchDir scratch(CurrentTestName());
+    WriteWholeFile(scratch / "a.log", "");
+    ASSERT_TRUE(::CreateHardLinkA((scratch / "b.log").c_str(), (scratch / "a.log").c_str(), NULL));
+    const std::string linkedLog = "/S /LOG=" + scratch / "b.log";
+    const struct { const char* args; AfxCallId fail; int code; std::string events; } cases[] = {
+        { "/S /X", AFX_CALL_LoadLibraryA, 3, "" }, { "/s", AFX_CALL_LoadLibraryA, 2, "" },
+        { "/S", AFX_CALL_COUNT, 1, closeRequest }, { "/S /REMOVE", AFX_CALL_LoadLibraryA, 1, closeRequest },
+        { linkedLog.c_str(), AFX_CALL_COUNT, 3, "" },
+        // a run for the user where the system has no local application data folder
+        { "/S /CURRENTUSER", AFX_CALL_SHGetSpecialFolderLocation, 3, "" } };
     for (const auto& c : cases) {
         EXPECT_EXIT(
             {
                 LogEverything();
-                app.m_lpCmdLine = c.args;
-                if (c.noVersion)
-                    faults.Fail(AFX_CALL_LoadLibraryA, 1, -1);
+                app.m_lpCmdLine = (LPSTR)c.args;
+                if (c.fail != AFX_CALL_COUNT)
+                    faults.Fail(c.fail, 1, -1);
                 EndAtTheGate();
             },
             ::testing::ExitedWithCode(c.code), Sequence(c.events + "backdrop none;"))
@@ -516,18 +525,30 @@ static HANDLE WINAPI NamespaceMutex(LPSECURITY_ATTRIBUTES a, BOOL b, LPCSTR name
 }
 
 // In the namespace, a mutex of the global name (another user's) stops no run; where the
-// namespace is missing or refused, the global name as before. A second take finds it held.
+// namespace is missing or refused, the global name as before. A run for the user takes
+// its user's own in the session's namespace, which the global name does not hold either.
+// A second take finds it held.
 TEST_F(GateTest, TheInstallersMutexIsTakenInTheirPrivateNamespace)
 {
+    union { TOKEN_USER user; BYTE bytes[256]; } self;
+    HANDLE token;
+    DWORD n;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
+    ASSERT_TRUE(::GetTokenInformation(token, TokenUser, &self, sizeof self, &n) && ::CloseHandle(token));
+    std::string sid;  // its bytes in hex
+    for (DWORD i = 0; i < ::GetLengthSid(self.user.User.Sid); ++i)
+        sid += "0123456789ABCDEF"[((BYTE*)self.user.User.Sid)[i] >> 4], sid += "0123456789ABCDEF"[((BYTE*)self.user.User.Sid)[i] & 15];
     const std::string made = "Tolvane_MR S-1-5-32-544;Tolvane_MR D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY);", open = "Tolvane_MR open;",
-                      ns = "mutex Tolvane_MR\\Tolvane_MR_Setup;", global = "mutex Global\\Tolvane_MR_Setup;";
-    const struct { AfxCallId fail; DWORD nsError; bool held; BOOL taken; std::string log; } cases[] = {
+                      ns = "mutex Tolvane_MR\\Tolvane_MR_Setup;", global = "mutex Global\\Tolvane_MR_Setup;",
+                      user = std::string("mutex Local\\Tolvane_MR_Setup_") + sid + ";";
+    const struct { AfxCallId fail; DWORD nsError; bool held; BOOL taken; std::string log; BOOL forUser; } cases[] = {
         { AFX_CALL_ReleaseMutex, 0, true, TRUE, made + ns },  // ReleaseMutex: no call fails
         { AFX_CALL_ReleaseMutex, ERROR_ALREADY_EXISTS, true, TRUE, made + open + ns },
         { AFX_CALL_ReleaseMutex, ERROR_ACCESS_DENIED, false, TRUE, made + open + global },
         { AFX_CALL_ReleaseMutex, ERROR_ACCESS_DENIED, true, FALSE, made + open + global },
         { AFX_CALL_CreateBoundaryDescriptorA, 0, true, FALSE, global },
-        { AFX_CALL_AddSIDToBoundaryDescriptor, 0, false, TRUE, global } };
+        { AFX_CALL_AddSIDToBoundaryDescriptor, 0, false, TRUE, global },
+        { AFX_CALL_ReleaseMutex, 0, true, TRUE, user, TRUE } };
     for (const auto& c : cases) {
         PlatformFaults fake;
         AfxPlatformCalls& f = fake.Forward();
@@ -535,9 +556,9 @@ TEST_F(GateTest, TheInstallersMutexIsTakenInTheirPrivateNamespace)
         f.CreatePrivateNamespaceA = FakeNs, f.OpenPrivateNamespaceA = FakeOpenNs;
         fake.Fail(c.fail, 1, -1), fake.SetFailureError(ERROR_PROC_NOT_FOUND), g_nsError = c.nsError, StartLog("GATE");
         HANDLE squatter = c.held ? ::CreateMutexA(NULL, FALSE, "Global\\Tolvane_MR_Setup") : NULL, first, second;
-        EXPECT_EQ(TakeInstallerMutex(&first), c.taken) << c.log;
+        EXPECT_EQ(TakeInstallerMutex(&first, c.forUser), c.taken) << c.log;
         EXPECT_EQ(Logged(), c.log);
-        EXPECT_FALSE(TakeInstallerMutex(&second)) << c.log;
+        EXPECT_FALSE(TakeInstallerMutex(&second, c.forUser)) << c.log;
         for (HANDLE h : { squatter, first, second })
             ::CloseHandle(h);
     }
@@ -665,13 +686,16 @@ TEST_F(GateTest, InitInstanceRunsTheInstallerDialogAsMainWindowAndEndsTheApplica
 
 // ---- administrator rights
 
-// The token as the row has it (0 not elevated, 1 elevated, -1 a system that cannot say),
+// The token as the row has it (0 not elevated, 1 elevated, -1 a system that cannot say,
+// before Vista, with Administrators among its groups, -2 without),
 // and the elevated run as the system starts it: what it was asked, how it ends.
 static int g_elevated;
 static DWORD g_startError, g_childExit;
 static std::string g_started;
-static BOOL WINAPI FakeTokenInfo(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID info, DWORD, PDWORD)
+static BOOL WINAPI FakeTokenInfo(HANDLE h, TOKEN_INFORMATION_CLASS c, LPVOID info, DWORD n, PDWORD needed)
 {
+    if (c != TokenElevation)
+        return g_afxSystemCalls.GetTokenInformation(h, c, info, n, needed);
     if (g_elevated < 0)
         return ::SetLastError(ERROR_INVALID_PARAMETER), FALSE;
     return ((TOKEN_ELEVATION*)info)->TokenIsElevated = g_elevated, TRUE;
@@ -683,6 +707,7 @@ static BOOL WINAPI FakeRunAs(LPSHELLEXECUTEINFOA run)
     return ::SetLastError(g_startError), !g_startError;
 }
 static BOOL WINAPI FakeChildExit(HANDLE, LPDWORD code) { return *code = g_childExit, TRUE; }
+static BOOL WINAPI FakeMembership(HANDLE, PSID, PBOOL member) { return *member = g_elevated != -2, TRUE; }
 
 // Only a run for the machine without the rights asks for them, once: it ends as the
 // elevated run ends, 4 when the prompt is declined, 740 when nothing could start it.
@@ -691,6 +716,7 @@ TEST_F(GateTest, ARunForTheMachineWithoutRightsRunsAgainElevatedAndEndsAsItDoes)
     const struct { int elevated; const char* args; DWORD startError, childExit; std::string started; int outcome; } cases[] = {
         { 1, "/S", 0, 0, "", -1 },  // an administrator's or SYSTEM's run goes on
         { -1, "/S", 0, 0, "", -1 },  // so does one where the system knows no elevation
+        { -2, "/S", 0, 0, "", kOutcomeNoRights },  // but not a limited user's there: no prompt to ask
         { 0, "/S /CURRENTUSER", 0, 0, "", -1 },  // a run for the user never asks
         { 0, "/S /D=C:\\My Apps", 0, 5, "runas /ELEVATED /S /D=C:\\My Apps (no UI)", 5 },
         { 0, "", ERROR_CANCELLED, 0, "runas /ELEVATED ", kOutcomeUserEnded },
@@ -701,6 +727,7 @@ TEST_F(GateTest, ARunForTheMachineWithoutRightsRunsAgainElevatedAndEndsAsItDoes)
     faults.Forward().ShellExecuteExA = FakeRunAs;
     faults.Forward().WaitForSingleObject = [](HANDLE, DWORD) -> DWORD { return WAIT_OBJECT_0; };
     faults.Forward().GetExitCodeProcess = FakeChildExit;
+    faults.Forward().CheckTokenMembership = FakeMembership;
     for (const auto& c : cases) {
         g_elevated = c.elevated, g_startError = c.startError, g_childExit = c.childExit, g_started.clear();
         app.m_outcome = (RunOutcome)-1;

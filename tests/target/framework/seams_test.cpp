@@ -109,11 +109,11 @@ TEST(PlatformCalls, ACutShortRunFailsEveryCallFromTheNthOverAllEntries)
 TEST(PlatformCalls, ClosingCallsReleaseEvenWhenFailed)
 {
     PlatformFaults faults;
-    faults.Fail(AFX_CALL_fclose);
+    faults.Fail(AFX_CALL_CloseHandle);
     ::CreateDirectoryA("C:\\scratch", NULL);
-    FILE* f = sys::fopen("C:\\scratch\\closing.tmp", "wb");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(sys::fclose(f), EOF);
+    HANDLE h = sys::CreateFileA("C:\\scratch\\closing.tmp", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(sys::CloseHandle(h));
     // the file is closed all the same: it can be deleted at once
     EXPECT_TRUE(::DeleteFileA("C:\\scratch\\closing.tmp"));
 }

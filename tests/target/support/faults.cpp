@@ -11,8 +11,7 @@ int g_openCoInits;
 // would then keep files locked.
 bool ReleasesAnyway(AfxCallId id)
 {
-    return id == AFX_CALL_fclose || id == AFX_CALL_CloseHandle || id == AFX_CALL_RegCloseKey ||
-           id == AFX_CALL__findclose;
+    return id == AFX_CALL_CloseHandle || id == AFX_CALL_RegCloseKey || id == AFX_CALL__findclose;
 }
 
 #define FAULT_WRAPPER(lib, ret, cc, name, params, args, fail)            \
@@ -36,6 +35,18 @@ const AfxPlatformCalls kFaultWrappers = { AFX_PLATFORM_CALLS(FAULT_SLOT) };
 } // namespace
 
 PlatformFaults* CurrentFaults() { return g_faults; }
+
+void PlatformFaults::LookLikeWindows9x()
+{
+    m_forward.GetVersion = []() -> DWORD { return 0xC0000A04; };  // 4.10, with the 9x family's high bit
+    m_forward.CreateFileA = [](LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how,
+                               DWORD flags, HANDLE model) -> HANDLE {
+        if (!(share & FILE_SHARE_DELETE) && !(flags & FILE_FLAG_OPEN_REPARSE_POINT))
+            return g_afxSystemCalls.CreateFileA(name, access, share, sa, how, flags, model);
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    };
+}
 
 PlatformFaults::PlatformFaults() : m_forward(g_afxSystemCalls)
 {

@@ -22,6 +22,9 @@ public:
     // machine, the run was cut short there (a kill, a power cut).
     void CutShortAtNthOfAll(long nth) { m_cutNth = nth; }
     void SetFailureError(DWORD dwError) { m_error = dwError; }
+    // The system as Windows 98 shows itself through the table: so says GetVersion, and
+    // CreateFileA refuses, as there, the flags that only the NT family knows.
+    void LookLikeWindows9x();
 
     long Count(AfxCallId id) const { return m_count[id]; }
     long Total() const { return m_total; }

@@ -13,7 +13,7 @@ TEST_F(InstallerDlgTest, OpensWithTitleIconsDirectoryAndStatusAndEscEndsWithoutA
 {
     ScriptedBoxes boxes;  // no box at all
     CRunOptions options;
-    CInstallerDlg dlg(options, NULL);
+    CInstallerDlg dlg(options, ops::CScope(ops::CScope::kMachine), NULL);
     dlg.m_bCancelPending = TRUE;
     std::string title, dir, status;
     HICON hBig = NULL, hSmall = NULL;
@@ -70,7 +70,7 @@ BOOL WINAPI FakePathFromIDList(PCIDLIST_ABSOLUTE, LPSTR buf)
 TEST_F(InstallerDlgTest, BrowseAppendsTheProductFolderUnlessThePathNamesIt)
 {
     CRunOptions options;
-    CInstallerDlg dlg(options, NULL);
+    CInstallerDlg dlg(options, ops::CScope(ops::CScope::kMachine), NULL);
     ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
     CWinApp app("Setup");
     app.m_pMainWnd = &dlg;
@@ -123,7 +123,7 @@ TEST_F(InstallerDlgTest, BrowseAppendsTheProductFolderUnlessThePathNamesIt)
 TEST_F(InstallerDlgTest, TypingUpdatesTheTargetDirectoryOnEveryKeystroke)
 {
     CRunOptions options;
-    CInstallerDlg dlg(options, NULL);
+    CInstallerDlg dlg(options, ops::CScope(ops::CScope::kMachine), NULL);
     ASSERT_TRUE(dlg.Create(IDD_INSTALLER));
     HWND hEdit = ::GetDlgItem(dlg.m_hWnd, IDC_TARGET_DIR);
     ::SendMessageA(hEdit, EM_SETSEL, 0, -1);
@@ -147,7 +147,7 @@ TEST_F(InstallerDlgTest, ComFailureIsReportedAndEndsTheDialogUnseen)
                  IDOK);
     faults.Fail(AFX_CALL_CoInitialize);
     CRunOptions options;
-    CInstallerDlg dlg(options, NULL);
+    CInstallerDlg dlg(options, ops::CScope(ops::CScope::kMachine), NULL);
     bool shown = false;
     RunModal(dlg, [&](HWND) { shown = true; }, 5);
     EXPECT_FALSE(shown);
@@ -191,7 +191,7 @@ TEST_F(InstallerDlgTest, DeclinedOverwriteEndsBeforeTheDialogShows)
             AfxSetMessageBoxHandler(&LoggingBoxes);
             atexit(&ReportAtExit);
             CRunOptions options;
-            CInstallerDlg other(options, NULL);
+            CInstallerDlg other(options, ops::CScope(ops::CScope::kMachine), NULL);
             other.DoModal();
             exit(other.Outcome() == kOutcomeUserEnded ? 0 : 1);
         },
@@ -231,16 +231,19 @@ protected:
     ScriptedBoxes boxes;  // declared first: it also answers boxes of the dialog's opening
     ScratchDir scratch{ CurrentTestName() };
     CRunOptions options;
-    CInstallerDlg dlg{ options, NULL };
+    CInstallerDlg dlg{ options, ops::CScope(ops::CScope::kMachine), NULL };
 };
 
 HWND g_closeTarget;
-FILE* __cdecl CloseRequestThenFail(const char*, const char*)
+HANDLE WINAPI CloseRequestThenFail(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how,
+                                   DWORD flags, HANDLE model)
 {
+    if (std::string(name) != "MR.MSZ")
+        return g_afxSystemCalls.CreateFileA(name, access, share, sa, how, flags, model);
     // What Esc and the close box come to in the dialog (the dialog manager posts it;
     // here it arrives at once, as it would from a box's message loop).
     ::SendMessageA(g_closeTarget, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return NULL;
+    return INVALID_HANDLE_VALUE;
 }
 
 TEST_F(InstallingDlgTest, CloseBoxDuringAFailedAttemptRollsBackOnceTheBoxIsAnswered)
@@ -248,7 +251,7 @@ TEST_F(InstallingDlgTest, CloseBoxDuringAFailedAttemptRollsBackOnceTheBoxIsAnswe
     g_closeTarget = dlg.m_hWnd;
     {
         PlatformFaults faults;
-        faults.Forward().fopen = CloseRequestThenFail;
+        faults.Forward().CreateFileA = CloseRequestThenFail;
         boxes.Expect("ERROR", "Can't overwrite temporary file \"MR.MSZ\"", MB_ICONINFORMATION, IDOK);
         boxes.Expect("ERROR", "Couldn't install Merolin.exe!", MB_ICONSTOP, IDOK);
         boxes.Expect("Cancel Install?",

@@ -228,7 +228,7 @@ TEST(Templates, InstallerDialogIsAsDesigned)
 {
     Template t = {};
     ASSERT_TRUE(LoadTemplate(IDD_INSTALLER, &t));
-    ExpectFrame(IDD_INSTALLER, t, kScreenStyle | WS_VISIBLE, WS_EX_APPWINDOW, 255, 98, "Install Merolin");
+    ExpectFrame(IDD_INSTALLER, t, kScreenStyle, WS_EX_APPWINDOW, 255, 98, "Install Merolin");
     ExpectControls(
         IDD_INSTALLER, t,
         { { "STATIC", -1, "Target Directory:", kStaticLeft, 0, 10, 10, 54, 8 },
