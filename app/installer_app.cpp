@@ -10,6 +10,8 @@
 #include "resource.h"
 #include "resource_check.h"
 #include "run_mode.h"
+#include "running_image.h"
+#include "shell_folders.h"
 #include "silent_view.h"
 #include "welcome_dlg.h"
 
@@ -17,7 +19,10 @@ BEGIN_MESSAGE_MAP(CInstallerApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
-CInstallerApp::CInstallerApp() : m_pBackdrop(NULL), m_outcome(kOutcomeUserEnded), m_hInstallerMutex(NULL) {}
+CInstallerApp::CInstallerApp()
+    : m_pBackdrop(NULL), m_outcome(kOutcomeUserEnded), m_hInstallerMutex(NULL), m_scope(ops::CScope::kMachine)
+{
+}
 
 // Nothing to release: the backdrop is never deleted and the installers' mutex never
 // closed (both last until the process ends).
@@ -34,8 +39,12 @@ bool VersionFacilityAvailable() { return sys::FindVerInstallFileA() != NULL; }
 // -1 when none does.
 int FindProductWindow(int nFirst, HWND* phWnd)
 {
-    for (int i = nFirst; i < (int)ARRAYSIZE(kProductWindowTitles); ++i) {
-        HWND hWnd = sys::FindWindowA(NULL, kProductWindowTitles[i]);
+    char szTitle[sizeof kProductBetaTitle];
+    ::lstrcpyA(szTitle, kProductBetaTitle);
+    for (int i = nFirst; i < kProductWindowTitleCount; ++i) {
+        szTitle[sizeof MEROLIN_NAME - 1] = i ? ' ' : '\0';
+        szTitle[sizeof szTitle - 2] = (char)('0' + i);
+        HWND hWnd = sys::FindWindowA(NULL, szTitle);
         if (hWnd) {
             *phWnd = hWnd;
             return i;
@@ -78,36 +87,20 @@ void ReleaseGateMutex(HANDLE hMutex)
 // of it changes.
 BOOL CInstallerApp::InitApplication()
 {
+    // Before anything else: the file the kept copy of the installer is made from, which
+    // nobody can swap from now on.
+    ops::OpenRunningImage();
     // Nobody may be there to answer the system's own boxes ("There is no disk in the
     // drive"): a drive that cannot be read fails the call, and the installer's own
     // "Can't access drive" box says so.
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-
-    // A bad command line, or a question for the usage, does nothing but show the
-    // usage (a silent run shows nothing) and log that, where it names a good log.
-    m_cmdLine.Parse(m_lpCmdLine);
+    if (!StartRun())
+        return FALSE;
     const CRunOptions& options = m_cmdLine.m_options;
-    if (options.m_bSilent || !options.m_strLogFile.IsEmpty())
-        BeginRun(options, m_lpCmdLine, m_cmdLine.m_bBad);
-    if (m_cmdLine.m_bBad || m_cmdLine.m_bUsage) {
-        if (!options.m_bSilent)
-            CCommandLine::ShowUsage();
-        m_outcome = kOutcomeBadCommandLine;
-        return FALSE;
-    }
-
-    // A run for the machine without administrator rights runs again with them, and
-    // ends as that run ends; one started so that still lacks them does nothing.
-    if (!options.m_bCurrentUser && LacksRights()) {
-        if (options.m_bRelaunched)
-            g_installLog.Write(kLogNoRights);
-        m_outcome = options.m_bRelaunched ? kOutcomeNoRights : RunElevated(m_lpCmdLine, options.m_bSilent);
-        return FALSE;
-    }
 
     // Another installer at work: this one ends before it shows or writes anything,
     // and puts the other one's window in front.
-    if (!TakeInstallerMutex(&m_hInstallerMutex)) {
+    if (!TakeInstallerMutex(&m_hInstallerMutex, options.m_bCurrentUser)) {
         g_installLog.Write(kLogAnotherInstaller);
         if (!options.m_bSilent)
             ShowOtherInstaller();
@@ -117,37 +110,90 @@ BOOL CInstallerApp::InitApplication()
 
     // A run cut short before this one is settled first, whatever this one is asked
     // to do; a record that cannot be settled ends the run.
-    const ops::CScope scope(options.m_bCurrentUser);
-    if (!RepairInterruptedRun(scope)) {
+    m_scope = ops::CScope(options.m_bCurrentUser ? ops::CScope::kUser : ops::CScope::kMachine);
+    if (!RepairInterruptedRun(m_scope)) {
         m_outcome = kOutcomeFailed;
         return FALSE;
     }
-    RemoveLeftoverCopies(scope);
+    RemoveLeftoverCopies(m_scope);
 
     // A removal installs nothing: it needs no whole payload and no version library,
     // and shows no screen.
-    if (!options.m_bRemove) {
-        // A damaged download installs nothing: every payload file is checked before
-        // the first window and before the installation changes (only the settling of a
-        // run cut short, above, comes first).
-        if (!PayloadWhole()) {
-            m_outcome = kOutcomeFailed;
-            return FALSE;
-        }
-
-        if (!VersionFacilityAvailable()) {
-            AfxMessageBox(kNoVersionLibraryText, MB_ICONSTOP, 0, kBoxFatal);
-            m_outcome = kOutcomeFailed;
-            return FALSE;
-        }
-
-        // A silent run shows no screen; running it so accepts the licence.
-        if (!options.m_bSilent && !PassScreens())
-            return FALSE;
-    }
+    if (!options.m_bRemove && !PrepareInstall())
+        return FALSE;
     if (!CloseRunningProduct())
         return FALSE;
     return CWinApp::InitApplication();
+}
+
+BOOL CInstallerApp::StartRun()
+{
+    m_cmdLine.Parse(m_lpCmdLine);
+    const CRunOptions& options = m_cmdLine.m_options;
+    BOOL bBad = m_cmdLine.m_bBad;
+    if (!bBad && !m_cmdLine.m_bUsage && !options.m_bCurrentUser && !HasMachineRights())
+        return FALSE;
+    // A bad command line, or a question for the usage, does nothing but show the usage
+    // (a silent run shows nothing) and log that, where it names a good log; a log that
+    // may not be written to makes the line bad.
+    if (options.m_bSilent || !options.m_strLogFile.IsEmpty())
+        bBad |= !BeginRun(options, m_lpCmdLine, bBad);
+    if (bBad || m_cmdLine.m_bUsage) {
+        if (!options.m_bSilent)
+            CCommandLine::ShowUsage();
+        m_outcome = kOutcomeBadCommandLine;
+        return FALSE;
+    }
+    // A run for the user keeps everything in the user's local application data, which
+    // systems before Windows 2000 and Me do not have: there it is as bad as a switch
+    // the installer does not know.
+    CString strFolder;
+    if (options.m_bCurrentUser && !ops::ShellFolderPath(CSIDL_LOCAL_APPDATA, strFolder)) {
+        g_installLog.Write(kLogNoUserFolder);
+        m_outcome = kOutcomeBadCommandLine;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CInstallerApp::HasMachineRights()
+{
+    const ops::HeldRights rights = ops::RightsOfProcess();
+    if (rights == ops::kFullRights)
+        return TRUE;
+    // Asked for once, and only where the system has a prompt for them. The run started
+    // so writes the log: a file that this run made would be its user's, which a run
+    // with the rights must not append to.
+    const CRunOptions& options = m_cmdLine.m_options;
+    const BOOL bAsk = rights == ops::kElevatable && !options.m_bRelaunched;
+    m_outcome = kOutcomeNoRights;
+    if (bAsk && RunElevated(m_lpCmdLine, options.m_bSilent, &m_outcome))
+        return FALSE;
+    if (options.m_bSilent || !options.m_strLogFile.IsEmpty())
+        BeginRun(options, m_lpCmdLine);
+    if (bAsk)
+        g_installLog.Write(kLogAskingRights);
+    if (m_outcome == kOutcomeNoRights)
+        g_installLog.Write(kLogNoRights);
+    return FALSE;
+}
+
+// The payload, the version library and the screens of an installation.
+BOOL CInstallerApp::PrepareInstall()
+{
+    // A damaged download installs nothing: every payload file is checked before the
+    // first window and before the installation changes (only the settling of a run cut
+    // short comes first).
+    m_outcome = kOutcomeFailed;
+    if (!PayloadWhole())
+        return FALSE;
+    if (!VersionFacilityAvailable()) {
+        AfxMessageBox(kNoVersionLibraryText, MB_ICONSTOP, 0, kBoxFatal);
+        return FALSE;
+    }
+    // A silent run shows no screen; running it so accepts the licence.
+    m_outcome = kOutcomeUserEnded;
+    return m_cmdLine.m_options.m_bSilent || PassScreens();
 }
 
 BOOL CInstallerApp::PayloadWhole()
@@ -233,12 +279,12 @@ BOOL CInstallerApp::InitInstance()
 {
     const CRunOptions& options = m_cmdLine.m_options;
     if (options.m_bSilent || options.m_bRemove) {
-        CSilentView view(options);
+        CSilentView view(options, m_scope);
         m_outcome = options.m_bRemove ? view.Remove() : view.Run();
         return FALSE;
     }
     Enable3dControlsStatic();
-    CInstallerDlg dlg(options, NULL);
+    CInstallerDlg dlg(options, m_scope, NULL);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_outcome = dlg.Outcome();

@@ -1,27 +1,25 @@
 // CInstallFlow: the opening probes, the install sequence behind the Install button
 // and the cancel with rollback behind the Cancel button, run as the run's options
 // say for a view (the installer dialog, or a stand-in without a window) that it is
-// handed. The run's record (ops::CRecordFile) holds what the run made and set aside,
+// handed. The run's journal (ops::CJournal) holds what the run made and set aside,
 // and the rollback undoes exactly that; the progress flags only say whether any
 // stage has finished. The flow knows how the run ended. Everything it touches is in
-// the run's scope (ops::CScope: the machine's places, or the user's).
+// the run's scope (ops::CScope: the machine's places, or the user's), made by app/.
 #pragma once
-#include "install_record.h"
 #include "install_view.h"
+#include "journal.h"
 #include "outcome.h"
-#include "record_file.h"
 #include "run_options.h"
 #include "settle.h"
 
 class CInstallFlow {
 public:
-    CInstallFlow(CInstallView& view, const CRunOptions& options)
-        : m_view(view), m_options(options), m_runRecord(ops::CScope(options.m_bCurrentUser)),
-          m_bNoDesktop(options.m_bNoDesktop), m_bInstalling(FALSE), m_bComStarted(FALSE),
-          m_outcome(kOutcomeUserEnded)
+    CInstallFlow(CInstallView& view, const CRunOptions& options, const ops::CScope& scope)
+        : m_view(view), m_options(options), m_journal(scope, LogNote), m_bNoDesktop(options.m_bNoDesktop), m_bCopyInPlace(FALSE),
+          m_bInstalling(FALSE), m_bComStarted(FALSE), m_outcome(kOutcomeUserEnded)
     {
     }
-    // Settles the run's record (a run that did not complete gives back what it set
+    // Settles the run's journal (a run that did not complete gives back what it set
     // aside) and gives back the COM that Open started.
     ~CInstallFlow();
 
@@ -32,7 +30,7 @@ public:
     BOOL Open();
     // Directory, payload, Windows directory check, shortcuts, registry, completion.
     void Install();
-    // Asks, undoes what the record holds, puts back what the run set aside, says so
+    // Asks, undoes what the journal holds, puts back what the run set aside, says so
     // and ends the view.
     void Cancel();
     // Removes the installation that the machine names, after asking; says how it
@@ -56,15 +54,13 @@ private:
     // Looks for a previous installation; a "Path" that it reads becomes the proposed
     // directory.
     BOOL DetectPreviousInstall();
-    // Starts the run's record on disk; FALSE after saying why.
-    BOOL StartRecord();
-    // bDone, after saying that the record could not take a step when it is FALSE.
+    // Starts the run's journal on disk; FALSE after saying why.
+    BOOL StartJournal();
+    // bDone, after saying that the journal could not take a step when it is FALSE.
     BOOL Recorded(BOOL bDone);
-    // Adds each directory of the path that is not there yet, the topmost first, so
-    // that the chain is on the record before it is made.
-    void RecordMissingChain(const CString& strDir);
     // The directory's words, its drive and the drive's free space, checked as the
-    // directory stage will check them; FALSE after saying why.
+    // directory stage will check them, and the directory entered as the journal's site;
+    // FALSE after saying why.
     BOOL CheckTargetFirst(const CString& strDir);
     // Ends the run (says so, sets the outcome, TRUE) when a process of any session runs
     // from the proposed directory (the previous installation's, once its "Path" is
@@ -75,23 +71,24 @@ private:
     BOOL EndIfNewerInstalled();
     // The stages of the install sequence; each says FALSE after a failure that stops it.
     void RunInstall();
-    CInstallRecord::Site* EnterTargetDirectory();
-    BOOL InstallPayload(CInstallRecord::Site* pSite);
+    // The directory stage: the journal's site of the attempt, held; kNoPlace after a box.
+    int EnterTargetDirectory();
+    BOOL InstallPayload(int nSite);
     BOOL CreateShortcuts();
+    // The places of the links (the desktop's kNoPlace without one) and each link the
+    // run writes there, recorded; FALSE when a link there cannot be kept.
+    BOOL RecordLinks(int* pnDesktop, int* pnGroup);
     BOOL WriteRegistry();
-    void Complete(const CInstallRecord::Site* pSite);
-
-    // Undoes what earlier attempts of this run did outside the completed site: their
-    // files and temporaries go, what they set aside comes back, the directories made
-    // for them go; silent.
-    void RemoveEarlierSites(const CInstallRecord::Site* pCompleted);
+    // Earlier attempts of this run in other directories leave nothing behind; then the
+    // completion, unless a cancel is under way, and the view ends.
+    void Complete(int nSite);
 
     CInstallView& m_view;
     const CRunOptions& m_options;
-    CInstallRecord m_record;
-    ops::CRecordFile m_runRecord;  // what the run set aside and made, on disk; its scope is the run's
-    const ops::CScope& Scope() const { return m_runRecord.Scope(); }
+    ops::CJournal m_journal;  // what the run set aside and made, on disk; its scope is the run's
+    const ops::CScope& Scope() const { return m_journal.Scope(); }
     BOOL m_bNoDesktop;  // no desktop link: asked for, or the choice of the installation found
+    BOOL m_bCopyInPlace;  // the installer's copy there is this installer already: it stays
     BOOL m_bInstalling;
     BOOL m_bComStarted;
     RunOutcome m_outcome;

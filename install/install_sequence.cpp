@@ -1,7 +1,7 @@
 // The install sequence: directory, payload files, Windows directory check, desktop
 // and program-group shortcuts, registry, then the offer to start the product. Each
-// stage writes into the run's record what it made, before it goes on, so that
-// Cancel undoes exactly that; its progress flag only says that it finished.
+// stage puts on the run's journal what it is about to make and replace, before it
+// does, so that Cancel undoes exactly that; its progress flag only says that it finished.
 #include "install_flow.h"
 #include "install_log.h"
 #include "installer_copy.h"
@@ -9,8 +9,8 @@
 #include "file_probe.h"
 #include "payload.h"
 #include "report.h"
+#include "running_image.h"
 #include "registry.h"
-#include "set_aside.h"
 #include "shell_start.h"
 #include "shortcuts.h"
 #include "target_dir.h"
@@ -35,8 +35,8 @@ void CInstallFlow::Install()
 
 void CInstallFlow::RunInstall()
 {
-    CInstallRecord::Site* pSite = EnterTargetDirectory();
-    if (!pSite || !InstallPayload(pSite))
+    const int nSite = EnterTargetDirectory();
+    if (nSite == ops::CJournal::kNoPlace || !InstallPayload(nSite))
         return;
 
     // The Windows directory must be there; the path itself is not needed.
@@ -46,71 +46,78 @@ void CInstallFlow::RunInstall()
         return;
     }
     if (CreateShortcuts() && WriteRegistry())
-        Complete(pSite);
+        Complete(nSite);
 }
 
 // The path is taken once: the payload goes where the directory stage went, and the
 // rollback later cleans that directory. A path the install could not take as it says
 // (one rule, ops::IsAcceptableTarget) is refused before anything is made, as a bad
-// drive is.
-CInstallRecord::Site* CInstallFlow::EnterTargetDirectory()
+// drive is; so is a directory that is not one the run may use (behind a reparse
+// point, below a folder that others may swap names in).
+int CInstallFlow::EnterTargetDirectory()
 {
     const HWND hOwner = m_view.BoxOwner();
     Status(kStatusCreatingDir);
     const CString strDir = m_view.TargetDir();
-    if (!ops::IsAcceptableTarget(strDir)) {
+    // The journal from the first change on, unless the opening started it for the
+    // removal (or a cancel ended the last one). The site and the part of its chain that
+    // is not there yet are on it before anything is made; a directory there that
+    // others may write is taken over first.
+    int nSite = ops::CJournal::kNoPlace;
+    const BOOL bAcceptable = ops::IsAcceptableTarget(strDir);
+    if (bAcceptable && ((!m_journal.IsActive() && !StartJournal()) || !ops::CheckTargetDrive(hOwner, strDir))) {
+        if (m_journal.IsActive())
+            ShowError(kNoDirectoryText, kBoxFatal);
+        return nSite;
+    }
+    if (bAcceptable)
+        nSite = m_journal.EnterSite(strDir, TRUE);
+    if (nSite == ops::CJournal::kNoPlace) {
         ops::ReportError(hOwner, kInvalidPathText);
         ShowError(kNoDirectoryText, kBoxFatal);
-        return NULL;
+        return nSite;
     }
-    // The record from the first change on, unless the opening started it for the
-    // removal (or a cancel ended the last one). A directory that is not there yet is
-    // on it before it is made.
-    if (!m_runRecord.IsActive() && !StartRecord())
-        return NULL;
-    RecordMissingChain(strDir);
-    if (!Recorded(m_runRecord.Flush()))
-        return NULL;
-    const BOOL bMade = ops::CreateTargetDirectory(hOwner, strDir, NULL, Scope().ProgramRights());
-    if (!bMade) {
+    // On the disk before a directory is made (one there waits for the payload's entries).
+    if (!m_journal.IsHeld(nSite) && !Recorded(m_journal.Flush()))
+        return ops::CJournal::kNoPlace;
+    if (!ops::MakeTargetChain(hOwner, strDir, Scope().ProgramRights()) || !m_journal.Hold(nSite)) {
         ShowError(kNoDirectoryText, kBoxFatal);
-        return NULL;
+        return ops::CJournal::kNoPlace;
     }
-    // The site is the directory actually entered, however the path spelt it.
-    char szEntered[MAX_PATH];
-    CInstallRecord::Site* pSite = m_record.Enter(sys::_getcwd(szEntered, MAX_PATH) ? CString(szEntered) : strDir);
     g_bDirCreated = 1;
-    return pSite;
+    return nSite;
 }
 
 // The payload files, in table order, into the directory just entered. A sample
-// file that fails is shown and the next one follows. The record names the files
-// this run brought into being; one that was there before is replaced, not recorded.
-BOOL CInstallFlow::InstallPayload(CInstallRecord::Site* pSite)
+// file that fails is shown and the next one follows. The journal names the files
+// this run brought into being and those it set aside to replace them.
+BOOL CInstallFlow::InstallPayload(int nSite)
 {
     Status(kStatusInstallingFiles);
     // A product file that is there and not this run's is set aside before it is
-    // replaced; every other one is recorded as new. All of it is on the disk before
-    // the first file changes.
-    // The site lists the version library's temporaries that are there before it.
-    CStringArray temporaries;
-    ops::ListFiles(pSite->strDir + kVersionTempPattern, temporaries);
-    CString strTemporaries;
-    for (int i = 0; i < temporaries.GetSize(); ++i)
-        strTemporaries += temporaries.GetAt(i) + CString("", 1);
-    m_runRecord.Add(ops::CRecordFile::kSite, pSite->strDir, strTemporaries, strTemporaries.GetLength());
+    // replaced; every other one is recorded as new. So is what the later stages make
+    // and replace (they find it recorded): the links, one there kept as its bytes; the
+    // product's keys, those there kept; the installer's copy, one there that is not this
+    // installer to be set aside. All of it is on the disk, in one flush, before the
+    // first file changes.
     UINT nAside = 0;
     BOOL bRecorded = TRUE;
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         BOOL bAside;
-        bRecorded &= ops::RecordReplacing(m_runRecord, pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName, &bAside);
+        bRecorded &= m_journal.WillWrite(nSite, kPayloadTable[nRow].pszFileName, &bAside);
         nAside |= (UINT)bAside << nRow;
     }
-    if (!Recorded(bRecorded && m_runRecord.Flush()))
+    BOOL bCopyAside;  // moved by the registry stage
+    m_bCopyInPlace = ops::IsRunningImageCopy(InstallerCopyPath(m_journal));
+    if (!m_bCopyInPlace)
+        bRecorded &= m_journal.WillWrite(0, kInstallerCopyName, &bCopyAside);
+    int nDesktop, nGroup;
+    bRecorded &= RecordLinks(&nDesktop, &nGroup) && m_journal.WillWriteProductKeys();
+    if (!Recorded(bRecorded && m_journal.Flush()))
         return FALSE;
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
         if (nAside >> nRow & 1u)  // one held elsewhere stays
-            ops::MoveAside(m_runRecord, pSite->strDir + "\\" + kPayloadTable[nRow].pszFileName);
+            m_journal.MoveAside(nSite, kPayloadTable[nRow].pszFileName);
     }
 
     for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
@@ -133,22 +140,19 @@ BOOL CInstallFlow::CreateShortcuts()
 {
     const HWND hOwner = m_view.BoxOwner();
     Status(kStatusDesktopLink);
-    // A link that is there and not this run's is kept before it is replaced; a
-    // program group that is not there yet is on the record before it is made.
-    RecordMissingChain(g_strStartMenuDir);
-    if (!Recorded(ops::RecordProductLinks(m_runRecord, (1u << kShortcutCount) - 1, g_strStartMenuDir, NULL,
-                                          m_bNoDesktop           ? ops::kNoNewDesktop
-                                          : m_options.m_bAllUsers ? ops::kAllUsersDesktop
-                                                                  : ops::kUsersDesktop,
-                                          TRUE) &&
-                  m_runRecord.Flush()))
+    // The links' folders are places of the run's, all users' when the links are for
+    // the machine: a link that is there and not this run's is kept before it is
+    // replaced; a program group that is not there yet is on the journal before it is made.
+    int nDesktop, nGroup;
+    if (!Recorded(RecordLinks(&nDesktop, &nGroup) && m_journal.Flush()))
         return FALSE;
+    const char* pszGroup = nGroup != ops::CJournal::kNoPlace && m_journal.MakeChain(nGroup) ? (const char*)m_journal.PlacePath(nGroup) : NULL;
+    const char* pszDesktop = nDesktop != ops::CJournal::kNoPlace ? (const char*)m_journal.PlacePath(nDesktop) : NULL;
     for (int i = 0; i < kShortcutCount; ++i) {
         const ShortcutSpec& link = kShortcutTable[i];
-        // The desktop of all users when the links are for the machine.
         if (link.bDesktop && !m_bNoDesktop)
-            ops::CreateShortcut(Scope(), hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName, link.pszExtension,
-                                link.pszTitle, TRUE, NULL, m_options.m_bAllUsers);
+            ops::CreateShortcut(hOwner, m_view.TargetDir(), pszDesktop, FALSE, link.pszBaseName, link.pszExtension,
+                                link.pszTitle);
     }
 
     Status(kStatusGroupLinks);
@@ -156,8 +160,8 @@ BOOL CInstallFlow::CreateShortcuts()
         const ShortcutSpec& link = kShortcutTable[i];
         if (link.bDesktop)
             continue;
-        if (!ops::CreateShortcut(Scope(), hOwner, m_view.TargetDir(), g_strStartMenuDir, link.pszBaseName,
-                                 link.pszExtension, link.pszTitle, FALSE)) {
+        if (!ops::CreateShortcut(hOwner, m_view.TargetDir(), pszGroup, TRUE, link.pszBaseName, link.pszExtension,
+                                 link.pszTitle)) {
             ShowError(link.pszFailure, kBoxFatal);
             return FALSE;
         }
@@ -166,24 +170,33 @@ BOOL CInstallFlow::CreateShortcuts()
     return TRUE;
 }
 
+BOOL CInstallFlow::RecordLinks(int* pnDesktop, int* pnGroup)
+{
+    const int nAllUsers = m_options.m_bAllUsers ? ops::CScope::kAllUsersDesktop : 0;
+    *pnDesktop =
+        m_bNoDesktop ? ops::CJournal::kNoPlace : m_journal.EnterLinkFolder(ops::CScope::kUserDesktop + nAllUsers, FALSE);
+    *pnGroup = m_journal.EnterLinkFolder(ops::CScope::kUserGroup + nAllUsers, TRUE);
+    BOOL bRecorded = TRUE;
+    for (int i = 0; i < kShortcutCount; ++i) {
+        const int nPlace = kShortcutTable[i].bDesktop ? *pnDesktop : *pnGroup;
+        BOOL bAside;
+        if (nPlace != ops::CJournal::kNoPlace)
+            bRecorded &= m_journal.WillWrite(nPlace, ops::LinkName(i), &bAside);
+    }
+    return bRecorded;
+}
+
 BOOL CInstallFlow::WriteRegistry()
 {
     Status(kStatusRegistry);
     // From here the product's keys are this run's; the maker's key is too when it
     // is not there yet. Product keys still there at the first attempt (the removal
     // could not take them, or they came since) are kept first.
-    const BOOL bFirst = !m_runRecord.Has(ops::CRecordFile::kRegistry, "");
-    BOOL bKept = TRUE;
-    for (int i = 0; i < (int)ARRAYSIZE(kProductKeys) && bFirst; ++i)
-        bKept &= ops::KeepKeyTree(m_runRecord, kProductKeys[i]);
-    CRegKey maker;
-    const BYTE bMakerThere = maker.Open(Scope().Root(), kMakerKey, KEY_READ) == ERROR_SUCCESS;
-    m_runRecord.Add(ops::CRecordFile::kRegistry, "", &bMakerThere, 1);
-    if (!Recorded(bKept && m_runRecord.Flush()))
+    if (!Recorded(m_journal.WillWriteProductKeys() && m_journal.Flush()))
         return FALSE;
     // The uninstall entry names the installer's copy, kept like a file of the installation.
-    const CString strCopy = InstallerCopyPath(m_runRecord);
-    if (!KeepInstallerCopy(m_runRecord, strCopy)) {
+    const CString strCopy = InstallerCopyPath(m_journal);
+    if (!m_bCopyInPlace && !KeepInstallerCopy(m_journal, strCopy)) {
         ShowError(kNoInstallerCopyText + ops::ParentOf(strCopy), kBoxFatal);
         return FALSE;
     }
@@ -195,18 +208,16 @@ BOOL CInstallFlow::WriteRegistry()
     return TRUE;
 }
 
-// Earlier failed attempts of this run in other directories leave nothing behind;
-// then the completion, unless a cancel is under way, and the view ends.
-void CInstallFlow::Complete(const CInstallRecord::Site* pSite)
+void CInstallFlow::Complete(int nSite)
 {
-    RemoveEarlierSites(pSite);
+    m_journal.UndoOtherSites(nSite);
     if (!m_view.IsCancelPending()) {
         // Completed once the disk says so: what was set aside goes, before the offer
         // to start the product. A completion the disk does not take is a failure,
         // undone with the rest when the flow ends, never later by the next run.
-        if (!Recorded(m_runRecord.Commit(ops::CRecordFile::kCompleted)))
+        if (!Recorded(m_journal.Complete()))
             return;
-        SettleRecord(m_runRecord);
+        m_journal.Settle();
         m_outcome = kOutcomeInstalled;
         Status(kStatusComplete);
         m_view.Hide();

@@ -22,10 +22,7 @@ void CInstallFlow::ProposeDirectories()
     // default (which gets no product folder): all users' folder, where the system has
     // one, when the options say the links are for the machine; else the user's (always
     // for a run for the user).
-    g_strStartMenuDir = kDefaultStartMenuDir;
-    CString strPrograms;
-    if (Scope().LinkFolder(m_options.m_bAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strPrograms))
-        g_strStartMenuDir = strPrograms + kProductFolderSuffix;
+    g_strStartMenuDir = Scope().LinkFolder(m_options.m_bAllUsers ? ops::CScope::kAllUsersGroup : ops::CScope::kUserGroup);
 }
 
 BOOL CInstallFlow::Open()
@@ -52,6 +49,10 @@ BOOL CInstallFlow::Open()
             return FALSE;
         if (Box(kOverwriteQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
             return FALSE;  // the user ended the run
+        // What the removal takes is set aside, not deleted, until the run has completed.
+        // (Without a previous installation the journal starts with the install.)
+        if (!StartJournal())
+            return FALSE;
         // Nobody can choose another directory in a silent run: one that cannot take
         // the new installation must be known before the previous one goes.
         const CString& strChosenDir = m_options.m_strTargetDir;
@@ -59,14 +60,8 @@ BOOL CInstallFlow::Open()
             m_outcome = kOutcomeFailed;
             return FALSE;
         }
-    }
-    // What the removal takes is set aside, not deleted, until the run has completed.
-    // (Without a previous installation the record starts with the install.)
-    if (bPrevious) {
-        if (!StartRecord())
-            return FALSE;
         Status(kStatusRemovingPrevious);
-        if (!Recorded(ops::SetPreviousInstallAside(m_runRecord, g_strInstallDir, g_strStartMenuDir)))
+        if (!Recorded(ops::SetPreviousInstallAside(m_journal, g_strInstallDir)))
             return FALSE;
     }
 
@@ -85,8 +80,8 @@ BOOL CInstallFlow::Open()
 
 CInstallFlow::~CInstallFlow()
 {
-    if (m_runRecord.IsActive())
-        SettleRecord(m_runRecord);
+    if (m_journal.IsActive())
+        m_journal.Settle();
     if (m_bComStarted)
         ::CoUninitialize();
 }
@@ -99,19 +94,22 @@ BOOL CInstallFlow::CheckTargetFirst(const CString& strDir)
     }
     // A file where a directory of the path must go: the directory stage could not
     // make it, and says so in these words.
-    for (const char* p = (const char*)strDir + 3;; p = AfxNextChar(p)) {
-        if (*p == '\\' || !*p) {
-            const CString strAbove(strDir, (int)(p - (const char*)strDir));
-            struct _finddata_t fd;
-            if (ops::ProbePath(strAbove, &fd) && !(fd.attrib & _A_SUBDIR)) {
-                ops::ReportError(m_view.BoxOwner(), kDirectoryErrorText + strAbove);
-                return FALSE;
-            }
-            if (!*p)
-                break;
+    for (ops::CPathWalk walk(strDir, 3); walk.Next();) {
+        struct _finddata_t fd;
+        if (ops::ProbePath(walk.Head(), &fd) && !(fd.attrib & _A_SUBDIR)) {
+            ops::ReportError(m_view.BoxOwner(), kDirectoryErrorText + walk.Head());
+            return FALSE;
         }
     }
-    return ops::CheckTargetDrive(m_view.BoxOwner(), strDir);
+    // A directory that is not one the run may use (behind a reparse point, below a
+    // folder that others may swap names in) is refused as one the install could not
+    // take; one there that others may change is taken over first.
+    if (!ops::CheckTargetDrive(m_view.BoxOwner(), strDir))
+        return FALSE;
+    if (m_journal.EnterSite(strDir, TRUE) != ops::CJournal::kNoPlace)
+        return TRUE;
+    ops::ReportError(m_view.BoxOwner(), kInvalidPathText);
+    return FALSE;
 }
 
 BOOL CInstallFlow::DetectPreviousInstall()
@@ -125,16 +123,11 @@ BOOL CInstallFlow::DetectPreviousInstall()
     return bFound;
 }
 
-BOOL CInstallFlow::StartRecord()
+BOOL CInstallFlow::StartJournal()
 {
-    const BOOL bCreated = m_runRecord.Create();
-    if (!m_runRecord.Refused().IsEmpty())
-        g_installLog.Write(kLogNotOwnPlace, m_runRecord.Refused());
-    if (bCreated)
+    if (m_journal.Start())
         return TRUE;
-    const CString strPath = m_runRecord.FilePath().IsEmpty() ? ops::CRecordFile::Path(Scope()) : m_runRecord.FilePath();
-    m_runRecord.Close(FALSE);
-    ShowError(kNoRecordText + strPath, kBoxFatal);
+    ShowError(kNoRecordText + m_journal.FilePath(), kBoxFatal);
     m_outcome = kOutcomeFailed;
     return FALSE;
 }
@@ -147,19 +140,3 @@ BOOL CInstallFlow::Recorded(BOOL bDone)
     }
     return bDone;
 }
-
-void CInstallFlow::RecordMissingChain(const CString& strDir)
-{
-    if (strDir.GetLength() < 3 || strDir.GetAt(1) != ':')
-        return;  // no path of a drive: the directory stage refuses it
-    for (const char* p = (const char*)strDir + 3;; ++p) {
-        p = ops::NextSeparator(p);
-        const CString strAbove(strDir, (int)(p - (const char*)strDir));
-        if (!ops::IsDirectory(strAbove))
-            m_runRecord.Add(ops::CRecordFile::kMadeDirectory, ops::FullPath(strAbove));
-        if (!*p)
-            return;
-    }
-}
-
-

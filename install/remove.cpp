@@ -1,5 +1,5 @@
 // The removal of the installation that the machine names, as an upgrade removes a
-// previous one: through the run's record, everything set aside until the whole of it
+// previous one: through the run's journal, everything set aside until the whole of it
 // has gone, so that a removal that cannot finish leaves the installation complete and
 // registered, and one cut short is put back by the next run.
 #include "install_flow.h"
@@ -20,11 +20,8 @@ namespace {
 void RemoveEmptyLeftovers(const ops::CScope& scope)
 {
     sys::_chdir("\\");  // the directory may be the current one
-    for (int nAllUsers = 0; nAllUsers < 2; ++nAllUsers) {
-        CString strGroup;
-        if (scope.LinkFolder(nAllUsers, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, strGroup))
-            sys::_rmdir(strGroup + kProductFolderSuffix);
-    }
+    for (int nLink = ops::CScope::kUserGroup; nLink < scope.LinkFolders(); nLink += 2)
+        sys::_rmdir(scope.LinkFolder(nLink));
     sys::_rmdir(g_strInstallDir);
     ops::DeleteKeyIfEmpty(scope, kMakerKey);
 }
@@ -76,26 +73,22 @@ RunOutcome CInstallFlow::Remove()
     if (bInstalled) {
         if (Box(kRemoveQuestion, kOverwriteCaption, MB_YESNO | MB_ICONEXCLAMATION, kBoxQuestion) != IDYES)
             return kOutcomeUserEnded;
-        if (EndIfProgramRunsThere() || !StartRecord())
+        if (EndIfProgramRunsThere() || !StartJournal())
             return m_outcome;
 
         // Every link, the desktop's too, from the folders of all users and of the user,
         // and the installer's copy. A file that cannot go leaves everything as it was.
         CStringArray stayed;
-        const CString strCopy = InstallerCopyPath(m_runRecord);
-        if (!SetInstallerCopyAside(m_runRecord, strCopy))
+        const CString strCopy = InstallerCopyPath(m_journal);
+        if (!SetInstallerCopyAside(m_journal, strCopy))
             stayed.Add(strCopy);
         const BOOL bRemoved = !stayed.GetSize() &&
-                              ops::SetPreviousInstallAside(m_runRecord, g_strInstallDir, g_strStartMenuDir,
-                                                           (1u << kShortcutCount) - 1, &samples, &stayed) &&
-                              !stayed.GetSize();
+                              ops::SetPreviousInstallAside(m_journal, g_strInstallDir, (1u << kShortcutCount) - 1,
+                                                           &samples, &stayed) &&
+                              !stayed.GetSize() && m_journal.Complete();
         for (int i = 0; i < stayed.GetSize(); ++i)
             g_installLog.Write(kLogNotDeleted, stayed.GetAt(i));
-        if (bRemoved) {
-            m_runRecord.Add(ops::CRecordFile::kCompleted, "");
-            m_runRecord.Flush();
-        }
-        SettleRecord(m_runRecord);
+        m_journal.Settle();
         if (!bRemoved) {
             ShowError(kNotRemovedText, kBoxFatal);
             return kOutcomeFailed;

@@ -1,21 +1,12 @@
-// The Cancel button: after the user confirms, the run's record is settled as for any
+// The Cancel button: after the user confirms, the run's journal is settled as for any
 // run that does not complete: what the run made goes, each directory it made that
 // stays is said in a "NOTE" box, and what it set aside comes back. Then the user is
 // told that the product was not installed, and the view ends.
 //
-// The record names each file where this run's installs wrote it, not whatever
+// The journal names each file where this run's installs wrote it, not whatever
 // directory the field shows when Cancel is pressed: after a failed Install the user
 // may have typed another directory, and product-named files there are not ours.
 #include "install_flow.h"
-
-void CInstallFlow::RemoveEarlierSites(const CInstallRecord::Site* pCompleted)
-{
-    for (CInstallRecord::Site* pSite = m_record.First(); pSite; pSite = pSite->pNext) {
-        // Perhaps the completed directory under another name: its files stay.
-        if (CInstallRecord::KnownApart(*pSite, *pCompleted))
-            UndoSite(m_runRecord, pSite->strDir, pCompleted->strDir);
-    }
-}
 
 void CInstallFlow::Cancel()
 {
@@ -27,8 +18,8 @@ void CInstallFlow::Cancel()
     }
     m_outcome = kOutcomeUserEnded;
     Status(kStatusAborting);
-    if (m_runRecord.IsActive())
-        SettleRecord(m_runRecord, m_view.BoxOwner(), TRUE);
+    if (m_journal.IsActive())
+        m_journal.Settle(m_view.BoxOwner(), TRUE);
     Box(kNotInstalledText, kIncompleteCaption, MB_ICONINFORMATION, kBoxNotice);
     m_view.EndCancelled();
 }

@@ -8,8 +8,8 @@
 
 class CSilentView : public CInstallView {
 public:
-    explicit CSilentView(const CRunOptions& options)
-        : m_bCancelPending(FALSE), m_bInstalled(FALSE), m_flow(*this, options)
+    CSilentView(const CRunOptions& options, const ops::CScope& scope)
+        : m_bCancelPending(FALSE), m_bInstalled(FALSE), m_flow(*this, options, scope)
     {
     }
 

@@ -1,4 +1,5 @@
 #include "installed_version.h"
+#include "manifest.h"
 #include "registry.h"
 
 namespace ops {

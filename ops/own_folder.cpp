@@ -1,5 +1,4 @@
 #include "own_folder.h"
-#include "path.h"
 #include <string.h>
 
 namespace ops {
@@ -29,11 +28,10 @@ BYTE g_adminsOnlySecurity[sizeof kProgramSecurity] AFX_ZERO_INIT;
 const BYTE* const kAdministratorsSid = kProgramSecurity + 20;
 const BYTE* const kSystemSid = kProgramSecurity + 76;
 
-// What lets someone change a folder: write, append or make entries, delete it or what
-// is in it, change its attributes, rights or owner.
-const DWORD kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD |
-                              FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL |
-                              MAXIMUM_ALLOWED;
+// TrustedInstaller, S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464: the
+// owner of what Windows installs, with full control of Program Files' folders.
+const BYTE kTrustedInstallerSid[] = { 1, 6, 0, 0, 0, 0, 0, 5, 80, 0, 0, 0, 0xB5, 0x89, 0xFB, 0x38, 0x19, 0x84,
+                                      0xC2, 0xCB, 0x5C, 0x6C, 0x23, 0x6D, 0x57, 0x00, 0x77, 0x6E, 0xC0, 0x02, 0x64, 0x87 };
 
 // The length of a SID of that many bytes at most; 0 when it is not whole.
 DWORD SidLength(const BYTE* pSid, DWORD nLeft)
@@ -44,30 +42,14 @@ DWORD SidLength(const BYTE* pSid, DWORD nLeft)
 BOOL SameSid(const BYTE* pSid, DWORD nLeft, const BYTE* pKnown)
 {
     const DWORD n = SidLength(pSid, nLeft);
-    return n && n == SidLength(pKnown, 68) && memcmp(pSid, pKnown, n) == 0;
+    return n && n == SidLength(pKnown, SECURITY_MAX_SID_SIZE) && memcmp(pSid, pKnown, n) == 0;
 }
 
-// Administrators, SYSTEM, or the user this process runs as (an administrator: an
-// elevated run's folders may be owned by it, and Wine gives every folder to it).
-BOOL IsTrustedSid(const BYTE* pSid, DWORD nLeft)
+BOOL IsTrustedSid(const BYTE* pSid, DWORD nLeft, const BYTE* pTrusted)
 {
-    if (SameSid(pSid, nLeft, kAdministratorsSid) || SameSid(pSid, nLeft, kSystemSid))
-        return TRUE;
-    union {
-        TOKEN_USER user;
-        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } info;
-    return ProcessTokenInformation(TokenUser, &info, sizeof info) &&
-           SameSid(pSid, nLeft, (const BYTE*)info.user.User.Sid);
-}
-
-// Whether the drive of the path keeps rights at all.
-BOOL KeepsRights(const char* pszPath)
-{
-    const char szRoot[] = { pszPath[0], ':', '\\', '\0' };
-    DWORD dwFlags;
-    return !sys::GetVolumeInformationA(szRoot, NULL, 0, NULL, NULL, &dwFlags, NULL, 0) ||
-           (dwFlags & FS_PERSISTENT_ACLS);
+    return SameSid(pSid, nLeft, kAdministratorsSid) || SameSid(pSid, nLeft, kSystemSid) ||
+           SameSid(pSid, nLeft, kTrustedInstallerSid) || SameSid(pSid, nLeft, pTrusted) ||
+           SameSid(pSid, nLeft, pTrusted + SECURITY_MAX_SID_SIZE);
 }
 
 } // namespace
@@ -98,35 +80,34 @@ BOOL MakeOwnFolder(const char* pszPath, FolderRights rights)
     return sys::CreateDirectoryA(pszPath, &sa);
 }
 
-BOOL IsTrustedFolder(const char* pszPath)
+HeldRights RightsOfProcess()
 {
-    const DWORD dwAttributes = sys::GetFileAttributesA(pszPath);
-    if (dwAttributes == INVALID_FILE_ATTRIBUTES || !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return FALSE;
-    if (!KeepsRights(pszPath))
-        return TRUE;
+    TOKEN_ELEVATION elevation;
+    if (ProcessTokenInformation(TokenElevation, &elevation, sizeof elevation))
+        return elevation.TokenIsElevated ? kFullRights : kElevatable;
+    // Before Vista the token cannot say; its groups can, from Windows 2000 on (NT 4 has
+    // no such call, and the run goes on as far as the system lets it).
+    BOOL bMember;
+    return sys::CheckTokenMembership(NULL, AdministratorsSid(), &bMember) && !bMember ? kUserRightsOnly : kFullRights;
+}
+
+BOOL IsTrustedSecurity(const BYTE* pSd, DWORD nSd, DWORD dwRights, const BYTE* pTrusted)
+{
     // A self-relative descriptor: control at 2, then the offsets of owner (4) and DACL (16).
-    BYTE sd[1024];
-    DWORD nSd;
-    if (!sys::GetFileSecurityA(pszPath, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, sd, sizeof sd, &nSd))
-        return ::GetLastError() == ERROR_PROC_NOT_FOUND || ::GetLastError() == ERROR_CALL_NOT_IMPLEMENTED;
-    nSd = sizeof sd;  // what the system filled is whole; offsets beyond the buffer are refused
     DWORD nOwner, nDacl;
-    memcpy(&nOwner, sd + 4, 4);
-    memcpy(&nDacl, sd + 16, 4);
-    const WORD wControl = (WORD)(sd[2] | sd[3] << 8);
-    // No DACL, or a null one, lets everyone do everything.
-    if (!nOwner || nOwner >= nSd || !IsTrustedSid(sd + nOwner, nSd - nOwner) || !(wControl & SE_DACL_PRESENT) ||
-        !nDacl || nDacl + 8 > nSd)
+    memcpy(&nOwner, pSd + 4, 4);
+    memcpy(&nDacl, pSd + 16, 4);
+    const WORD wControl = (WORD)(pSd[2] | pSd[3] << 8);
+    if (nSd < 20 || !nOwner || nOwner >= nSd || !IsTrustedSid(pSd + nOwner, nSd - nOwner, pTrusted) ||
+        !(wControl & SE_DACL_PRESENT) || !nDacl || nDacl + 8 > nSd)
         return FALSE;
-    const BYTE* pAcl = sd + nDacl;
+    const BYTE* pAcl = pSd + nDacl;
     const DWORD nAclEnd = nDacl + (pAcl[2] | pAcl[3] << 8);
     DWORD nAt = nDacl + 8;
     for (int nAces = pAcl[4] | pAcl[5] << 8; nAces > 0; --nAces) {
         if (nAclEnd > nSd || nAt + 8 > nAclEnd)
             return FALSE;
-        const BYTE* pAce = sd + nAt;
+        const BYTE* pAce = pSd + nAt;
         const DWORD nAce = pAce[2] | pAce[3] << 8;
         DWORD dwMask;
         memcpy(&dwMask, pAce + 4, 4);
@@ -137,28 +118,12 @@ BOOL IsTrustedFolder(const char* pszPath)
         const BOOL bDenies = pAce[0] == ACCESS_DENIED_ACE_TYPE || pAce[0] == ACCESS_DENIED_OBJECT_ACE_TYPE ||
                              pAce[0] == ACCESS_DENIED_CALLBACK_ACE_TYPE ||
                              pAce[0] == ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE;
-        if (!bDenies && !(pAce[1] & INHERIT_ONLY_ACE) && (dwMask & kChangingRights) &&
-            (pAce[0] != ACCESS_ALLOWED_ACE_TYPE || !IsTrustedSid(pAce + 8, nAce - 8)))
+        if (!bDenies && !(pAce[1] & INHERIT_ONLY_ACE) && (dwMask & dwRights) &&
+            (pAce[0] != ACCESS_ALLOWED_ACE_TYPE || !IsTrustedSid(pAce + 8, nAce - 8, pTrusted)))
             return FALSE;
         nAt += nAce;
     }
     return TRUE;
-}
-
-Reach ReachOf(const char* pszPath)
-{
-    for (const char* p = pszPath + 3;; ++p) {
-        p = NextSeparator(p);
-        const DWORD dwAttributes = sys::GetFileAttributesA(CString(pszPath, (int)(p - pszPath)));
-        if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
-            const DWORD dwError = ::GetLastError();
-            return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND ? kNotThere : kUnknown;
-        }
-        if (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            return kBehindLink;
-        if (!*p)
-            return kReached;
-    }
 }
 
 } // namespace ops

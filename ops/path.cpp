@@ -10,12 +10,21 @@ const char* NextSeparator(const char* p)
     return p;
 }
 
+BOOL CPathWalk::Next()
+{
+    if (m_pName && !*m_pEnd)
+        return FALSE;
+    m_pName = m_pName ? m_pEnd + 1 : m_pEnd;
+    m_pEnd = NextSeparator(m_pName);
+    return TRUE;
+}
+
 const char* NameOf(const char* pszPath)
 {
-    const char* pszName = pszPath;
-    for (const char* p = pszPath; *(p = NextSeparator(p)); ++p)
-        pszName = p + 1;
-    return pszName;
+    CPathWalk walk(pszPath, 0);
+    while (walk.Next()) {
+    }
+    return walk.Name();
 }
 
 CString ParentOf(const char* pszPath)
@@ -39,6 +48,15 @@ BOOL LiesBelow(const char* pszPath, const char* pszDir)
            (pszPath[n] == '\0' || pszPath[n] == '\\' || EndsWithSeparator(pszDir));
 }
 
+BOOL IsBareName(const char* pszName)
+{
+    for (const char* p = pszName; *p; p = AfxNextChar(p)) {
+        if (::strchr("\\/:", *p))
+            return FALSE;
+    }
+    return *pszName;
+}
+
 BOOL IsCanonicalPath(const char* pszPath)
 {
     const char chDrive = AfxFoldAscii(pszPath[0]);
@@ -46,17 +64,17 @@ BOOL IsCanonicalPath(const char* pszPath)
         return FALSE;
     // Each name is whole: not empty, no "." or "..", no dot or space at its end (the
     // system drops those), no character a name cannot hold ("/" among them).
-    for (const char* p = pszPath + 3; *p;) {
-        const char* pEnd = NextSeparator(p);
+    for (CPathWalk walk(pszPath, 3); walk.Next();) {
         char chLast = '.';
-        for (const char* q = p; q < pEnd; q = AfxNextChar(q)) {
+        for (const char* q = walk.Name(); q < walk.End(); q = AfxNextChar(q)) {
             if ((unsigned char)*q < 0x20 || ::strchr(":<>\"|?*/", *q))
                 return FALSE;
+            // A double-byte character ends the name with neither a dot nor a space,
+            // whatever its trail byte looks like.
             chLast = AfxNextChar(q) - q == 2 ? 'x' : *q;
         }
-        if (chLast == '.' || chLast == ' ' || (*pEnd && !pEnd[1]))
+        if (chLast == '.' || chLast == ' ')
             return FALSE;
-        p = *pEnd ? pEnd + 1 : pEnd;
     }
     return TRUE;
 }

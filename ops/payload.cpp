@@ -27,13 +27,6 @@ BOOL IsFileOfLength(const char* pszName, DWORD nLength)
     return FileLength(pszName, &nFound) && nFound == nLength;
 }
 
-// Removes a file, read-only or not; the outcome is not needed.
-void RemoveFile(const char* pszName)
-{
-    sys::SetFileAttributesA(pszName, FILE_ATTRIBUTE_NORMAL);
-    sys::remove(pszName);
-}
-
 // The version library expands through a temporary file of its own ("ver*.tmp") in
 // the destination directory and may leave it behind when it fails.
 const char kVersionTempPattern[] = "ver*.tmp";
@@ -71,16 +64,20 @@ BOOL LoadPayload(HWND hOwner, UINT nResourceId, const BYTE** ppData, DWORD* pnSi
     return TRUE;
 }
 
-// The resource as "MR.MSZ"; reports and gives FALSE when it cannot be written whole.
+// The resource as a new "MR.MSZ", what had that name removed first: nothing planted
+// there (a link to a file elsewhere) is written through. Reports and gives FALSE when it
+// cannot be made or written whole.
 BOOL WriteCompressedFile(HWND hOwner, const BYTE* pData, DWORD nSize)
 {
-    FILE* pFile = sys::fopen(kTempCompressedFile, "wb");
-    if (!pFile) {
+    RemoveFile(kTempCompressedFile);
+    CFileHandle file(sys::CreateFileA(kTempCompressedFile, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                      NULL));
+    if (!file.IsOpen()) {
         ReportError(hOwner, kTempFileText);
         return FALSE;
     }
-    const BOOL bWritten = sys::fwrite(pData, 1, nSize, pFile) >= nSize;
-    sys::fclose(pFile);
+    DWORD nWritten;
+    const BOOL bWritten = sys::WriteFile(file, pData, nSize, &nWritten, NULL) && nWritten == nSize;
     if (!bWritten)
         ReportError(hOwner, kWriteErrorText);
     return bWritten;
@@ -188,7 +185,7 @@ BOOL IsAsInstalled(const char* pszPath, int nRow)
     DWORD nSize, nLength;
     FILETIME ftRelease;
     BY_HANDLE_FILE_INFORMATION info;
-    CFileHandle file(sys::CreateFileA(pszPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+    CFileHandle file(sys::CreateFileA(pszPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | AfxShareDelete(), NULL,
                                       OPEN_EXISTING, 0, NULL));
     return LoadCheckedResource(kPayloadTable[nRow].nResourceId, &pData, &nSize) != kResourceMissing &&
            ExpandedLength(pData, nSize, &nLength) && ReleaseTime(&ftRelease) && file.IsOpen() &&

@@ -4,8 +4,6 @@
 #include "file_probe.h"
 #include "registry.h"
 #include "path.h"
-#include "set_aside.h"
-#include "shortcuts.h"
 
 namespace ops {
 namespace {
@@ -46,51 +44,47 @@ BOOL DetectPreviousInstall(const CScope& scope, CString& strInstallDir, const CS
     return bFound;
 }
 
-BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, const CString& strGroupDir,
-                             UINT nLinkRows, const CStringArray* pMoreFiles, CStringArray* pStayed)
+BOOL SetPreviousInstallAside(CJournal& journal, const CString& strInstallDir, UINT nLinkRows,
+                             const CStringArray* pMoreFiles, CStringArray* pStayed)
 {
-    // Everything is recorded, and the record is on the disk, before anything goes.
-    for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i) {
-        if (!KeepKeyTree(record, kProductKeys[i]))
-            return FALSE;
-    }
+    // Everything is on the journal, and the journal on the disk, before anything goes.
+    if (!journal.KeepProductKeys())
+        return FALSE;
     // The product's program files go from the installation directory, nothing else,
     // named as the system names it.
-    const CString strFullDir = FullPath(strInstallDir);
-    const CString strDir = strFullDir + "\\";
+    const CString strDir = FullPath(strInstallDir);
     CStringArray files;
     if (!strInstallDir.IsEmpty()) {
-        ListFiles(strDir + kProgramFilesPattern, files);
-        ListFiles(strDir + kUninstallerFile, files);
+        ListFiles(strDir + "\\" + kProgramFilesPattern, files);
+        ListFiles(strDir + "\\" + kUninstallerFile, files);
     }
     for (int i = 0; pMoreFiles && i < pMoreFiles->GetSize(); ++i)
         files.Add(pMoreFiles->GetAt(i));
-    // The directory is one the run works in; what goes from it goes into a folder
+    // The directory is one of the run's sites; what goes from it goes into a folder
     // aside that the run makes there.
-    if (files.GetSize())
-        record.Add(CRecordFile::kSite, strFullDir);
-    for (int i = 0; i < files.GetSize(); ++i) {
-        if (!RecordSetAside(record, strDir + files.GetAt(i)))
-            return FALSE;
-    }
+    const int nSite = files.GetSize() ? journal.EnterSite(strDir, FALSE) : CJournal::kNoPlace;
+    if (files.GetSize() && nSite == CJournal::kNoPlace)
+        return FALSE;
+    for (int i = 0; i < files.GetSize(); ++i)
+        journal.WillSetAside(nSite, files.GetAt(i));
     // The links go from the folders of all users and of the user too, whichever this
     // run uses: an installation for the machine puts them into the one, a run with
     // windows into the other. The folders stay.
     CStringArray links;
-    if (!RecordProductLinks(record, nLinkRows, strGroupDir, &links) || !record.Flush())
+    if (!journal.KeepProductLinks(nLinkRows, links) || !journal.Flush())
         return FALSE;
 
     // A file that another program holds stays where it is.
     for (int i = 0; i < files.GetSize(); ++i) {
-        if (!MoveAside(record, strDir + files.GetAt(i)) && pStayed)
-            pStayed->Add(strDir + files.GetAt(i));
+        if (!journal.MoveAside(nSite, files.GetAt(i)) && pStayed)
+            pStayed->Add(journal.PathOf(nSite, files.GetAt(i)));
     }
     if (pStayed && pStayed->GetSize())
         return TRUE;
     for (int i = 0; i < links.GetSize(); ++i)
         sys::remove(links.GetAt(i));
     for (int i = 0; i < (int)ARRAYSIZE(kProductKeys); ++i)
-        DeleteKeyPath(record.Scope(), kProductKeys[i]);
+        DeleteKeyPath(journal.Scope(), kProductKeys[i]);
     return TRUE;
 }
 

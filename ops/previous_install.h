@@ -1,7 +1,7 @@
 // The traces of an earlier installation (its three registry keys, its directory
 // and its program group): found, and set aside for this run's removal.
 #pragma once
-#include "record_file.h"
+#include "journal.h"
 
 namespace ops {
 
@@ -12,13 +12,13 @@ BOOL DetectPreviousInstall(const CScope& scope, CString& strInstallDir, const CS
 // Removes an installation, setting aside what it removes: the product's program
 // files in strInstallDir ("Merolin.*", the uninstaller) and the files of pMoreFiles
 // there (named without the directory; moved aside), the links of the shortcut-table
-// rows in nLinkRows (bit 1 << row; kept in the record), then the three keys (kept in
-// the record with everything below them). Everything is recorded and flushed before
-// the first thing goes; FALSE, nothing removed, when something cannot be kept. A file
+// rows in nLinkRows (bit 1 << row) in the scope's link folders (kept in the journal),
+// then the three keys (kept in the journal with everything below them). Everything is
+// on the journal and the disk before the first thing goes; FALSE, nothing removed,
+// when something cannot be kept or the directory is not one the run may use. A file
 // that another program holds stays where it is; with pStayed, its path is added there,
 // and then the links and the keys stay too.
-BOOL SetPreviousInstallAside(CRecordFile& record, const CString& strInstallDir, const CString& strGroupDir,
-                             UINT nLinkRows = kGroupShortcutRows, const CStringArray* pMoreFiles = NULL,
-                             CStringArray* pStayed = NULL);
+BOOL SetPreviousInstallAside(CJournal& journal, const CString& strInstallDir, UINT nLinkRows = kGroupShortcutRows,
+                             const CStringArray* pMoreFiles = NULL, CStringArray* pStayed = NULL);
 
 } // namespace ops

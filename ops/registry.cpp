@@ -1,4 +1,5 @@
 #include "registry.h"
+#include "path.h"
 #include "payload.h"
 
 namespace ops {
@@ -8,7 +9,7 @@ const DWORD kSubkeyNameSize = 1024;
 
 // Opens a key below the scope's root for writing into key, creating it (and any
 // missing key above it) when it cannot be opened. FALSE when neither works. What the
-// run makes here is undone through its record (the product's keys, the maker's key).
+// run makes here is undone through its journal (the product's keys, the maker's key).
 BOOL OpenOrCreateKey(HKEY hRoot, CRegKey& key, const char* pszPath)
 {
     DWORD dwDisposition;
@@ -17,11 +18,12 @@ BOOL OpenOrCreateKey(HKEY hRoot, CRegKey& key, const char* pszPath)
 }
 
 // Writes a REG_SZ value, its terminator counted; FALSE when the registry refuses it.
-// The value is staged whole, however long the user's directory made it.
-BOOL SetStringValue(HKEY hKey, const char* pszName, const CString& strValue)
+// The value is staged whole, however long the user's directory made it. A text, not a
+// CString: a literal is written with no string made of it first.
+BOOL SetStringValue(HKEY hKey, const char* pszName, const char* pszValue)
 {
-    return sys::RegSetValueExA(hKey, pszName, 0, REG_SZ, (const BYTE*)(const char*)strValue,
-                               strValue.GetLength() + 1) == ERROR_SUCCESS;
+    return sys::RegSetValueExA(hKey, pszName, 0, REG_SZ, (const BYTE*)pszValue, ::lstrlenA(pszValue) + 1) ==
+           ERROR_SUCCESS;
 }
 
 BOOL SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
@@ -29,9 +31,27 @@ BOOL SetDwordValue(HKEY hKey, const char* pszName, DWORD dwValue)
     return sys::RegSetValueExA(hKey, pszName, 0, REG_DWORD, (const BYTE*)&dwValue, sizeof dwValue) == ERROR_SUCCESS;
 }
 
-// The vendor's version key, holding the install time; the choice of no desktop link
-// in the vendor's key, for later upgrades.
-BOOL WriteVersionKey(HKEY hRoot, time_t tNow, BOOL bNoDesktop)
+// The local date of a time of the clock (seconds since 1970, unsigned: a 32-bit time
+// goes on to 2106), YYYYMMDD; FALSE when the clock gave no time (-1) or the date cannot
+// be told.
+BOOL LocalDate(time_t tNow, CString* pstrDate)
+{
+    ULARGE_INTEGER ticks;  // 100 ns since 1601, as the file system keeps time
+    ticks.QuadPart = (ULONGLONG)(DWORD)tNow * 10000000 + 116444736000000000;
+    const FILETIME ftUtc = { ticks.LowPart, ticks.HighPart };
+    FILETIME ftLocal;
+    SYSTEMTIME st;
+    if (tNow == (time_t)-1 || !sys::FileTimeToLocalFileTime(&ftUtc, &ftLocal) ||
+        !sys::FileTimeToSystemTime(&ftLocal, &st))
+        return FALSE;
+    pstrDate->Format("%04u%02u%02u", st.wYear, st.wMonth, st.wDay);
+    return TRUE;
+}
+
+// The vendor's version key, holding the install time; in the vendor's key the choice of
+// no desktop link, for later upgrades, and the path of the installer's kept copy, plain,
+// for what finds it there without taking a command line apart.
+BOOL WriteVersionKey(HKEY hRoot, time_t tNow, const CString& strCopy, BOOL bNoDesktop)
 {
     CRegKey key, vendor;
     if (!OpenOrCreateKey(hRoot, key, kVendorVersionKey))
@@ -39,7 +59,9 @@ BOOL WriteVersionKey(HKEY hRoot, time_t tNow, BOOL bNoDesktop)
     CString strTime;
     strTime.Format("%u", (unsigned)tNow);
     return SetStringValue(key, "", strTime) &&
-           (!bNoDesktop || (OpenOrCreateKey(hRoot, vendor, kVendorKey) && SetDwordValue(vendor, kNoDesktopValue, 1)));
+           ((!bNoDesktop && strCopy.IsEmpty()) ||
+            (OpenOrCreateKey(hRoot, vendor, kVendorKey) && (!bNoDesktop || SetDwordValue(vendor, kNoDesktopValue, 1)) &&
+             (strCopy.IsEmpty() || SetStringValue(vendor, kInstallerCopyValue, strCopy))));
 }
 
 BOOL WriteAppPathKey(HKEY hRoot, const CString& strProgram, const CString& strTargetDir)
@@ -73,11 +95,9 @@ BOOL WriteUninstallKey(const CScope& scope, const CString& strProgram, const CSt
     bAll &= SetStringValue(key, "DisplayIcon", strProgram);
     bAll &= SetStringValue(key, kInstallLocationValue, strTargetDir);
     // The local date, YYYYMMDD; left out, not failed, when the clock gave no date.
-    if (const struct tm* pLocal = localtime(&tNow)) {
-        CString strDate;
-        strDate.Format("%04d%02d%02d", pLocal->tm_year + 1900, pLocal->tm_mon + 1, pLocal->tm_mday);
+    CString strDate;
+    if (LocalDate(tNow, &strDate))
         bAll &= SetStringValue(key, "InstallDate", strDate);
-    }
     bAll &= SetDwordValue(key, "EstimatedSize", InstalledPayloadKb(strTargetDir));
     bAll &= SetDwordValue(key, "NoModify", 1);
     bAll &= SetDwordValue(key, "NoRepair", 1);
@@ -96,7 +116,7 @@ BOOL WriteRegistryEntries(const CScope& scope, const CString& strTargetDir, cons
     const time_t tNow = sys::time(NULL);
     const CString strProgram = strTargetDir + "\\" + kMainProgramFile;
     // Each key is tried whatever became of the one before.
-    BOOL bAll = WriteVersionKey(hRoot, tNow, bNoDesktop);
+    BOOL bAll = WriteVersionKey(hRoot, tNow, strCopy, bNoDesktop);
     bAll &= WriteAppPathKey(hRoot, strProgram, strTargetDir);
     bAll &= WriteUninstallKey(scope, strProgram, strTargetDir, strCopy, tNow);
     return bAll;
@@ -105,15 +125,10 @@ BOOL WriteRegistryEntries(const CScope& scope, const CString& strTargetDir, cons
 BOOL DeleteKeyPath(const CScope& scope, const char* pszPath)
 {
     const HKEY hRoot = scope.Root();
-    const char* pSeparator = pszPath;
-    for (const char* p = pszPath; *p; ++p) {
-        if (*p == '\\')
-            pSeparator = p;
-    }
+    const char* pszName = NameOf(pszPath);
     CRegKey parent;
-    if (pSeparator != pszPath &&
-        parent.Open(hRoot, CString(pszPath, (int)(pSeparator - pszPath)), KEY_WRITE) == ERROR_SUCCESS)
-        DeleteRegistryTree(parent, pSeparator + 1);
+    if (pszName != pszPath && parent.Open(hRoot, ParentOf(pszPath), KEY_WRITE) == ERROR_SUCCESS)
+        DeleteRegistryTree(parent, pszName);
     CRegKey key;
     return key.Open(hRoot, pszPath, KEY_READ) == ERROR_FILE_NOT_FOUND;
 }

@@ -5,11 +5,11 @@
 
 namespace ops {
 
-// Writes the vendor key with the install time (and, with bNoDesktop, that choice),
-// the application path and the uninstall entry (with the version, its numbers,
-// publisher, icon, location, install date and size that the system's list of programs
-// shows, and the silent removal by the installer's copy strCopy unless it is empty),
-// each naming strTargetDir. FALSE when a key cannot be opened or created or a value
+// Writes the vendor key with the install time (and, with bNoDesktop, that choice;
+// with a copy, its path), the application path and the uninstall entry (with the
+// version, its numbers, publisher, icon, location, install date and size that the
+// system's list of programs shows, and the silent removal by the installer's copy
+// strCopy unless it is empty), each naming strTargetDir. FALSE when a key cannot be opened or created or a value
 // cannot be written (the other keys are still tried).
 BOOL WriteRegistryEntries(const CScope& scope, const CString& strTargetDir, const CString& strCopy = CString(),
                           BOOL bNoDesktop = FALSE);

@@ -15,11 +15,7 @@ BOOL IsFileInDirectory(const char* pszPath, const char* pszDir)
     pszPath += n;
     if (!EndsWithSeparator(pszDir) && *pszPath++ != '\\')
         return FALSE;
-    for (; *pszPath; pszPath = AfxNextChar(pszPath)) {
-        if (*pszPath == '\\')
-            return FALSE;
-    }
-    return TRUE;
+    return !*NextSeparator(pszPath);
 }
 
 } // namespace

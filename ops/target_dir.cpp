@@ -1,7 +1,6 @@
 #include "target_dir.h"
 #include "path.h"
 #include "report.h"
-#include <string.h>
 
 namespace ops {
 namespace {
@@ -30,47 +29,6 @@ BOOL QueryFreeBytes(const char* pszDrive, ULONGLONG* pnFree)
         return FALSE;
     *pnFree = MultiplySaturated(nSectorsPerCluster, nBytesPerSector, nFreeClusters);
     return TRUE;
-}
-
-// FALSE for a path whose files would not land where it says: a component that ends
-// in a space or a dot (so "." and ".." too), a ":" after the drive, a character that
-// file names cannot hold (<>"|?*/, control characters), or a path too long for a
-// file name of nLongestName characters below it within MAX_PATH - 1 characters.
-BOOL IsUsableTargetPath(const char* pszPath, int nLongestName)
-{
-    if (::lstrlenA(pszPath) + 1 + nLongestName > MAX_PATH - 1)
-        return FALSE;
-    if (pszPath[0] == '\0' || pszPath[1] != ':')
-        return TRUE;  // not a drive path: the directory stage refuses it with the same words
-    char chLast = '\\';  // the last character of the component so far ("\\": none)
-    for (const char* p = pszPath + 2; ; p = AfxNextChar(p)) {
-        const unsigned char ch = (unsigned char)*p;
-        if (ch == '\\' || ch == '\0') {
-            if (chLast == ' ' || chLast == '.')
-                return FALSE;
-            if (ch == '\0')
-                return TRUE;
-            chLast = '\\';
-            continue;
-        }
-        if (ch < 0x20 || ::strchr(":<>\"|?*/", ch))
-            return FALSE;
-        // A double-byte character ends the component with neither a space nor a dot,
-        // whatever its trail byte looks like.
-        chLast = AfxNextChar(p) - p == 2 ? 'x' : (char)ch;
-    }
-}
-
-// The longest file name that the payload puts into the target directory.
-int LongestPayloadName()
-{
-    int nLongest = 0;
-    for (int nRow = 0; nRow < kPayloadFileCount; ++nRow) {
-        const int n = ::lstrlenA(kPayloadTable[nRow].pszFileName);
-        if (n > nLongest)
-            nLongest = n;
-    }
-    return nLongest;
 }
 
 // The version library, which expands every payload file, takes paths of fewer than
@@ -137,56 +95,40 @@ BOOL CheckTargetDrive(HWND hOwner, const CString& strPath)
 }
 
 
-BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated, FolderRights rights)
+BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, FolderRights rights)
 {
-    if (!CheckTargetDrive(hOwner, strPath))
-        return FALSE;
+    return CheckTargetDrive(hOwner, strPath) && MakeTargetChain(hOwner, strPath, rights);
+}
 
-    // The directory chain, one component at a time, relative to the current directory.
-    CString strRest = strPath.Right(strPath.GetLength() - 2) + "\\";
-    for (;;) {
-        if (strRest.GetLength() > 0 && strRest.GetAt(0) == '\\')
-            strRest = strRest.Right(strRest.GetLength() - 1);
-        const char* pszRest = strRest;
-        const char* pSep = NextSeparator(pszRest);
-        if (!*pSep)
-            return TRUE;
-        const int nSep = (int)(pSep - pszRest);
-        CString strComponent = strRest.Left(nSep);
-        // Else it was there already.
-        const BOOL bMade = rights != kInheritedRights ? MakeOwnFolder(strComponent, rights) : sys::_mkdir(strComponent) == 0;
-        if (sys::_chdir(strComponent) != 0) {
+BOOL MakeTargetChain(HWND hOwner, const CString& strPath, FolderRights rights)
+{
+    // The directory chain, one name at a time, each made (unless it is there) and
+    // entered from the one before.
+    for (CPathWalk walk(strPath, 3); walk.Next();) {
+        const CString strName(walk.Name(), (int)(walk.End() - walk.Name()));
+        if (rights != kInheritedRights)
+            MakeOwnFolder(strName, rights);
+        else
+            sys::_mkdir(strName);
+        if (sys::_chdir(strName) != 0) {
             ReportError(hOwner, kDirectoryErrorText + strPath);
             return FALSE;
         }
-        if (bMade && pCreated) {
-            // As the system names it once entered; else as the path spells it so far.
-            char szMade[MAX_PATH];
-            const int nSpelt = strPath.GetLength() + 1 - strRest.GetLength() + nSep;
-            pCreated->Add(sys::_getcwd(szMade, MAX_PATH) ? CString(szMade) : strPath.Left(nSpelt));
-        }
-        strRest = strRest.Right(strRest.GetLength() - nSep);
     }
+    return TRUE;
 }
 
 BOOL IsAcceptableTarget(const char* pszDir)
 {
-    // A drive, then at least one directory: a bare root is no place for the product.
-    const char chDrive = AfxFoldAscii(pszDir[0]);
-    if (chDrive < 'A' || chDrive > 'Z' || pszDir[1] != ':' || pszDir[2] != '\\' || !pszDir[3] ||
-        ::lstrlenA(pszDir) + 1 + kLongestExpansionName >= kVersionLibraryPathLimit)
+    // A drive, then at least one directory (a bare root is no place for the product),
+    // in the one form the system gives a path, so its files land where it says.
+    if (!IsCanonicalPath(pszDir) || ::lstrlenA(pszDir) + 1 + kLongestExpansionName >= kVersionLibraryPathLimit)
         return FALSE;
-    const char* pComponent = pszDir + 3;
-    for (const char* p = pComponent;; p = AfxNextChar(p)) {
-        if (*p == '\\' || !*p) {
-            if (IsDeviceName(pComponent, p))
-                return FALSE;
-            if (!*p)
-                break;
-            pComponent = p + 1;
-        }
+    for (CPathWalk walk(pszDir, 3); walk.Next();) {
+        if (IsDeviceName(walk.Name(), walk.End()))
+            return FALSE;
     }
-    return IsUsableTargetPath(pszDir, LongestPayloadName());
+    return TRUE;
 }
 
 } // namespace ops

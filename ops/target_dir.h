@@ -6,11 +6,12 @@
 
 namespace ops {
 
-// Each directory that the chain had to make is added to *pCreated (when given),
-// full path, in the order made; each is made with those rights (kProgramRights: a
-// program's folder for the machine; kInheritedRights: those of the folder above).
-BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pCreated = NULL,
-                           FolderRights rights = kInheritedRights);
+// Each directory that the chain has to make is made with those rights (kProgramRights:
+// a program's folder for the machine; kInheritedRights: those of the folder above).
+// CheckTargetDrive, then MakeTargetChain.
+BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, FolderRights rights = kInheritedRights);
+// The chain alone, from the root of the drive where CheckTargetDrive left the process.
+BOOL MakeTargetChain(HWND hOwner, const CString& strPath, FolderRights rights);
 
 // The drive of a path "X:\\...": it must be there and hold the free space the
 // payload needs (a space the system cannot tell is the user's to accept); the
@@ -19,11 +20,10 @@ BOOL CreateTargetDirectory(HWND hOwner, const CString& strPath, CStringArray* pC
 BOOL CheckTargetDrive(HWND hOwner, const CString& strPath);
 
 // The one rule for a target directory, wherever it comes from (the command line, the
-// field, the registry of an installation): an absolute path on a drive ("X:\..."),
-// below its root, no name of it a device's (CON, NUL, COM1, ...), whose files would
-// land where it says (no name ending in a space or a dot, no character a name cannot
-// hold, no ":" after the drive), short enough for the version library to expand the
-// payload there. The drive itself is CreateTargetDirectory's to check.
+// field, the registry of an installation): a full path in the one form the system
+// gives it (IsCanonicalPath: on a drive, below its root, whose files land where it
+// says), no name of it a device's (CON, NUL, COM1, ...), short enough for the version
+// library to expand the payload there. The drive itself is CreateTargetDirectory's to check.
 BOOL IsAcceptableTarget(const char* pszDir);
 
 } // namespace ops

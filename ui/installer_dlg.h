@@ -9,7 +9,7 @@
 class CInstallerDlg : public CDialog, public CInstallView {
     DECLARE_MESSAGE_MAP()
 public:
-    CInstallerDlg(const CRunOptions& options, CWnd* pParent);
+    CInstallerDlg(const CRunOptions& options, const ops::CScope& scope, CWnd* pParent);
 
     BOOL m_bCancelPending;     // from the Cancel handler's start until its question is declined
     CString m_strAppName;      // "Merolin"

@@ -65,7 +65,7 @@ const FatalStage kFatalStages[] = {
     { "Readme", AFX_CALL_FindResourceA, 4,
       { { kCorrupted, MB_ICONINFORMATION }, { "Couldn't install Merolin.txt!", MB_ICONSTOP } },
       { 1, 1, 1, 1, 0, 0, 0 }, kFilesStatus, 3, false, false, -1 },
-    { "WindowsDirectory", AFX_CALL_GetWindowsDirectoryA, 1,
+    { "WindowsDirectory", AFX_CALL_GetWindowsDirectoryA, 3,  // the first two: the owner of the journal's folder, the desktop's
       { { "Can't access Windows directory!", MB_ICONSTOP } },
       { 1, 1, 1, 1, 1, 0, 0 }, kFilesStatus, 4, true, false, -1 },
     { "ProgramLink", AFX_CALL_CoCreateInstance, 2,
@@ -228,7 +228,6 @@ TEST_F(CancelTest, RollbackOfEveryStage)
     ConfirmCancel();
 
     EXPECT_FALSE(DirExists(group)) << "the empty program group is removed";
-    EXPECT_FALSE(DirExists(*scratch / "Programs")) << "the install made it";
     EXPECT_FALSE(DirExists(target));
     EXPECT_FALSE(DesktopLinkExists());
     EXPECT_FALSE(RegKeyExists(kVendorVersionKey));
@@ -273,7 +272,7 @@ TEST_F(CancelTest, RollbackUndoesTheStagesInTheirOrder)
     WriteWholeFile(target + "\\notes.txt", "mine");  // keeps the directory, so its NOTE shows in order
 
     std::vector<std::string> calls;
-    const std::string setup(ops::CScope().RecordFolder(0));  // the installer's copy is there
+    const std::string setup(kMachineScope.JournalFolder(0));  // the installer's copy is there
     g_rollbackCalls = &calls;
     {
         PlatformFaults faults;
@@ -294,11 +293,10 @@ TEST_F(CancelTest, RollbackUndoesTheStagesInTheirOrder)
                                    "remove " + target + "\\" + kSampleFiles[0], "remove " + target + "\\" + kSampleFiles[1],
                                    "remove " + target + "\\" + kSampleFiles[2], "remove " + setup + "\\MerolinSetup.exe",
                                    "remove " + target + "\\MR.MSZ", "remove " + target + "\\MR.XXX",
-                                   "remove " + setup + "\\MR.MSZ", "remove " + setup + "\\MR.XXX",
-                                   "rmdir " + group, "rmdir " + *scratch / "Programs", "rmdir " + target,
+                                   "rmdir " + group, "rmdir " + target,
                                    "regdelete Merolin.exe", "regdelete Merolin", "regdelete 1.31", "regdelete Merolin",
                                    "regdelete SOFTWARE\\Tolvane Software",
-                                   "remove " + std::string(ops::CRecordFile::Path())));
+                                   "remove " + JournalPath()));
     EXPECT_THAT(TargetFiles(), ElementsAre("notes.txt"));
     EXPECT_FALSE(RegKeyExists(kVendorVersionKey));
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
@@ -310,18 +308,16 @@ TEST_F(CancelTest, RollbackUndoesTheStagesInTheirOrder)
 // without a "NOTE" box: the install did not make it.
 TEST_F(CancelTest, SharedProgramGroupFolderIsNotRemoved)
 {
-    std::string programs = *scratch / "Start Menu\\Programs";
-    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, programs.c_str(), NULL));
-    WriteWholeFile(programs + "\\Other.lnk", "other");
-    g_strStartMenuDir = programs.c_str();
+    ASSERT_EQ(0, SHCreateDirectoryExA(NULL, group.c_str(), NULL));
+    WriteWholeFile(group + "\\Other.lnk", "other");
     view.cancelPending = TRUE;
     flow.Install();
-    ASSERT_EQ(4u, ListDir(programs).size());
+    ASSERT_EQ(4u, GroupFiles().size());
 
     ExpectCancelQuestion(true, IDYES);
     ExpectIncomplete();
     ConfirmCancel();
-    EXPECT_THAT(ListDir(programs), ElementsAre("Other.lnk"));
+    EXPECT_THAT(GroupFiles(), ElementsAre("Other.lnk"));
 }
 
 // Two failed installs into two directories, then a third directory typed into the
@@ -371,16 +367,24 @@ TEST_F(CancelTest, NeverDeletesWhatTheInstallDidNotWrite)
 // A payload file whose write fails half-way leaves the extraction's temporary file in
 // the target directory; the rollback removes it with the directory. A failed rename
 // leaves nothing: the extraction removes its expanded file itself.
+// Fails the writing of a compressed payload file (its data begin with "SZDD"), no other.
+static BOOL WINAPI FailPayloadWrite(HANDLE h, LPCVOID data, DWORD n, LPDWORD written, LPOVERLAPPED o)
+{
+    return n >= 4 && !memcmp(data, "SZDD", 4) ? FALSE : g_afxSystemCalls.WriteFile(h, data, n, written, o);
+}
+
 TEST_F(CancelTest, TemporaryFilesOfAFailedExtractionGoWithTheDirectory)
 {
-    struct Case { AfxCallId call; const char* report; const char* left; };
-    for (const Case& c : { Case{ AFX_CALL_fwrite, "Insufficient space, or disk error", "MR.MSZ" },
-                           Case{ AFX_CALL_rename, "Can't rename installation file Merolin.exe", nullptr } }) {
+    struct Case { void (*fault)(PlatformFaults&); const char* report; const char* left; };
+    for (const Case& c : { Case{ [](PlatformFaults& f) { f.Forward().WriteFile = FailPayloadWrite; },
+                                 "Insufficient space, or disk error", "MR.MSZ" },
+                           Case{ [](PlatformFaults& f) { f.Fail(AFX_CALL_rename, 1); },
+                                 "Can't rename installation file Merolin.exe", nullptr } }) {
         SCOPED_TRACE(c.report);
         ResetProgressFlags();
         {
             PlatformFaults faults;
-            faults.Fail(c.call, 1);
+            c.fault(faults);
             ExpectReport(c.report);
             ExpectFatal("Couldn't install Merolin.exe!");
             flow.Install();

@@ -16,6 +16,7 @@
 // complete, and every run cut short at any call and then settled by the next run,
 // leaves that installation exactly as it was.
 #include "flow_fixture.h"
+#include "running_image.h"
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -93,18 +94,20 @@ std::vector<std::string> TreeWithout(const std::string& dir, const std::set<std:
 }
 
 struct Surroundings {
-    std::vector<std::string> base, root, programFiles, desktop;
+    std::vector<std::string> base, root, programFiles, desktop, startMenu;
 };
 
 class FaultSweepTest : public testing::Test {
 protected:
     void SetUp() override
     {
+        ops::OpenRunningImage();  // as the installer does at start: the kept copy is made from it
         ResetProgressFlags();
         RemoveProductKeys();
         scratch.reset(new ScratchDir("FaultSweep"));
         target = *scratch / "Apps\\Merolin";
-        group = *scratch / "Programs\\Merolin";
+        group = std::string(kMachineScope.LinkFolder(ops::CScope::kUserGroup));
+        RemoveTree(group);
         desktopLink = DesktopDir() + "\\Merolin.lnk";
         ::DeleteFileA(desktopLink.c_str());
         // Product-named files beside the installation that must never be touched.
@@ -123,11 +126,13 @@ protected:
     Surroundings Look() const
     {
         Surroundings s;
-        s.base = TreeWithout(scratch->Path(), { "Apps", "Programs" });
+        s.base = TreeWithout(scratch->Path(), { "Apps" });
         s.root = ListDir("C:");
         s.programFiles = ListTree("C:\\Program Files");
         s.desktop = ListDir(DesktopDir());
         s.desktop.erase(std::remove(s.desktop.begin(), s.desktop.end(), "Merolin.lnk"), s.desktop.end());
+        s.startMenu = ListDir(common::ProgramsDir());
+        s.startMenu.erase(std::remove(s.startMenu.begin(), s.startMenu.end(), "Merolin"), s.startMenu.end());
         return s;
     }
     void Clean()
@@ -138,6 +143,8 @@ protected:
             if (name != "Keep" && name != "Merolin.exe")
                 RemoveTree(*scratch / name);
         ::DeleteFileA(desktopLink.c_str());
+        RemoveTree(group);
+        ::DeleteFileA(kMachineScope.JournalFolder(0) + "\\" + kInstallerCopyName);
         RemoveProductKeys();
         ResetProgressFlags();
     }
@@ -183,9 +190,8 @@ protected:
         {
             CRunOptions options;
             FakeView view;
-            CInstallFlow flow(view, options);
+            CInstallFlow flow(view, options, kMachineScope);
             if (flow.Open()) {
-                g_strStartMenuDir = group.c_str();
                 view.target = target;
                 flow.Install();
                 run.completed = !view.IsOpen();
@@ -208,7 +214,7 @@ protected:
         EXPECT_TRUE(!DirExists(target + "\\MR.OLD") || ListDir(target + "\\MR.OLD").empty());
         EXPECT_EQ("1.31", RegString(kUninstallKey, "DisplayVersion"));
         EXPECT_EQ("Merolin 1.31", RegString(kUninstallKey, "DisplayName"));
-        EXPECT_FALSE(FileExists(std::string(ops::CRecordFile::Path())));
+        EXPECT_FALSE(FileExists(JournalPath()));
     }
 
     std::unique_ptr<ScratchDir> scratch;
@@ -232,7 +238,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
         boxes.AnswerAnyWith(IDYES);  // Yes to the free-space warning and to Cancel; OK elsewhere
         CRunOptions options;
         FakeView view;
-        CInstallFlow flow(view, options);
+        CInstallFlow flow(view, options, kMachineScope);
         {
             PlatformFaults faults;
             RecordShellExecute(faults, &started);
@@ -242,7 +248,6 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
                 faults.Fail(fault.id, fault.nth);
             opened = flow.Open() != FALSE;
             if (opened) {
-                g_strStartMenuDir = group.c_str();
                 view.target = target;
                 flow.Install();
                 completed = !view.IsOpen();
@@ -302,6 +307,7 @@ TEST_F(FaultSweepTest, EveryFailingCallLeavesAStateTheInstallerAnswersFor)
         EXPECT_EQ(before.root, after.root);
         EXPECT_EQ(before.programFiles, after.programFiles);
         EXPECT_EQ(before.desktop, after.desktop);
+        EXPECT_EQ(before.startMenu, after.startMenu);
 
         UninitializeRecordedCom();
         if (testing::Test::HasFatalFailure())
@@ -341,9 +347,9 @@ TEST_F(FaultSweepTest, EveryFailingCallOfAnUpgradeGivesThePreviousInstallationBa
         UninitializeRecordedCom();
         EXPECT_EQ(!clean, run.fired) << "the upgrade up to the failing call was not the clean one's";
         EXPECT_TRUE(run.completed || !clean);
-        if (FileExists(std::string(ops::CRecordFile::Path()))) {
+        if (FileExists(JournalPath())) {
             ++repaired;
-            EXPECT_TRUE(RepairInterruptedRun(ops::CScope()));
+            EXPECT_TRUE(RepairInterruptedRun(kMachineScope));
         }
         if (run.completed)
             ExpectUpgraded();
@@ -378,7 +384,7 @@ TEST_F(FaultSweepTest, AnUpgradeCutShortAnywhereIsSettledByTheNextRun)
             break;
         }
         ++cuts;
-        EXPECT_TRUE(RepairInterruptedRun(ops::CScope()));
+        EXPECT_TRUE(RepairInterruptedRun(kMachineScope));
         if (RegString(kUninstallKey, "DisplayVersion") == "1.31") {
             ++finished;
             ExpectUpgraded();

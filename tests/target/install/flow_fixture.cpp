@@ -1,4 +1,5 @@
 #include "flow_fixture.h"
+#include "running_image.h"
 #include "scope.h"
 #include <exdisp.h>
 #include <shlobj.h>
@@ -13,6 +14,10 @@ const char kAbortQuestion[] =
 const char kNothingQuestion[] =
     "Merolin will not be installed on your system\r\nDo you wish to cancel the installation?";
 const char kIncompleteText[] = "Merolin was not installed on your system";
+const ops::CScope kMachineScope(ops::CScope::kMachine);
+const ops::CScope kUserScope(ops::CScope::kUser);
+
+std::string JournalPath() { return std::string(kMachineScope.JournalFolder(0)) + "\\MerolinSetup.rec"; }
 
 void ResetProgressFlags()
 {
@@ -68,16 +73,17 @@ void RecordShellExecute(PlatformFaults& faults, std::vector<ShellExecuteCall>* c
 
 void FlowTest::SetUp()
 {
+    ops::OpenRunningImage();  // as the installer does at start: the kept copy is made from it
     ResetProgressFlags();
     RemoveProductKeys();
     ::DeleteFileA((DesktopDir() + "\\Merolin.lnk").c_str());
-    ::DeleteFileA(ops::CScope().RecordFolder(0) + "\\" + kInstallerCopyName);
+    ::DeleteFileA(kMachineScope.JournalFolder(0) + "\\" + kInstallerCopyName);
     scratch.reset(new ScratchDir(CurrentTestName()));
     target = *scratch / "Apps\\Merolin";
-    group = *scratch / "Programs\\Merolin";
+    group = std::string(kMachineScope.LinkFolder(ops::CScope::kUserGroup));
+    RemoveTree(group);
     ASSERT_TRUE(flow.Open()) << "the opening ended the run";
     ASSERT_TRUE(ViewOpen());
-    g_strStartMenuDir = group.c_str();
     TypeTarget(target);
 }
 
@@ -86,6 +92,7 @@ void FlowTest::TearDown()
     ResetProgressFlags();
     RemoveProductKeys();
     ::DeleteFileA((DesktopDir() + "\\Merolin.lnk").c_str());
-    ::DeleteFileA(ops::CScope().RecordFolder(0) + "\\" + kInstallerCopyName);
+    ::DeleteFileA(kMachineScope.JournalFolder(0) + "\\" + kInstallerCopyName);
+    RemoveTree(group);
     scratch.reset();
 }

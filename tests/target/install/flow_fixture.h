@@ -1,5 +1,5 @@
 // Shared fixture of the install-flow tests: the flow opened on a fake view, with the
-// real payload resources, a target directory and a program group below C:\scratch,
+// real payload resources, a target directory below C:\scratch, the user's program group,
 // a scripted answerer for the boxes and a clean registry. The progress flags are
 // process globals: every test starts at 0.
 #pragma once
@@ -9,6 +9,7 @@
 #include "install_flow.h"
 #include "manifest.h"
 #include "resource.h"
+#include "scope.h"
 #include "testenv.h"
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,6 +24,9 @@ extern const char kCompletionText[];
 extern const char kAbortQuestion[];          // flags set
 extern const char kNothingQuestion[];        // no flag set
 extern const char kIncompleteText[];
+extern const ops::CScope kMachineScope, kUserScope;
+// Where the machine's journal is.
+std::string JournalPath();
 
 void ResetProgressFlags();
 std::vector<int> ProgressFlags();  // the seven, in the order they are set
@@ -75,8 +79,8 @@ protected:
     ScriptedBoxes boxes;  // declared first: it also answers boxes of the opening
     std::unique_ptr<ScratchDir> scratch;
     std::string target;   // scratch\Apps\Merolin (not there yet)
-    std::string group;    // scratch\Programs\Merolin (not there yet)
+    std::string group;    // the user's program group, as the machine's run with windows has it (not there yet)
     CRunOptions options;
     FakeView view;
-    CInstallFlow flow{view, options};
+    CInstallFlow flow{view, options, kMachineScope};
 };

@@ -6,6 +6,7 @@
 #include "path.h"
 #include "install_log.h"
 #include "run_mode.h"
+#include <sddl.h>
 
 using testing::ElementsAre;
 using testing::ElementsAreArray;
@@ -268,7 +269,7 @@ TEST_F(InstallTest, RegistryFailureStopsAndCancelRemovesTheKeysWritten)
 {
     // First the installer's copy, which a folder stands in the way of: nothing of the
     // registry is written.
-    const std::string setup = (const char*)ops::CScope().RecordFolder(0), copy = setup + "\\MerolinSetup.exe";
+    const std::string setup = (const char*)kMachineScope.JournalFolder(0), copy = setup + "\\MerolinSetup.exe";
     ASSERT_TRUE(::CreateDirectoryA(copy.c_str(), NULL));
     ExpectFatal("Can't keep a copy of the setup program in " + setup);
     flow.Install();
@@ -300,11 +301,10 @@ TEST_F(InstallTest, ComStartedBeforeTheOpeningCountsAsStarted)
     ASSERT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's flow started COM";
     {
         FakeView secondView;
-        CInstallFlow second(secondView, options);
+        CInstallFlow second(secondView, options, kMachineScope);
         EXPECT_TRUE(second.Open()) << "the flow opened";
         EXPECT_TRUE(secondView.IsOpen());
     }
-    g_strStartMenuDir = group.c_str();  // the second opening proposed the real ones
     ::CoUninitialize();
     EXPECT_EQ(S_FALSE, ::CoInitialize(NULL)) << "the fixture's flow still holds its start";
     ::CoUninitialize();
@@ -360,6 +360,52 @@ TEST_F(InstallTest, TheLogIsOneFileOnADiskHeldOpen)
     EXPECT_FALSE(FileExists("C:\\Merolin.log"));
 }
 
+// A log this run must not write to is refused, and keeps what it holds: a link at the
+// name, a file with a second name, one that somebody else made (its owner neither
+// Administrators, SYSTEM nor this run's user) or whose owner cannot be read.
+const char* g_logOwner;  // the owner the log's descriptor names, in SDDL; "": the call fails
+BOOL WINAPI ForgedOwner(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR sd, DWORD n, LPDWORD needed)
+{
+    PSECURITY_DESCRIPTOR forged;
+    if (!*g_logOwner || !ConvertStringSecurityDescriptorToSecurityDescriptorA((std::string("O:") + g_logOwner + "D:(A;;FA;;;SY)").c_str(),
+                                                                               1, &forged, needed))
+        return ::SetLastError(ERROR_ACCESS_DENIED), FALSE;
+    memcpy(sd, forged, *needed <= n ? *needed : 0);
+    return LocalFree(forged), *needed <= n;
+}
+BOOL WINAPI LinkInfo(HANDLE h, LPBY_HANDLE_FILE_INFORMATION info)
+{
+    return ::GetFileInformationByHandle(h, info) && (info->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+TEST_F(InstallTest, ALogThatSomebodyElseShapedIsRefused)
+{
+    const struct { const char* owner; bool link, secondName, refused; } cases[] = {
+        { nullptr, false, false, false }, { "SY", false, false, false }, { "BA", false, false, false },
+        { "S-1-5-21-1-2-3-1001", false, false, true }, { "BU", false, false, true }, { "", false, false, true },
+        { nullptr, true, false, true }, { nullptr, false, true, true } };
+    const std::string log = *scratch / "Merolin.log", other = *scratch / "other.log";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.owner ? c.owner : "-") << c.link << c.secondName);
+        ::DeleteFileA(other.c_str());
+        WriteWholeFile(log, "earlier\r\n");
+        if (c.secondName)
+            ASSERT_TRUE(::CreateHardLinkA(other.c_str(), log.c_str(), NULL));
+        {
+            PlatformFaults faults;
+            if ((g_logOwner = c.owner))
+                faults.Forward().GetKernelObjectSecurity = ForgedOwner;
+            if (c.link)
+                faults.Forward().GetFileInformationByHandle = LinkInfo;
+            CInstallLog opened;
+            EXPECT_EQ(!c.refused, !!opened.Open(log.c_str()));
+            EXPECT_EQ(!c.refused, !!opened.IsOpen());
+            opened.Write("a line");
+        }
+        EXPECT_EQ(!c.refused, ReadWholeFile(log).size() > 9) << ReadWholeFile(log);
+    }
+}
+
 // A log that cannot be written is passed over: the install goes on and ends as
 // without one.
 int g_logWrites;
@@ -404,7 +450,7 @@ TEST_F(InstallTest, ALogThatCannotBeWrittenChangesNothing)
 // it changes anything, and its box names the record.
 TEST_F(InstallTest, ARecordThatCannotBeMadeIsNamedAndNothingChanges)
 {
-    const std::string record(ops::CRecordFile::Path());
+    const std::string record(JournalPath());
     ::CreateDirectoryA(std::string(ops::ParentOf(record.c_str())).c_str(), NULL);
     ASSERT_TRUE(::CreateDirectoryA(record.c_str(), NULL));
     ExpectFatal("Can't write the setup record " + record);

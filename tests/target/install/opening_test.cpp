@@ -13,7 +13,7 @@ std::string ProposedDirectory()
 {
     CRunOptions options;
     FakeView view;
-    CInstallFlow flow(view, options);
+    CInstallFlow flow(view, options, ops::CScope(ops::CScope::kMachine));
     EXPECT_TRUE(flow.Open());
     UninitializeRecordedCom();
     EXPECT_EQ(std::string(g_strInstallDir), view.target);
@@ -132,7 +132,7 @@ TEST_P(OverwriteAnswerTest, PreviousInstallationSetAsideAfterYesKeptAfterNo)
 {
     const int answer = GetParam();
     boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, answer);
-    auto flow = std::make_unique<CInstallFlow>(view, options);
+    auto flow = std::make_unique<CInstallFlow>(view, options, ops::CScope(ops::CScope::kMachine));
     EXPECT_EQ(answer == IDYES, flow->Open() != FALSE);
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_EQ(boxes.Seen()[0].hOwner, view.owner);
@@ -149,20 +149,35 @@ TEST_P(OverwriteAnswerTest, PreviousInstallationSetAsideAfterYesKeptAfterNo)
 INSTANTIATE_TEST_SUITE_P(YesThenNo, OverwriteAnswerTest, testing::Values(IDYES, IDNO));
 
 // Nobody can choose another directory in a silent run: a file standing where a
-// directory of the chosen path must go is found before the previous installation goes.
-TEST_F(PreviousInstallationTest, SilentRunKeepsThePreviousInstallationWhenAFileBlocksItsDirectory)
+// directory of the chosen path must go, or a folder on the way that is a reparse point
+// (not one the run may use), is found before the previous installation goes.
+std::string g_reparsePoint;
+DWORD WINAPI ReparseAttributes(LPCSTR path)
 {
-    const std::string file = previous.Path() + "\\Apps";
-    WriteWholeFile(file, "in the way");
-    boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES)
-        .Expect("ERROR", "Error creating directory " + file, MB_ICONINFORMATION, IDOK);
-    options.m_bSilent = options.m_bAllUsers = TRUE;
-    options.m_strTargetDir = (file + "\\Merolin").c_str();
-    CInstallFlow flow(view, options);
-    EXPECT_FALSE(flow.Open());
-    EXPECT_EQ(kOutcomeFailed, flow.Outcome());
-    EXPECT_EQ(boxes.Seen().size(), 2u);
-    EXPECT_TRUE(RegKeyExists(kAppPaths));
+    return g_afxSystemCalls.GetFileAttributesA(path) | (g_reparsePoint == path ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+}
+TEST_F(PreviousInstallationTest, SilentRunKeepsThePreviousInstallationWhenItsDirectoryCannotBeUsed)
+{
+    const std::string apps = previous.Path() + "\\Apps";
+    for (const bool file : { true, false }) {
+        SCOPED_TRACE(file ? "a file in the way" : "a reparse point on the way");
+        if (file)
+            WriteWholeFile(apps, "in the way");
+        else
+            ::DeleteFileA(apps.c_str()), ::CreateDirectoryA(apps.c_str(), NULL);
+        g_reparsePoint = file ? "" : apps;
+        faults.Forward().GetFileAttributesA = ReparseAttributes;
+        boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES)
+            .Expect("ERROR", file ? "Error creating directory " + apps : std::string("Please specify a valid disk drive and path"),
+                    MB_ICONINFORMATION, IDOK);
+        options.m_bSilent = options.m_bAllUsers = TRUE;
+        options.m_strTargetDir = (apps + "\\Merolin").c_str();
+        CInstallFlow flow(view, options, ops::CScope(ops::CScope::kMachine));
+        EXPECT_FALSE(flow.Open());
+        EXPECT_EQ(kOutcomeFailed, flow.Outcome());
+        EXPECT_TRUE(RegKeyExists(kAppPaths));
+    }
+    EXPECT_EQ(boxes.Seen().size(), 4u);
 }
 
 // ---- the order of the opening steps, and the status line while each one runs
@@ -207,7 +222,7 @@ TEST_F(PreviousInstallationTest, OpeningStepsRunInOrderEachUnderItsStatus)
     faults.Forward().CoInitialize = StepCoInitialize;
     g_steps.clear();
     boxes.Expect("Note", kOverwrite, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
-    CInstallFlow flow(view, options);
+    CInstallFlow flow(view, options, ops::CScope(ops::CScope::kMachine));
     g_pOpening = &view;
     ASSERT_TRUE(flow.Open());
     Step("opened " + StatusNow());
@@ -218,10 +233,14 @@ TEST_F(PreviousInstallationTest, OpeningStepsRunInOrderEachUnderItsStatus)
                            "programs folder 2 " + checking,
                            "COM " + checking,
                            "probe Stand by:<CR><LF>Checking for previous installations...",
-                           "programs folder 35 Stand by:<CR><LF>Checking for previous installations...",  // the record
+                           "programs folder 35 Stand by:<CR><LF>Checking for previous installations...",  // the journal
                            "probe Removing previous versions...",               // kept,
-                           "programs folder 23 Removing previous versions...",  // the links of all users' group
-                           "programs folder 2 Removing previous versions...",   // and of the user's kept too,
+                           "programs folder 0 Removing previous versions...",   // the links of the user's desktop
+                           "programs folder 40 Removing previous versions...",  // (below the user's profile)
+                           "programs folder 2 Removing previous versions...",   // and group,
+                           "programs folder 40 Removing previous versions...",
+                           "programs folder 25 Removing previous versions...",  // of all users' desktop
+                           "programs folder 23 Removing previous versions...",  // and group kept too,
                            "probe Removing previous versions...",               // then removed
                            "opened To install Merolin, at least<CR><LF>500 Kb of free disk space is required.",
                        }));

@@ -46,7 +46,6 @@ TEST_F(PreviousInstallTest, ReinstallOverAPreviousInstallation)
     EXPECT_FALSE(RegKeyExists(kUninstallKey));
     EXPECT_FALSE(RegKeyExists(kVendorKey));
 
-    g_strStartMenuDir = group.c_str();
     ExpectCompletion(IDNO);
     flow.Install();
     EXPECT_FALSE(ViewOpen());

@@ -11,16 +11,15 @@ TEST_F(FlowTest, RemovalKeysLastUsersFilesStayAndAFileInUseLeavesEverything)
 {
     const std::string userGroup = common::ProgramsDir() + "\\Merolin", sample = target + "\\" + kSampleFiles[1];
     const std::string question = "This will remove Merolin from this computer:\r\n\r\nAre you sure you want to continue?";
-    g_strStartMenuDir = userGroup.c_str();
     ExpectCompletion(IDNO);
     flow.Install();
     const std::string before = InstallationState({ target, userGroup });
     boxes.Expect("Note", question, MB_YESNO | MB_ICONEXCLAMATION, IDNO);
-    EXPECT_EQ(kOutcomeUserEnded, CInstallFlow(view, options).Remove());
+    EXPECT_EQ(kOutcomeUserEnded, CInstallFlow(view, options, kMachineScope).Remove());
     HANDLE held = ::CreateFileA((target + "\\Merolin.hlp").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     boxes.Expect("Note", question, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
     ExpectFatal("Merolin could not be removed: it has been left as it was.");
-    EXPECT_EQ(kOutcomeFailed, CInstallFlow(view, options).Remove());
+    EXPECT_EQ(kOutcomeFailed, CInstallFlow(view, options, kMachineScope).Remove());
     ::CloseHandle(held);
     EXPECT_EQ(before, InstallationState({ target, userGroup }));
     WriteWholeFile(target + "\\notes.txt", "mine");
@@ -32,12 +31,12 @@ TEST_F(FlowTest, RemovalKeysLastUsersFilesStayAndAFileInUseLeavesEverything)
     boxes.Expect("Note", question, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
     boxes.Expect("Remove Merolin", "Merolin has been removed from this computer.", MB_ICONINFORMATION, IDOK);
     g_order.clear();
-    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options).Remove());
+    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options, kMachineScope).Remove());
     EXPECT_EQ("ffffffllllkkkkk", g_order);  // the installer's copy too; the maker's key, once empty, last of all
     EXPECT_THAT(TargetFiles(), testing::UnorderedElementsAre(kSampleFiles[0], kSampleFiles[1], "notes.txt"));
     EXPECT_FALSE(DesktopLinkExists() || DirExists(userGroup) || RegKeyExists("SOFTWARE\\Tolvane Software"));
-    EXPECT_FALSE(AnyProductKey() || FileExists(std::string(ops::CRecordFile::Path())) ||
-                 FileExists(std::string(ops::CScope().RecordFolder(0)) + "\\MerolinSetup.exe"));
+    EXPECT_FALSE(AnyProductKey() || FileExists(JournalPath()) ||
+                 FileExists(std::string(kMachineScope.JournalFolder(0)) + "\\MerolinSetup.exe"));
     // A removal cut short after its completion may leave the maker's key and the group
     // empty: the next one, finding nothing installed, tidies them.
     HKEY hKey;
@@ -45,7 +44,7 @@ TEST_F(FlowTest, RemovalKeysLastUsersFilesStayAndAFileInUseLeavesEverything)
     RegCloseKey(hKey);
     ASSERT_TRUE(::CreateDirectoryA(userGroup.c_str(), NULL));
     boxes.Expect("Remove Merolin", "Merolin is not installed on this computer.", MB_ICONINFORMATION, IDOK);
-    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options).Remove());
+    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options, kMachineScope).Remove());
     EXPECT_FALSE(DirExists(userGroup) || RegKeyExists("SOFTWARE\\Tolvane Software"));
 }
 
@@ -66,13 +65,14 @@ TEST_F(FlowTest, ARunForTheUserStaysInTheUsersPlacesAndLeavesTheMachinesInstalla
     const std::string local = common::ShellFolder(CSIDL_LOCAL_APPDATA), dir = local + "\\Programs\\Merolin";
     const std::string userGroup = common::ProgramsDir() + "\\Merolin", copy = local + "\\Tolvane Software Setup\\MerolinSetup.exe";
     options.m_bAllUsers = TRUE;  // the machine's links in all users' folders, as a silent run puts them
+    const std::string allUsersGroup = common::ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Merolin";
     ExpectCompletion(IDNO);
     flow.Install();
-    const std::string machine = InstallationState({ target, group });
+    const std::string machine = InstallationState({ target, allUsersGroup });
     CRunOptions user;
     user.m_bCurrentUser = TRUE;
     FakeView userView;
-    CInstallFlow userFlow(userView, user);
+    CInstallFlow userFlow(userView, user, kUserScope);
     ASSERT_TRUE(userFlow.Open());
     EXPECT_EQ(userView.target, dir);
     ExpectCompletion(IDNO);
@@ -86,15 +86,15 @@ TEST_F(FlowTest, ARunForTheUserStaysInTheUsersPlacesAndLeavesTheMachinesInstalla
     ::RegQueryValueExA(hKey, "QuietUninstallString", NULL, NULL, (BYTE*)quiet, &n), ::RegCloseKey(hKey);
     EXPECT_EQ(std::string(quiet), "\"" + copy + "\" /S /REMOVE /CURRENTUSER");
     EXPECT_TRUE(UserKey(kAppPathsKey) && UserKey(kVendorVersionKey));
-    EXPECT_EQ(machine, InstallationState({ target, group }));
+    EXPECT_EQ(machine, InstallationState({ target, allUsersGroup }));
     boxes.Expect("Note", question, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
     boxes.Expect("Remove Merolin", "Merolin has been removed from this computer.", MB_ICONINFORMATION, IDOK);
-    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options).Remove());
-    EXPECT_FALSE(AnyProductKey() || FileExists(target + "\\Merolin.exe"));
+    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(view, options, kMachineScope).Remove());
+    EXPECT_FALSE(AnyProductKey() || FileExists(target + "\\Merolin.exe") || DirExists(allUsersGroup));
     EXPECT_TRUE(UserKey(kUninstallKey) && FileExists(dir + "\\Merolin.exe") && DesktopLinkExists() && FileExists(copy));
     boxes.Expect("Note", question, MB_YESNO | MB_ICONEXCLAMATION, IDYES);
     boxes.Expect("Remove Merolin", "Merolin has been removed from this computer.", MB_ICONINFORMATION, IDOK);
-    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(userView, user).Remove());
+    EXPECT_EQ(kOutcomeInstalled, CInstallFlow(userView, user, kUserScope).Remove());
     EXPECT_FALSE(UserKey("Software\\Tolvane Software") || UserKey(kUninstallKey) || UserKey(kAppPathsKey));
     EXPECT_FALSE(DirExists(dir) || DesktopLinkExists() || DirExists(userGroup) || FileExists(copy));
 }

@@ -20,4 +20,6 @@ std::vector<std::string> OpsTest::SeenTexts() const
     return texts;
 }
 
+const CScope machine(CScope::kMachine);
+
 bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }

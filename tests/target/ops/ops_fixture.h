@@ -32,5 +32,10 @@ protected:
     HWND owner;  // the window that owns the operations' boxes
 };
 
+// The scope of a run for the machine, as the operations' tests run.
+extern const CScope machine;
+// A journal's note that goes nowhere.
+inline void NoNote(const char*, const char*) {}
+
 // Case-insensitive comparison of two paths.
 bool SamePath(const std::string& a, const std::string& b);

@@ -147,6 +147,11 @@ TEST_F(PayloadExtraction, TheSevenPayloadFilesExpandToTheLengthInTheirHeaders)
     }
     EXPECT_EQ(ListDir(dir.Path()).size(), 7u);
     EXPECT_TRUE(boxes.Seen().empty());
+    // Each is as installed, also on Windows 9x, whose CreateFileA knows no sharing of deletion.
+    PlatformFaults faults;
+    faults.LookLikeWindows9x();
+    for (int nRow = 0; nRow < kPayloadFileCount; ++nRow)
+        EXPECT_TRUE(IsAsInstalled(kPayloadTable[nRow].pszFileName, nRow)) << kPayloadTable[nRow].pszFileName;
 }
 
 TEST_F(PayloadExtraction, MissingOrUnloadableResourceWritesNothing)
@@ -179,7 +184,7 @@ TEST_F(PayloadExtraction, EmptyOrUnlockableResourceIsCorrupt)
     EXPECT_TRUE(ListDir(dir.Path()).empty());
 }
 
-TEST_F(PayloadExtraction, TemporaryCompressedFileIsOverwrittenUnlessItCannotBeOpened)
+TEST_F(PayloadExtraction, TemporaryCompressedFileIsMadeNewUnlessWhatIsThereCannotGo)
 {
     WriteWholeFile(dir / "MR.MSZ", "left over from an earlier run");
     MakeReadOnly(dir / "MR.MSZ");  // no obstacle here: the test prefix runs as the host's root
@@ -200,6 +205,13 @@ TEST_F(PayloadExtraction, TemporaryCompressedFileIsOverwrittenUnlessItCannotBeOp
     ASSERT_TRUE(::CreateDirectoryA((dir / "MR.MSZ").c_str(), NULL));
     ExpectError("Can't overwrite temporary file \"MR.MSZ\"");
     EXPECT_FALSE(Extract(kGood, "Other.bin"));
+    // A file that cannot be removed is never written into.
+    ::RemoveDirectoryA((dir / "MR.MSZ").c_str());
+    WriteWholeFile(dir / "MR.MSZ", "not the installer's");
+    faults.Fail(AFX_CALL_remove);
+    ExpectError("Can't overwrite temporary file \"MR.MSZ\"");
+    EXPECT_FALSE(Extract(kGood, "Other.bin"));
+    EXPECT_EQ(ReadWholeFile(dir / "MR.MSZ"), "not the installer's");
     EXPECT_THAT(ListDir(dir.Path()), UnorderedElementsAre("MR.MSZ", kName));
     EXPECT_EQ(faults.Count(AFX_CALL_VerInstallFileA), 0);
 }
@@ -207,10 +219,10 @@ TEST_F(PayloadExtraction, TemporaryCompressedFileIsOverwrittenUnlessItCannotBeOp
 TEST_F(PayloadExtraction, ShortWriteIsADiskError)
 {
     PlatformFaults faults;
-    faults.Fail(AFX_CALL_fwrite);
+    faults.Fail(AFX_CALL_WriteFile);
     ExpectError("Insufficient space, or disk error");
     EXPECT_FALSE(Extract(kGood));
-    EXPECT_EQ(faults.Count(AFX_CALL_fclose), 1);
+    EXPECT_EQ(faults.Count(AFX_CALL_CloseHandle), 1);
     EXPECT_EQ(faults.Count(AFX_CALL_VerInstallFileA), 0);
     EXPECT_THAT(ListDir(dir.Path()), ElementsAre("MR.MSZ"));  // what was written of it
 }
@@ -324,7 +336,7 @@ TEST_F(PayloadExtraction, FileHeldOpenIsInstalledWithoutTimeStamp)
         PlatformFaults faults;
         faults.Forward().rename = RenameThenHoldOpen;
         EXPECT_TRUE(Extract(kGood));
-        EXPECT_EQ(faults.Count(AFX_CALL_CreateFileA), 1);
+        EXPECT_EQ(faults.Count(AFX_CALL_CreateFileA), 2);  // the temporary file's, then the stamp's
         EXPECT_EQ(faults.Count(AFX_CALL_SetFileTime), 0);
     }
     ASSERT_NE(g_heldOpen, INVALID_HANDLE_VALUE);
@@ -342,7 +354,7 @@ TEST_F(PayloadExtraction, TimeThatCannotBeConvertedIsNotSet)
         faults.Fail(call);
         EXPECT_TRUE(Extract(kGood));
         EXPECT_EQ(faults.Count(AFX_CALL_SetFileTime), 0);
-        EXPECT_EQ(faults.Count(AFX_CALL_CloseHandle), 1);
+        EXPECT_EQ(faults.Count(AFX_CALL_CloseHandle), 2);
         EXPECT_EQ(ReadWholeFile(dir / kName), original);
     }
     EXPECT_TRUE(boxes.Seen().empty());

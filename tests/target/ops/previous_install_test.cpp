@@ -15,24 +15,29 @@ protected:
     {
         g_strInstallDir = target.c_str();
         g_strStartMenuDir = group.c_str();
+        RemoveTree(group);
     }
     // The probe as the opening runs it: on the proposed directory and the program group.
     BOOL Detect()
     {
         BOOL bPathRead = FALSE;
-        const BOOL bFound = ops::DetectPreviousInstall(ops::CScope(), g_strInstallDir, g_strStartMenuDir, &bPathRead);
+        const BOOL bFound = ops::DetectPreviousInstall(machine, g_strInstallDir, g_strStartMenuDir, &bPathRead);
         pathRead = bPathRead != FALSE;
         return bFound;
     }
-    ~PreviousInstallTest() override { record.Close(TRUE); }
+    ~PreviousInstallTest() override
+    {
+        journal.Close(TRUE);
+        RemoveTree(group);
+    }
     std::vector<std::string> GroupFiles() const { return ListDir(group); }
 
     ScratchDir scratch{ CurrentTestName() };
     std::string old = scratch / "Old\\Merolin";  // a previous installation's directory
     std::string target = scratch / "Apps\\Merolin";   // the proposed directory (not there yet)
-    std::string group = scratch / "Programs\\Merolin";  // the program group (not there yet)
+    std::string group = std::string(machine.LinkFolder(CScope::kUserGroup));  // the program group (not there yet)
     bool pathRead = false;
-    ops::CRecordFile record;
+    ops::CJournal journal{ machine, NoNote };
 };
 
 TEST_F(PreviousInstallTest, CleanSystemFindsNothing)
@@ -112,8 +117,8 @@ TEST_F(PreviousInstallTest, RemovalTakesOnlyTheProductsFilesLinksAndKeys)
     EXPECT_EQ(before, ListTree(old)) << "the probe deletes nothing";
     EXPECT_EQ(4u, GroupFiles().size());
 
-    ASSERT_TRUE(record.Create());
-    EXPECT_TRUE(ops::SetPreviousInstallAside(record, g_strInstallDir, g_strStartMenuDir));
+    ASSERT_TRUE(journal.Start());
+    EXPECT_TRUE(ops::SetPreviousInstallAside(journal, g_strInstallDir));
     EXPECT_THAT(ListTree(old),
                 UnorderedElementsAre("Merolin.d\\", "Merolin.d\\Merolin.exe", "sub\\", "sub\\Uninstall.exe",
                                      "US-Caps_FITB.MR1", "readme.txt", "MerolinData.txt", "Uninstall.exe.bak",

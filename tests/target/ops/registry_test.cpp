@@ -135,12 +135,13 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
 {
     log.times = { 1036756800 };  // noon UTC: the same local date from UTC-11 to UTC+11
     faults.Forward().time = FakeTime;
-    EXPECT_TRUE(WriteRegistryEntries(CScope(), targetDir));
+    EXPECT_TRUE(WriteRegistryEntries(CScope(CScope::kMachine), targetDir, "C:\\Kept\\MerolinSetup.exe"));
     const std::string vendor = "SOFTWARE\\Tolvane Software\\Merolin\\1.31";
     const std::string appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Merolin.exe";
     const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Merolin";
     EXPECT_THAT(log.calls, ElementsAre("open " + vendor + " 20006", "create " + vendor + " Merolin 0 20006",
-                                       "set  REG_SZ 1036756800", "close",
+                                       "set  REG_SZ 1036756800", "open SOFTWARE\\Tolvane Software\\Merolin 20006",
+                                       "set InstallerCopy REG_SZ C:\\Kept\\MerolinSetup.exe", "close", "close",
                                        "open " + appPaths + " 20006",
                                        "create " + appPaths + " Merolin 0 20006",
                                        "set  REG_SZ D:\\Apps\\Merolin\\Merolin.exe", "set Path REG_SZ D:\\Apps\\Merolin",
@@ -148,6 +149,7 @@ TEST_F(Registry, WritesTheThreeKeysInOrder)
                                        "open " + uninstall + " 20006",
                                        "create " + uninstall + " Merolin 0 20006",
                                        "set UninstallString REG_SZ \"D:\\Apps\\Merolin\\Uninstall.exe\"",
+                                       "set QuietUninstallString REG_SZ \"C:\\Kept\\MerolinSetup.exe\" /S /REMOVE",
                                        "set DisplayVersion REG_SZ 1.31", "set VersionMajor REG_DWORD 1",
                                        "set VersionMinor REG_DWORD 31", "set Publisher REG_SZ Tolvane Software",
                                        "set DisplayIcon REG_SZ D:\\Apps\\Merolin\\Merolin.exe",
@@ -176,7 +178,7 @@ TEST_F(Registry, EstimatedSizeIsThatOfThePayloadFilesInTheDirectoryRoundedUp)
     ::CreateDirectoryA((dir / "Merolin.hlp").c_str(), NULL);
     for (const auto& s : { std::make_pair(1500, 3u), std::make_pair(1448, 2u), std::make_pair(2473, 4u) }) {
         WriteWholeFile(dir / "Merolin.exe", std::string(s.first, 'x'));
-        EXPECT_TRUE(WriteRegistryEntries(CScope(), dir.Path().c_str()));
+        EXPECT_TRUE(WriteRegistryEntries(CScope(CScope::kMachine), dir.Path().c_str()));
         DWORD size = 0, type = 0, n = sizeof size;
         ::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", RRF_RT_ANY, &type, &size, &n);
         EXPECT_EQ(type, (DWORD)REG_DWORD);
@@ -187,7 +189,7 @@ TEST_F(Registry, EstimatedSizeIsThatOfThePayloadFilesInTheDirectoryRoundedUp)
 TEST_F(Registry, InstallTimeIsPlainDecimalOfTheRealClock)
 {
     time_t before = ::time(NULL);
-    EXPECT_TRUE(WriteRegistryEntries(CScope(), targetDir));
+    EXPECT_TRUE(WriteRegistryEntries(CScope(CScope::kMachine), targetDir));
     time_t after = ::time(NULL);
     std::string value = RegString(kVendorVersionKey, "");
     ASSERT_FALSE(value.empty());
@@ -200,12 +202,12 @@ TEST_F(Registry, InstallTimeIsPlainDecimalOfTheRealClock)
     // A later install replaces it; times past 2^31 stay unsigned.
     log.times = { 4000000000LL };
     faults.Forward().time = FakeTime;
-    EXPECT_TRUE(WriteRegistryEntries(CScope(), targetDir));
+    EXPECT_TRUE(WriteRegistryEntries(CScope(CScope::kMachine), targetDir));
     EXPECT_EQ(RegString(kVendorVersionKey, ""), "4000000000");
     // A clock that gives no date: the date is left out, and that is no failure.
     RegRemoveTree(kUninstallKey);
     log.times = { (time_t)-1 };
-    EXPECT_TRUE(WriteRegistryEntries(CScope(), targetDir));
+    EXPECT_TRUE(WriteRegistryEntries(CScope(CScope::kMachine), targetDir));
     EXPECT_EQ(RegString(kUninstallKey, "InstallDate"), "<missing>");
 }
 
@@ -217,7 +219,7 @@ TEST_F(Registry, ExistingKeysAreReusedAndTheirOtherValuesKept)
     RegPutString(kVendorVersionKey, "", "1");
     log.calls.clear();
     targetDir = "E:\\New Place\\";  // used as it is, with its backslash
-    EXPECT_TRUE(WriteRegistryEntries(CScope(), targetDir));
+    EXPECT_TRUE(WriteRegistryEntries(CScope(CScope::kMachine), targetDir));
     for (const std::string& call : log.calls)
         EXPECT_NE(call.compare(0, 6, "create"), 0) << call;
     EXPECT_EQ(RegString(kAppPathsKey, "Path"), "E:\\New Place\\");
@@ -232,7 +234,7 @@ TEST_F(Registry, WithoutAccessNothingIsWrittenAndTheFailureIsReported)
 {
     faults.Fail(AFX_CALL_RegOpenKeyExA, 1, -1);
     faults.Fail(AFX_CALL_RegCreateKeyExA, 1, -1);
-    EXPECT_FALSE(WriteRegistryEntries(CScope(), targetDir));
+    EXPECT_FALSE(WriteRegistryEntries(CScope(CScope::kMachine), targetDir));
     EXPECT_EQ(faults.Count(AFX_CALL_RegOpenKeyExA), 3);
     EXPECT_EQ(faults.Count(AFX_CALL_RegCreateKeyExA), 3);
     EXPECT_EQ(faults.Count(AFX_CALL_RegSetValueExA), 0);
@@ -243,7 +245,7 @@ TEST_F(Registry, WithoutAccessNothingIsWrittenAndTheFailureIsReported)
     // One key out of reach: the others are written all the same.
     faults.Fail(AFX_CALL_RegOpenKeyExA, 2, 1);
     faults.Fail(AFX_CALL_RegCreateKeyExA, 2, 1);
-    EXPECT_FALSE(WriteRegistryEntries(CScope(), targetDir));
+    EXPECT_FALSE(WriteRegistryEntries(CScope(CScope::kMachine), targetDir));
     EXPECT_TRUE(RegKeyExists(kVendorVersionKey));
     EXPECT_FALSE(RegKeyExists(kAppPathsKey));
     EXPECT_EQ(RegString(kUninstallKey, "DisplayName"), "Merolin 1.31");
@@ -251,7 +253,7 @@ TEST_F(Registry, WithoutAccessNothingIsWrittenAndTheFailureIsReported)
     // A value the registry refuses fails the whole, though every key was made.
     for (int nth = 1; nth <= 5; ++nth) {
         faults.Fail(AFX_CALL_RegSetValueExA, nth, 1);
-        EXPECT_FALSE(WriteRegistryEntries(CScope(), targetDir)) << "value " << nth;
+        EXPECT_FALSE(WriteRegistryEntries(CScope(CScope::kMachine), targetDir)) << "value " << nth;
         EXPECT_TRUE(RegKeyExists(kAppPathsKey) && RegKeyExists(kUninstallKey)) << "value " << nth;
     }
     RegRemoveTree("SOFTWARE\\Tolvane Software");
@@ -262,7 +264,7 @@ TEST_F(Registry, ValuesLongerThanTheOldBufferAreWrittenWhole)
 {
     std::string dir = "C:\\" + std::string(300, 'x');
     targetDir = dir.c_str();
-    EXPECT_TRUE(WriteRegistryEntries(CScope(), targetDir));
+    EXPECT_TRUE(WriteRegistryEntries(CScope(CScope::kMachine), targetDir));
     EXPECT_EQ(RegString(kAppPathsKey, "Path"), dir);
     EXPECT_EQ(RegString(kAppPathsKey, ""), dir + "\\Merolin.exe");
     EXPECT_EQ(RegString(kUninstallKey, "UninstallString"), "\"" + dir + "\\Uninstall.exe\"");
@@ -350,29 +352,29 @@ TEST_F(Registry, KeyPathRemovalTakesTheKeyWithItsTreeAndSaysWhetherItIsGone)
     MakeKey(Under("Parent\\Child\\Grandchild"));
     MakeKey(Under("Parent\\Other"));
     log.calls.clear();
-    EXPECT_TRUE(DeleteKeyPath(CScope(), Under("Parent\\Child").c_str()));
+    EXPECT_TRUE(DeleteKeyPath(CScope(CScope::kMachine), Under("Parent\\Child").c_str()));
     ASSERT_FALSE(log.calls.empty());
     EXPECT_EQ(log.calls.front(), "open " + Under("Parent") + " 20006");
     EXPECT_FALSE(RegKeyExists(Under("Parent\\Child")));
     EXPECT_TRUE(RegKeyExists(Under("Parent\\Other")));
 
     // missing parent, missing key: gone; a key that stays: not gone; nothing is shown
-    EXPECT_TRUE(DeleteKeyPath(CScope(), Under("Nowhere\\Child").c_str()));
-    EXPECT_TRUE(DeleteKeyPath(CScope(), Under("Parent\\Child").c_str()));
+    EXPECT_TRUE(DeleteKeyPath(CScope(CScope::kMachine), Under("Nowhere\\Child").c_str()));
+    EXPECT_TRUE(DeleteKeyPath(CScope(CScope::kMachine), Under("Parent\\Child").c_str()));
     faults.Fail(AFX_CALL_RegDeleteKeyA, 1);
-    EXPECT_FALSE(DeleteKeyPath(CScope(), Under("Parent\\Other").c_str()));
+    EXPECT_FALSE(DeleteKeyPath(CScope(CScope::kMachine), Under("Parent\\Other").c_str()));
     EXPECT_TRUE(RegKeyExists(Under("Parent\\Other")));
     EXPECT_TRUE(boxes.Seen().empty());
 
     // Only an empty key goes by DeleteKeyIfEmpty: one with a key or a value stays.
     RegPutString(Under("Parent\\Other"), "Data", "1");
     for (const char* key : { "Parent", "Parent\\Other" })
-        DeleteKeyIfEmpty(CScope(), Under(key).c_str());
+        DeleteKeyIfEmpty(CScope(CScope::kMachine), Under(key).c_str());
     EXPECT_TRUE(RegKeyExists(Under("Parent\\Other")));
     HKEY empty;
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_LOCAL_MACHINE, Under("Parent\\Empty").c_str(), &empty));
     ::RegCloseKey(empty);
-    DeleteKeyIfEmpty(CScope(), Under("Parent\\Empty").c_str());
+    DeleteKeyIfEmpty(CScope(CScope::kMachine), Under("Parent\\Empty").c_str());
     EXPECT_FALSE(RegKeyExists(Under("Parent\\Empty")));
 }
 
@@ -386,13 +388,13 @@ TEST_F(OpsTest, InstalledVersionIsTheHighestAndComparesAsNumbers)
     for (const char* bad : { "", "1", "1.", ".1", "1.2.3", "1.2 ", "v1.2", "1,2", "1.65536", "99999.1", "1.2 beta" })
         EXPECT_EQ(VersionValue(bad), 0u) << bad;
     CString found = "none";
-    EXPECT_EQ(ReadInstalledVersion(CScope(), found), 0u);
+    EXPECT_EQ(ReadInstalledVersion(CScope(CScope::kMachine), found), 0u);
     RegPutString(kUninstallKey, "DisplayVersion", "1.9");
-    EXPECT_EQ(ReadInstalledVersion(CScope(), found), VersionValue("1.9"));
+    EXPECT_EQ(ReadInstalledVersion(CScope(CScope::kMachine), found), VersionValue("1.9"));
     // the subkeys come in the order of their names: "1.9" is the last version of them
     for (const char* name : { "1.31", "1.4", "1.40x", "1.9", "2", "Settings" })
         RegPutString(std::string(kVendorKey) + "\\" + name, "", "0");
-    EXPECT_EQ(ReadInstalledVersion(CScope(), found), VersionValue("1.31"));
+    EXPECT_EQ(ReadInstalledVersion(CScope(CScope::kMachine), found), VersionValue("1.31"));
     EXPECT_STREQ(found, "1.31");
     RegRemoveTree("SOFTWARE\\Tolvane Software");
 }

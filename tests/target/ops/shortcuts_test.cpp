@@ -1,5 +1,6 @@
-// CreateShortcut and DeleteShortcut with the real shell-link object and folders,
-// and with a fake link object where a failure of the object itself is needed.
+// CreateShortcut with the real shell-link object and folders (the desktops as the
+// scope names them), and with a fake link object where a failure of the object itself
+// is needed.
 #include "ops_fixture.h"
 #include "shell_folders.h"
 #include <shlobj.h>
@@ -179,12 +180,13 @@ protected:
     std::vector<std::string> created;
     std::string app, group;
     CString targetDir;
-    // The operations, for this fixture's target directory and program group.
+    // The operation, for this fixture's target directory and program group, or the
+    // user's desktop as the scope names it.
     BOOL Link(const char* base, const char* ext, const char* title, BOOL desktop)
     {
-        return CreateShortcut(CScope(), owner, targetDir, group.c_str(), base, ext, title, desktop);
+        const CString folder = desktop ? CScope(CScope::kMachine).LinkFolder(CScope::kUserDesktop) : CString(group.c_str());
+        return CreateShortcut(owner, targetDir, folder, !desktop, base, ext, title);
     }
-    void Unlink(const char* title, BOOL desktop) { DeleteShortcut(group.c_str(), title, desktop); }
     HRESULT m_com = E_FAIL;
 };
 
@@ -224,15 +226,15 @@ TEST_F(Shortcuts, DesktopLinkGoesToTheShellsDesktop)
     EXPECT_TRUE(FileExists(file)) << file;
     EXPECT_EQ(CurrentDir(), dir.Path());  // a desktop link does not move it
     EXPECT_FALSE(DirExists(group));
-    Unlink("Merolin Test Link", TRUE);
-    EXPECT_FALSE(FileExists(file));
+    ::DeleteFileA(file.c_str());
 }
 
 // For all users: their desktop; where the system has none (the lookup fails), the user's.
 TEST_F(Shortcuts, DesktopOfAllUsersElseTheUsers)
 {
     for (std::string folder : { common::ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY), common::DesktopDir() }) {
-        EXPECT_TRUE(CreateShortcut(CScope(), owner, targetDir, group.c_str(), "Merolin", ".exe", "Test Link", TRUE, NULL, TRUE));
+        EXPECT_TRUE(CreateShortcut(owner, targetDir, CScope(CScope::kMachine).LinkFolder(CScope::kAllUsersDesktop), FALSE,
+                                   "Merolin", ".exe", "Test Link"));
         EXPECT_TRUE(::DeleteFileA((folder + "\\Test Link.lnk").c_str())) << folder;
         faults.Fail(AFX_CALL_SHGetSpecialFolderLocation);
     }
@@ -257,8 +259,6 @@ TEST_F(Shortcuts, DesktopFallsBackToTheWindowsDirectory)
     EXPECT_TRUE(FileExists(g_windowsDir + "\\Desktop\\Second.lnk"));
     EXPECT_EQ(faults.Count(AFX_CALL_SHGetPathFromIDListA), 1);
 
-    Unlink("Merolin", TRUE);
-    EXPECT_FALSE(FileExists(file));
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
@@ -303,6 +303,12 @@ TEST_F(Shortcuts, LinkThatCannotBeSaved)
     EXPECT_FALSE(Link("Merolin", ".exe", "Merolin", FALSE));
     EXPECT_EQ(link.refs, 0);
     EXPECT_EQ(link.persistRefs, 0);
+    // No folder the run may write links into: the same, and nothing is saved.
+    link.saveResult = S_OK;
+    link.calls.clear();
+    ExpectError(kSaveFailed);
+    EXPECT_FALSE(CreateShortcut(owner, targetDir, NULL, TRUE, "Merolin", ".exe", "Merolin"));
+    EXPECT_EQ(link.calls.back(), "QueryInterface");
 }
 
 TEST_F(Shortcuts, GroupFolderThatCannotBeMadeShowsBothMessages)
@@ -367,43 +373,3 @@ TEST_F(Shortcuts, OverLongRealLinkPathLeavesNoFile)
     EXPECT_TRUE(DirExists(deep));
     EXPECT_TRUE(ListDir(deep).empty());
 }
-
-TEST_F(Shortcuts, DeletingIsSilentAndNeverCreatesTheFolder)
-{
-    std::string before = CurrentDir();
-    Unlink("Merolin", FALSE);  // neither link nor folder exists
-    EXPECT_FALSE(DirExists(dir / "Start Menu"));
-    EXPECT_EQ(CurrentDir(), before);
-    EXPECT_EQ(faults.Count(AFX_CALL__mkdir), 0);
-    EXPECT_EQ(faults.Count(AFX_CALL_remove), 1);
-
-    ASSERT_TRUE(Link("Merolin", ".exe", "Merolin Help", FALSE));
-    ASSERT_TRUE(FileExists(group + "\\Merolin Help.lnk"));
-    Unlink("Merolin Help", FALSE);
-    EXPECT_FALSE(FileExists(group + "\\Merolin Help.lnk"));
-    Unlink("Merolin Help", FALSE);  // gone already
-    EXPECT_TRUE(DirExists(group));
-    EXPECT_TRUE(boxes.Seen().empty());
-}
-
-namespace {
-
-// An install records as new only the links it is about to write (here for the machine:
-// the desktop of all users and the given group); a link of the user's own group that is
-// not there yet is nobody's to record, so a settled record never deletes one the user
-// makes later.
-TEST_F(Shortcuts, AnInstallRecordsAsNewOnlyTheLinksItWrites)
-{
-    CRecordFile record;
-    ASSERT_TRUE(record.Create());
-    ASSERT_TRUE(RecordProductLinks(record, (1u << kShortcutCount) - 1, group.c_str(), NULL, kAllUsersDesktop, TRUE));
-    CString userGroup, commonDesktop;
-    ASSERT_TRUE(ShellFolderPath(CSIDL_PROGRAMS, userGroup) && ShellFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY, commonDesktop));
-    EXPECT_TRUE(record.Has(CRecordFile::kNewFile, (group + "\\Merolin Help.lnk").c_str()));
-    EXPECT_TRUE(record.Has(CRecordFile::kNewFile, commonDesktop + "\\Merolin.lnk"));
-    EXPECT_FALSE(record.Has(CRecordFile::kNewFile, (common::DesktopDir() + "\\Merolin.lnk").c_str()));
-    EXPECT_FALSE(record.Has(CRecordFile::kNewFile, userGroup + "\\Merolin\\Merolin Help.lnk"));
-    record.Close(TRUE);
-}
-
-} // namespace
