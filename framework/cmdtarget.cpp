@@ -1,7 +1,5 @@
 #include "msgmap.h"
 
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
-
 // The root has no entries, so no map: the walk from a derived map ends here.
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() { return 0; }
 

@@ -21,21 +21,21 @@ class CDialog : public CWnd {
     DECLARE_MESSAGE_MAP()
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL);
-    virtual ~CDialog();
+    ~CDialog();
 
     // The object of a dialog window that this framework runs, else NULL.
     static CDialog* FromDialogHandle(HWND hWnd);
 
     // Runs the dialog modally, centred on the screen: the value given to
     // EndDialog, or -1 when the dialog cannot be created.
-    virtual INT_PTR DoModal();
+    INT_PTR DoModal();
     // Creates the dialog modeless; FALSE when it cannot be created.
     BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = NULL);
     void EndDialog(int nResult);
 
     // Moves member values into the controls; TRUE lets the system set the focus.
     virtual BOOL OnInitDialog();
-    virtual void OnOK();       // IDOK: controls to members, then EndDialog(IDOK)
+    void OnOK();               // IDOK: controls to members, then EndDialog(IDOK)
     virtual void OnCancel();   // IDCANCEL (Esc, close box): EndDialog(IDCANCEL)
 
 protected:

@@ -83,12 +83,18 @@ public:                                           \
 #define WM_CTLCOLOR 0x0019
 #endif
 
-// The root of every class with a message map.
+// The root of every class with a message map. No object of these classes is deleted
+// through a pointer to a base: their destructors are not virtual, which spares each
+// class a deleting destructor and its vtable two slots. Functions no class overrides
+// (CDialog::DoModal, CWinApp::Run, ...) are not virtual either.
 class CCmdTarget {
+protected:
+    ~CCmdTarget() {}
+
 public:
-    virtual ~CCmdTarget() {}
     static const AFX_MSGMAP* GetThisMessageMap();
-    virtual const AFX_MSGMAP* GetMessageMap() const;
+    // Each class below declares a map of its own (DECLARE_MESSAGE_MAP), which answers.
+    virtual const AFX_MSGMAP* GetMessageMap() const = 0;
     // The first entry of this object's map chain that matches, or NULL.
     const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const;
     // Runs the handler bound to a command or control notification; FALSE if none.

@@ -12,11 +12,11 @@ class CWinApp : public CCmdTarget {
 public:
     // pszAppName NULL: the title is the executable's file name without extension.
     explicit CWinApp(const char* pszAppName = NULL);
-    virtual ~CWinApp();
+    ~CWinApp();
 
     virtual BOOL InitApplication();
     virtual BOOL InitInstance();
-    virtual int Run();           // the message loop, then ExitInstance()
+    int Run();                   // the message loop, then ExitInstance()
     virtual int ExitInstance();  // the process's exit code
 
     // Three-dimensional controls are the system's own look since Windows 95 and

@@ -13,7 +13,7 @@ class CWnd : public CCmdTarget {
     DECLARE_MESSAGE_MAP()
 public:
     CWnd();
-    virtual ~CWnd();
+    ~CWnd();
 
     HWND m_hWnd;
     static HWND GetSafeHwnd(const CWnd* pWnd) { return pWnd ? pWnd->m_hWnd : NULL; }
@@ -40,7 +40,7 @@ public:
     BOOL IsIconic() const;
     void GetClientRect(LPRECT pRect) const;
     LRESULT SendMessage(UINT nMsg, WPARAM wParam = 0, LPARAM lParam = 0);
-    virtual BOOL DestroyWindow();
+    BOOL DestroyWindow();
 
     // Handlers with default behaviour that derived maps may bind.
     void OnPaint();

@@ -3,11 +3,11 @@
 #pragma once
 #include "afx.h"
 
-class CBackdropDlg : public CDialog {
+class CBackdropDlg final : public CDialog {
     DECLARE_MESSAGE_MAP()
 public:
     explicit CBackdropDlg(CWnd* pParent = NULL);
-    virtual ~CBackdropDlg();
+    ~CBackdropDlg();
 
     CFont m_fontCompany;   // IDC_COMPANY
     CFont m_fontTagline;   // IDC_TAGLINE

@@ -7,7 +7,7 @@ class CLicenseDlg : public CDialog {
     DECLARE_MESSAGE_MAP()
 public:
     explicit CLicenseDlg(CWnd* pParent = NULL);
-    virtual ~CLicenseDlg();
+    ~CLicenseDlg();
 
     CString m_strLicense;  // bound to IDC_LICENSE_EDIT
 

@@ -6,7 +6,7 @@ class CWelcomeDlg : public CDialog {
     DECLARE_MESSAGE_MAP()
 public:
     explicit CWelcomeDlg(CWnd* pParent = NULL);
-    virtual ~CWelcomeDlg();
+    ~CWelcomeDlg();
 
     virtual void DoDataExchange(CDataExchange* pDX);
     virtual BOOL OnInitDialog();
