@@ -7,8 +7,13 @@
 #   fresh    MerolinSetup.exe /S /D=C:\Bench\Merolin on a machine without Merolin
 #   upgrade  the same again over the installation the fresh run made (a repair)
 #   over1.20 the same again over that installation made to look like version 1.20
-# A round before the first is not counted (it starts Wine's services).
-#   bench/run-install-bench.sh [ROUNDS]   (default 15; prints the medians and the fastest runs)
+# A round before the first is not counted (it starts Wine's services). After the last, not
+# timed: a round under strace counts each run's flushes (fsync, fdatasync) and the bytes its
+# processes write to files and read from them; nine under Wine's relay of the installer's
+# calls tell where its time goes (bench/install-profile.py: the fastest of the nine).
+#   bench/run-install-bench.sh [ROUNDS]   (default 15; prints the medians and the fastest runs,
+#                                          the flushes and bytes of each kind of run, and where
+#                                          its time goes)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -97,20 +102,59 @@ timed() {
   [ "$rc" = "$want" ] || { echo "$list: exit code $rc, not $want: $*" >&2; exit 1; }
   times[$list]+="$((end - start)) "
 }
-# A round; the first, not counted, also logs each installation and checks what it found.
+# One run under strace, not timed: its flushes and their time, and the bytes its processes
+# write to files and read from them (a path, not a pipe or socket: those are the wineserver's
+# requests; what the wineserver itself writes, the registry's files, is not counted). Reads
+# are counted of the installer's file and of drive C: outside its Windows folder, not of
+# Wine's own files.
+declare -A traced
+counted() {
+  local list=$1 want=$2 rc=0 out=$state/strace/$1
+  shift 2
+  rm -rf "$out" && mkdir -p "$out"
+  strace -f -ff -qq -y -T -e signal=none -o "$out/trace" \
+    -e trace=fsync,fdatasync,write,pwrite64,writev,pwritev,pwritev2,read,pread64,readv,preadv "$wine" "$@" || rc=$?
+  [ "$rc" = "$want" ] || { echo "$list: exit code $rc under strace, not $want: $*" >&2; exit 1; }
+  traced[$list]=$(cat "$out"/trace.* | awk '
+    function bytes() { return match($0, / = [0-9]+ <[0-9.]+>$/) ? substr($0, RSTART + 3) + 0 : 0 }
+    !/^[a-z0-9]+\([0-9]+<\// || /^[a-z0-9]+\([0-9]+<\/dev\// { next }
+    /^f(data)?sync\(/ { n++; match($0, /<[0-9.]+>$/); t += substr($0, RSTART + 1, RLENGTH - 2) }
+    /^p?writev?2?(64)?\(/ { w += bytes() }
+    /^p?readv?(64)?\(/ && (/\/drive_c\// && !/\/drive_c\/windows\// || /MerolinSetup\.exe>/) { r += bytes() }
+    END { printf "%d %.1f %d %d", n, t * 1000, w, r }')
+}
+# One run under Wine's relay, not timed: each call the installer makes, with its time, for
+# bench/install-profile.py (where the time goes). The relay is limited to the calls made from
+# the installer (relay.reg, set before that round), and leaves out the many short calls of
+# strings and memory, whose time counts with the installer's own.
+profiled() {
+  local list=$1 want=$2 rc=0
+  shift 2
+  mkdir -p "$state/relay"
+  WINEDEBUG=+timestamp,+relay "$wine" "$@" 2>"$state/relay/$list.$profile_round.txt" || rc=$?
+  [ "$rc" = "$want" ] || { echo "$list: exit code $rc under the relay, not $want: $*" >&2; exit 1; }
+}
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Debug]\r\n"RelayFromInclude"="MerolinSetup.exe"\r\n"RelayFromExclude"=-\r\n"RelayExclude"="%s"\r\n' \
+  "$(printf '%s;' ntdll.RtlEnterCriticalSection ntdll.RtlTryEnterCriticalSection ntdll.RtlLeaveCriticalSection \
+     kernel32.48 kernel32.49 kernel32.94 kernel32.95 kernel32.96 kernel32.97 kernel32.98 kernel32.TlsGetValue \
+     kernel32.TlsSetValue kernel32.FlsGetValue kernel32.FlsSetValue kernel32.SetLastError kernel32.IsDBCSLeadByte \
+     kernel32.lstrlenA msvcrt.strlen msvcrt.strchr msvcrt.strncpy msvcrt.memcmp msvcrt.malloc msvcrt.free \
+     combase.CoTaskMemAlloc combase.CoTaskMemFree | sed 's/;$//')" >"$prefix/drive_c/relay.reg"
+# A round of RUNNER's runs; the first, not counted, also logs each installation and checks
+# what it found.
 round() {
-  local log=() kind i
-  timed start 2 "$nothing" /bench-nothing
+  local runner=$1 log=() kind i
+  $runner start 2 "$nothing" /bench-nothing
   for i in 0 1; do
     for kind in fresh upgrade old; do
-      [ $# = 0 ] || log=("/LOG=C:\\$kind$i.log")
+      [ $# = 1 ] || log=("/LOG=C:\\$kind$i.log")
       case $kind in fresh) no_merolin ;; old) as_1_20 ;; esac
-      timed "$kind$i" 0 "${exes[$i]}" /S "${log[@]}" '/D=C:\Bench\Merolin'
+      $runner "$kind$i" 0 "${exes[$i]}" /S "${log[@]}" '/D=C:\Bench\Merolin'
     done
   done
 }
 found() { grep -h "Found Merolin" "$prefix/drive_c/$1.log" || true; }
-round check
+round timed check
 for i in 0 1; do
   if [ -n "$(found fresh$i)" ] || ! found upgrade$i | grep -q "1.31: reinstalling" ||
     ! found old$i | grep -q "1.20: upgrading"; then
@@ -119,7 +163,10 @@ for i in 0 1; do
   fi
 done
 times=()
-for _ in $(seq "$runs"); do round; done
+for _ in $(seq "$runs"); do round timed; done
+round counted
+"$wine" regedit /s 'C:\relay.reg'
+for profile_round in $(seq 9); do round profiled; done
 
 # The median, or with "fastest" the fastest, of a list's runs.
 pick() {
@@ -142,4 +189,18 @@ echo "MerolinSetup.exe /S under wine64, $runs rounds, wall-clock milliseconds ($
 echo "wineserver kept running across all runs (wineserver -p): no run pays its start; no display"
 table
 table fastest
-echo "each run's milliseconds: $state/times.txt"
+echo "each kind of run once under strace, not timed: flushes (fsync, fdatasync), their time, bytes written to files, bytes read from the installer and drive C: (not C:\\windows)"
+printf '  %-38s %-10s %8s %9s %12s %12s\n' payload run flushes "flush ms" written read
+for i in 0 1; do
+  for list in start "fresh$i" "upgrade$i" "old$i"; do
+    read -r n t w r <<<"${traced[$list]}"
+    kind=${list%[01]}
+    printf '  %-38s %-10s %8d %9.1f %12d %12d\n' "${names[$i]}" "${kind/old/over 1.20}" "$n" "$t" "$w" "$r"
+  done
+done
+logs() { local n; for n in $(seq 9); do printf '%s,' "$state/relay/$1.$n.txt"; done | sed 's/,$//'; }
+for i in 0 1; do
+  echo "where the time goes, ${names[$i]}: each kind of run 9 times under the relay of the installer's calls, not timed"
+  python3 bench/install-profile.py "fresh=$(logs "fresh$i")" "upgrade=$(logs "upgrade$i")" "over 1.20=$(logs "old$i")"
+done
+echo "each run's milliseconds: $state/times.txt; the traces: $state/strace/, $state/relay/"
