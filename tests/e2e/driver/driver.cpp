@@ -183,9 +183,11 @@ Process::~Process()
     // The process is left running: a failing scenario's screenshot shows it.
     if (m_process)
         CloseHandle(m_process);
+    if (m_thread)
+        CloseHandle(m_thread);
 }
 
-void Process::Start(const std::string& exe, const std::string& args, const std::string& cwd)
+void Process::Start(const std::string& exe, const std::string& args, const std::string& cwd, bool suspended)
 {
     std::string cmd = exe.empty() ? args : "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     STARTUPINFOA si = {};
@@ -193,15 +195,24 @@ void Process::Start(const std::string& exe, const std::string& args, const std::
     PROCESS_INFORMATION pi = {};
     std::vector<char> line(cmd.begin(), cmd.end());
     line.push_back('\0');
-    if (!CreateProcessA(exe.empty() ? NULL : exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
-                        cwd.empty() ? NULL : cwd.c_str(), &si, &pi))
+    if (!CreateProcessA(exe.empty() ? NULL : exe.c_str(), line.data(), NULL, NULL, FALSE,
+                        suspended ? CREATE_SUSPENDED : 0, NULL, cwd.empty() ? NULL : cwd.c_str(), &si, &pi))
         Fail("cannot start %s (error %lu)", cmd.c_str(), GetLastError());
-    CloseHandle(pi.hThread);
+    if (suspended)
+        m_thread = pi.hThread;
+    else
+        CloseHandle(pi.hThread);
     m_process = pi.hProcess;
     m_pid = pi.dwProcessId;
     size_t slash = exe.find_last_of('\\');
     m_name = exe.empty() ? cmd : slash == std::string::npos ? exe : exe.substr(slash + 1);
     Log("started %s (pid %lu) in %s", cmd.c_str(), m_pid, cwd.empty() ? "(inherited)" : cwd.c_str());
+}
+
+void Process::Resume()
+{
+    if (!m_thread || ResumeThread(m_thread) == (DWORD)-1)
+        Fail("cannot resume %s", m_name.c_str());
 }
 
 bool Process::Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }

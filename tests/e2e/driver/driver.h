@@ -51,8 +51,10 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    // Without exe, args is the whole command line, the program's path first.
-    void Start(const std::string& exe, const std::string& args, const std::string& cwd);
+    // Without exe, args is the whole command line, the program's path first. A process
+    // started suspended runs nothing of its own until Resume.
+    void Start(const std::string& exe, const std::string& args, const std::string& cwd, bool suspended = false);
+    void Resume();
     DWORD Id() const { return m_pid; }
     HANDLE Handle() const { return m_process; }
     bool Running() const;
@@ -62,6 +64,7 @@ public:
 
 private:
     HANDLE m_process = NULL;
+    HANDLE m_thread = NULL;
     DWORD m_pid = 0;
     std::string m_name;
 };

@@ -128,6 +128,45 @@ void ExpectNoInstallerWindows()
     }
 }
 
+// An entry of the installer's journal as a program could write it (its format,
+// version 3): kind, place, the length of the body, the body (a name, its NUL, data).
+std::string JournalEntry(char kind, int place, const std::string& name, const std::string& data = std::string(2, '\0'))
+{
+    const std::string body = name + '\0' + data;
+    std::string entry = {kind, (char)place};
+    for (int i = 0; i < 4; ++i)
+        entry += (char)(body.size() >> 8 * i);
+    return entry + body;
+}
+
+// Makes the Unix file system of the prefix hold a symbolic link at path to target, which
+// Wine shows as a folder that is a reparse point (a Windows program cannot make one under
+// Wine): a link a standard user could have made first where a folder of the installer's goes.
+void UnixLink(const std::string& path, const std::string& target)
+{
+    typedef char*(CDECL * ToUnix)(LPCWSTR);
+    const ToUnix toUnix = (ToUnix)(void*)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
+    auto unixPath = [toUnix](const std::string& windows) {
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, windows.c_str(), -1, wide, MAX_PATH);
+        char* name = toUnix ? toUnix(wide) : nullptr;
+        const std::string s = name ? name : "";
+        HeapFree(GetProcessHeap(), 0, name);
+        return s;
+    };
+    std::string command = "ln -s \"" + unixPath(target) + "\" \"" + unixPath(path) + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (!Check(toUnix && CreateProcessA("Z:\\bin\\ln", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi),
+               "%s runs", command.c_str()))
+        return;
+    WaitForSingleObject(pi.hProcess, 20000);
+    CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
+    Check((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0, "%s is a link to %s", path.c_str(),
+          target.c_str());
+}
+
 // Every directory of the path, from the first below the root to the path itself.
 std::vector<std::string> Chain(const std::string& path)
 {
@@ -345,7 +384,10 @@ std::string ParentProgram(DWORD pid)
 
 // ---- runs from the command line ----
 
-const std::string kLogDir = "C:\\windows\\temp"; // outside the snapshots of drive C:
+// A file in C:\windows\temp, outside the snapshots of drive C:. The path is made at each call:
+// kept in a global std::string it was found empty in the i686 driver under the qemu guest's
+// WoW64 prefix (every run of wow64_msi_install there), as if its constructor had not run.
+std::string InLogDir(const char* name) { return std::string("C:\\windows\\temp\\") + name; }
 
 // Runs the installer with these arguments and no one at the screen: any window of it
 // fails the scenario. Returns its exit code. Without exe, args is the whole command line.
@@ -456,7 +498,7 @@ void Refusals()
     Snapshot before = TakeSnapshot();
     {
         Log("-- Cancel at the welcome");
-        const std::string log = kLogDir + "\\shared.log", first = "/LOG=" + log;
+        const std::string log = InLogDir("shared.log"), first = "/LOG=" + log;
         Process p;
         p.Start(g_env->setupExe, first, "C:\\Setup");
         HWND w = Welcome(p);
@@ -624,6 +666,11 @@ void Reinstall(bool silent)
     };
     for (const auto& u : userFiles)
         WriteFile(Join(dir, u.first), u.second);
+    // Folders at the names of the folder aside that a user made first (any user may write
+    // a directory made by hand below C:\): they use none of them up.
+    for (const char* n : {"", "1", "2", "3", "4", "5", "6", "7", "8", "9"})
+        if (silent)
+            MakeDirs(Join(dir, std::string("MR.OLD") + n));
     PutRegString(kAppPathsKey, "", Join(dir, "Merolin.exe"));
     PutRegString(kAppPathsKey, "Path", dir);
     PutRegString(kUninstallKey, "DisplayName", "Merolin 1.2");
@@ -633,7 +680,7 @@ void Reinstall(bool silent)
     MakeDirs(group);
     for (const char* t : {"Merolin", "Merolin Help", "Uninstall Merolin"})
         WriteFile(LinkPath(group, t), "old link\r\n");
-    std::string program = Join(dir, "Merolin.exe"), log = kLogDir + "\\running.log";
+    std::string program = Join(dir, "Merolin.exe"), log = InLogDir("running.log");
     if (silent)
         CopyFileA((g_env->buildDir + "\\payload\\Uninstall.exe").c_str(), program.c_str(), FALSE);
     Snapshot before = TakeSnapshot();
@@ -657,12 +704,12 @@ void Reinstall(bool silent)
             Check(RunUnattended(bad) == 3, "exit code 3 for %s", bad);
         ExpectChanges(before, TakeSnapshot(), {});
         Check(RegString(kAppPathsKey, "Path") == dir, "the previous installation is still registered");
-        const std::string newer = "SOFTWARE\\Tolvane Software\\Merolin\\1.40", args = "/S /LOG=" + kLogDir + "\\newer.log";
+        const std::string newer = "SOFTWARE\\Tolvane Software\\Merolin\\1.40", args = "/S /LOG=" + InLogDir("newer.log");
         PutRegString(newer, "", "1000000000");
         Check(RunUnattended(args) == 5, "exit code 5 over Merolin 1.40");
         ExpectChanges(before, TakeSnapshot(), {});
         Check(KeyExists(newer) && RegString(kAppPathsKey, "Path") == dir, "the newer installation is still registered");
-        ExpectLog(kLogDir + "\\newer.log", args, {"Found Merolin 1.40, newer than 1.31: nothing done", "Exit code 5"}, 3);
+        ExpectLog(InLogDir("newer.log"), args, {"Found Merolin 1.40, newer than 1.31: nothing done", "Exit code 5"}, 3);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, newer.c_str());
 
         // An upgrade that fails late (a folder stands where the last sample goes) gives
@@ -679,7 +726,7 @@ void Reinstall(bool silent)
         // Cut short while the payload goes in (a file of the previous installation held
         // open keeps it there a while), then run again: the rerun gives the previous
         // installation back first, then upgrades it; nothing is left over.
-        const std::string sample = Join(dir, "US-Caps_FITB.MR1"), cutLog = kLogDir + "\\cut.log";
+        const std::string sample = Join(dir, "US-Caps_FITB.MR1"), cutLog = InLogDir("cut.log");
         WriteFile(sample, "an old sample\r\n");
         before = TakeSnapshot();
         {
@@ -697,7 +744,8 @@ void Reinstall(bool silent)
         t0 = time(nullptr);
         Check(RunUnattended("/s /log=\"C:\\no such folder\\setup.log\"") == 0, "exit code 0");
         ExpectInstalled(before, dir, t0, time(nullptr), kAllUsers);
-        Check(!DirExists(Join(dir, "MR.OLD")) && !FileExists(record), "nothing set aside is left, nor the record");
+        Check(!DirExists(Join(dir, "MR.OLD10")) && ListDir(Join(dir, "MR.OLD")).empty() && !FileExists(record),
+              "nothing set aside is left (the user's folders stay as they were), nor the record");
         Check(ListDir(group).empty(), "the old links of the user's group are gone");
         for (const auto& u : userFiles)
             Check(ReadFile(Join(dir, u.first)) == u.second, "the user's %s is untouched", u.first);
@@ -804,19 +852,18 @@ void LongDirectory(const std::string& dir)
 // everything an interactive installation makes, and the log; then its silent removal.
 void SilentInstall()
 {
-    const std::string dir = "C:\\Program Files\\Tolvane Merolin", log = kLogDir + "\\Merolin setup.log";
+    const std::string dir = "C:\\Program Files\\Tolvane Merolin", log = InLogDir("Merolin setup.log");
     const std::string args = "/S /LOG=\"" + log + "\" /D=" + dir;
-    // What a user could plant: any bytes where the record once was, and a record of the
+    // What a user could plant: any bytes where the record once was, and a journal of the
     // installer's own format (as if in its folder) that keeps a link in the Startup folder.
     const std::string oldPlace = "C:\\ProgramData\\MerolinSetup.rec", own = "C:\\ProgramData\\Tolvane Software Setup";
-    const std::string startupLink = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp\\Merolin.lnk";
+    const std::string startup = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp";
+    const std::string startupLink = startup + "\\Merolin.lnk";
     WriteFile(oldPlace, "not a record");
     CreateDirectoryA(own.c_str(), NULL);
-    std::string forged = std::string("MRR\x02L") + std::string(4, '\0') + startupLink + '\0' + std::string(4, '\0') +
-                         std::string(28, '\0') + "forged";
-    forged[5] = (char)(startupLink.size() + 1);
-    forged[10 + startupLink.size()] = 34;  // the link's head (28 bytes) and its 6 bytes
-    WriteFile(own + "\\MerolinSetup.rec", forged);
+    WriteFile(own + "\\MerolinSetup.rec", std::string("MRR\x03") + JournalEntry('F', 0, own) +
+                                              JournalEntry('L', 0, startup, std::string("\x01\0", 2)) +
+                                              JournalEntry('B', 1, "Merolin.lnk", std::string(28, '\0') + "forged"));
     Snapshot before = TakeSnapshot();
     before.erase(own + "\\MerolinSetup.rec"); // read, settled and gone
     time_t t0 = time(nullptr);
@@ -824,7 +871,7 @@ void SilentInstall()
     ExpectInstalled(before, dir, t0, time(nullptr), kAllUsers);
     Check(!FileExists(startupLink) && ReadFile(oldPlace) == "not a record", "nothing of the forgery is applied");
     std::vector<std::string> lines = {"Record of an interrupted run found: " + own + "\\MerolinSetup.rec",
-                                      "Not the product's, left alone: " + startupLink,
+                                      startup + " is not the installer's: not used",
                                       "Status: Stand by: Checking system parameters...",
                                       "Status: Stand by: Checking for previous installations...",
                                       "Status: To install Merolin, at least 500 Kb of free disk space is required.",
@@ -842,11 +889,11 @@ void SilentInstall()
     ExpectChanges(installed, TakeSnapshot(), {});
     Answer(b, IDOK);
     running.WaitExit(20000, "after its box");
-    const std::string removal = "/s \"/REMOVE\" /LOG=" + kLogDir + "\\remove.log", box = "Box \"Remove Merolin\": Merolin ";
+    const std::string removal = "/s \"/REMOVE\" /LOG=" + InLogDir("remove.log"), box = "Box \"Remove Merolin\": Merolin ";
     Check(RunUnattended(removal) == 0 && RunUnattended(removal) == 0, "exit code 0 for /REMOVE, twice");
     ExpectChanges(before, TakeSnapshot(), {dir, Join(dir, "notes.txt")});
     ExpectNoProductKeys();
-    ExpectLog(kLogDir + "\\remove.log", removal, {"Box \"Note\": This will remove Merolin from this computer: Are you sure "
+    ExpectLog(InLogDir("remove.log"), removal, {"Box \"Note\": This will remove Merolin from this computer: Are you sure "
               "you want to continue? -- answer: Yes (silent)", box + "has been removed from this computer. -- answer: OK (silent)",
               "Exit code 0", "Merolin 1.31 setup started: " + removal, box + "is not installed on this computer. -- answer: OK "
               "(silent)", "Exit code 0"}, 1);
@@ -858,7 +905,7 @@ void SilentInstall()
 // the reasons in the log.
 void SilentFailure()
 {
-    const std::string dir = "C:\\Work\\Merolin", log = kLogDir + "\\failed.log";
+    const std::string dir = "C:\\Work\\Merolin", log = InLogDir("failed.log");
     const std::string args = "/S /LOG=" + log + " /D=" + dir;
     const std::string group = Join(ProgramsDir(true), "Merolin");
     MakeDirs(Join(dir, "Vocab_MULT.MR1"));
@@ -870,7 +917,7 @@ void SilentFailure()
     const size_t szdd = image.rfind("SZDD\x88\xF0\x27\x33");
     Check(szdd != std::string::npos, "the exe carries compressed resources");
     image[szdd + 200] ^= 0x20;
-    const std::string damaged = "C:\\Setup\\damaged.exe", damagedLog = kLogDir + "\\damaged.log";
+    const std::string damaged = "C:\\Setup\\damaged.exe", damagedLog = InLogDir("damaged.log");
     WriteFile(damaged, image);
     Check(RunUnattended("/S /LOG=" + damagedLog + " /D=" + dir, damaged) == 2, "exit code 2 for a damaged exe");
     DeleteFileA(damaged.c_str());
@@ -889,8 +936,8 @@ void SilentFailure()
                "Box \"Cancel Install?\": This will abort the installation of Merolin 1.31 Do you wish to cancel the "
                "installation? -- answer: Yes (silent)",
                "Status: Stand by: Aborting installation...",
-               "Removed " + group + "\\Merolin.lnk", "Removed " + group + "\\Merolin Help.lnk",
-               "Removed " + group + "\\Uninstall Merolin.lnk", "Removed " + Join(DesktopDir(true), "Merolin.lnk"),
+               "Removed " + Join(DesktopDir(true), "Merolin.lnk"), "Removed " + group + "\\Merolin.lnk",
+               "Removed " + group + "\\Merolin Help.lnk", "Removed " + group + "\\Uninstall Merolin.lnk",
                "Removed " + Join(dir, "Merolin.exe"), "Removed " + Join(dir, "Merolin.hlp"),
                "Removed " + Join(dir, "Merolin.txt"), "Removed " + Join(dir, "Uninstall.exe"),
                "Removed " + Join(dir, "US-Caps_FITB.MR1"), "Removed " + Join(dir, "US-Caps_MULT.MR1"), "Removed " + CopyPath(false), "Removed " + group,
@@ -904,12 +951,17 @@ void SilentFailure()
 // user's answer.
 void CommandLines()
 {
-    const std::string dir = "C:\\Apps\\Chosen Merolin", log = kLogDir + "\\with windows.log";
+    const std::string dir = "C:\\Apps\\Chosen Merolin", log = InLogDir("with windows.log");
     Snapshot before = TakeSnapshot();
     const char* badWithLog = "\"/LOG=C:\\windows\\temp\\bad.log\" /s /D=";
     for (const char* bad : {"/S /X", badWithLog, "/S /?", "/S /LOG=\"C:\\a.log"})
         Check(RunUnattended(bad) == 3, "exit code 3 for %s", bad);
-    ExpectLog(kLogDir + "\\bad.log", "", {std::string("Bad command line: ") + badWithLog, "Exit code 3"}, 0);
+    // A log with a second name elsewhere is never written to: the run is as bad.
+    WriteFile(InLogDir("kept.txt"), "kept");
+    Check(CreateHardLinkA((InLogDir("linked.log")).c_str(), (InLogDir("kept.txt")).c_str(), NULL), "a hard link");
+    Check(RunUnattended("/S /LOG=" + InLogDir("linked.log")) == 3, "exit code 3 for a linked log");
+    Check(ReadFile(InLogDir("kept.txt")) == "kept", "the file the link leads to is unchanged");
+    ExpectLog(InLogDir("bad.log"), "", {std::string("Bad command line: ") + badWithLog, "Exit code 3"}, 0);
     for (const char* usage : {"/?", "/q"}) {
         Process p;
         p.Start(g_env->setupExe, usage, "C:\\Setup");
@@ -972,7 +1024,33 @@ void Wow64Install(bool remove)
 void QuietUninstall()
 {
     Snapshot before = TakeSnapshot();
-    Check(RunUnattended("/S") == 0, "exit code 0 for /S");
+    // Meanwhile its file is swapped for another program, as whoever owns the folder it
+    // was started from could do: before it runs a thing of its own (it fails and keeps
+    // nothing), then, again and again, once its log shows it runs (it holds its file: the
+    // copy it keeps is the installer itself, whether or not a swap got in as it ended).
+    const std::string other = g_env->buildDir + "\\payload\\Merolin.exe", swapLog = InLogDir("swapped.log");
+    const char* const renamed = "C:\\Setup\\renamed.exe";
+    for (bool started : {false, true}) {
+        DeleteFileA(swapLog.c_str());
+        Process run;
+        run.Start(g_env->setupExe, "/S /LOG=" + swapLog, "C:\\Setup", !started);
+        for (; started && run.Running() && !FileExists(swapLog); Sleep(1)) {
+        }
+        bool swapped = false;
+        for (; !swapped && (!started || run.Running()); Sleep(1)) {
+            if ((swapped = MoveFileA(g_env->setupExe.c_str(), renamed)))
+                CopyFileA(other.c_str(), g_env->setupExe.c_str(), FALSE);
+            if (!started && !Check(swapped, "its file swapped before it ran"))
+                break;
+        }
+        if (!started)
+            run.Resume();
+        const DWORD code = run.WaitExit(60000, "the silent run");
+        MoveFileExA(renamed, g_env->setupExe.c_str(), MOVEFILE_REPLACE_EXISTING);
+        Check(started ? code == 0 : code == 2 && !FileExists(CopyPath(false)), "exit code %lu, %s", code,
+              started ? "swapped while it held its file" : "swapped before it ran: nothing kept");
+    }
+    Check(ReadFile(CopyPath(false)) == ReadFile(g_env->setupExe), "the kept copy is the installer, byte for byte");
     const std::string line = RegString(kUninstallKey, "QuietUninstallString"), copy = CopyPath(false);
     Check(RunUnattended(line, "", "C:\\windows\\temp") == 0, "exit code 0");
     ExpectChanges(before, TakeSnapshot(), {copy});
@@ -983,7 +1061,7 @@ void QuietUninstall()
                  "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, NULL, pending, &size);
     Check(Lower(std::string(pending, size)).find(Lower("\\??\\" + copy) + std::string(2, '\0')) != std::string::npos,
           "PendingFileRenameOperations deletes %s at the next restart", copy.c_str());
-    const std::string log = kLogDir + "\\again.log";
+    const std::string log = InLogDir("again.log");
     time_t t0 = time(nullptr);
     Check(RunUnattended("/S /LOG=" + log) == 0, "exit code 0 for /S again");
     ExpectInstalled(before, kDefaultDir, t0, time(nullptr), kAllUsers);
@@ -1023,15 +1101,31 @@ void CurrentUser()
         return all;
     };
     const RegValues machine = machineKeys();
-    const Snapshot clean = TakeSnapshot();
+    // A program of the user's left a journal in the user's folder that names the
+    // machine's files and all users' desktop link as its own: an elevated run for the
+    // user (every run under Wine is) leaves them alone.
+    const std::string own = Join(common::ShellFolder(CSIDL_LOCAL_APPDATA), "Tolvane Software Setup");
+    const std::string forged = Join(own, "MerolinSetup.rec"), log = InLogDir("user.log");
+    MakeDirs(own);
+    WriteFile(forged, std::string("MRR\x03") + JournalEntry('F', 0, own) + JournalEntry('S', 0, kDefaultDir) +
+                          JournalEntry('N', 1, "Merolin.exe") + JournalEntry('N', 1, "Uninstall.exe") +
+                          JournalEntry('L', 0, DesktopDir(true), std::string("\x02\0", 2)) + JournalEntry('N', 2, "Merolin.lnk"));
+    Snapshot clean = TakeSnapshot();
+    clean.erase(forged);  // read, settled and gone
     const std::string programs = Join(common::ShellFolder(CSIDL_LOCAL_APPDATA), "Programs"), dir = Join(programs, "Merolin");
     time_t t0 = time(nullptr);
-    Check(RunUnattended("/S /CURRENTUSER") == 0, "exit code 0 for /S /CURRENTUSER");
+    Check(RunUnattended("/S /CURRENTUSER /LOG=" + log) == 0, "exit code 0 for /S /CURRENTUSER");
     ExpectInstalled(clean, dir, t0, time(nullptr), kCurrentUser);
     Check(machineKeys() == machine, "the machine's %u key values are as they were", (unsigned)machine.size());
+    for (const std::string& file : {Join(kDefaultDir, "Merolin.exe"), Join(kDefaultDir, "Uninstall.exe"),
+                                    LinkPath(DesktopDir(true), "Merolin")})
+        Check(FileExists(file), "the machine's %s is there", file.c_str());
+    for (const std::string& place : {std::string(kDefaultDir), DesktopDir(true)})
+        Check(ReadFile(log).find(" " + place + " is not the installer's: not used\r\n") != std::string::npos,
+              "the log says %s is not the user's run's", place.c_str());
 
     // Made older by hand: the keys of 1.30, an older program and copy of its installer.
-    const std::string older = "HKCU\\SOFTWARE\\Tolvane Software\\Merolin\\1.30", log = kLogDir + "\\upgrade.log";
+    const std::string older = "HKCU\\SOFTWARE\\Tolvane Software\\Merolin\\1.30", upgradeLog = InLogDir("upgrade.log");
     RegDeleteKeyA(HKEY_CURRENT_USER, kVendorKey);
     PutRegString(older, "", "1000000000");
     PutRegString(std::string("HKCU\\") + kUninstallKey, "DisplayVersion", "1.30");
@@ -1039,9 +1133,9 @@ void CurrentUser()
     WriteFile(CopyPath(true), "the installer of Merolin 1.30\r\n");
     Snapshot before = TakeSnapshot();
     t0 = time(nullptr);
-    Check(RunUnattended("/S /CURRENTUSER /LOG=" + log) == 0, "exit code 0 over 1.30");
+    Check(RunUnattended("/S /CURRENTUSER /LOG=" + upgradeLog) == 0, "exit code 0 over 1.30");
     ExpectInstalled(before, dir, t0, time(nullptr), kCurrentUser);
-    Check(!KeyExists(older) && ReadFile(log).find(" Found Merolin 1.30: upgrading\r\n") != std::string::npos,
+    Check(!KeyExists(older) && ReadFile(upgradeLog).find(" Found Merolin 1.30: upgrading\r\n") != std::string::npos,
           "1.30 was upgraded");
     Check(machineKeys() == machine, "the machine's %u key values are as they were", (unsigned)machine.size());
 
@@ -1049,6 +1143,30 @@ void CurrentUser()
     ExpectChanges(clean, TakeSnapshot(), clean.count(programs) ? std::set<std::string>{} : std::set<std::string>{programs});
     ExpectNoProductKeys("HKCU\\");
     Check(machineKeys() == machine, "the machine's %u key values are as they were", (unsigned)machine.size());
+}
+
+// journal_folder_link: the installer's folder where the machine's journal goes is a link
+// to a folder of a user's holding a journal: it is never opened through. The run keeps
+// its journal and the installer's copy in the Windows directory's folder instead,
+// installs, and removes through that copy; the user's folder stays as it was.
+void JournalFolderLink()
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string own = "C:\\ProgramData\\Tolvane Software Setup", mine = "C:\\users\\Public\\Documents\\Mine";
+    const std::string copy = std::string(windows) + "\\Tolvane Software Setup\\MerolinSetup.exe", log = InLogDir("link.log");
+    const std::string planted = "MRR\x09 a journal of a user's";
+    MakeDirs(mine);
+    WriteFile(Join(mine, "MerolinSetup.rec"), planted);
+    UnixLink(own, mine);
+    Check(RunUnattended("/S /LOG=" + log) == 0, "exit code 0");
+    Check(ListDir(mine) == std::vector<std::string>{"MerolinSetup.rec"} && ReadFile(Join(mine, "MerolinSetup.rec")) == planted,
+          "the user's folder is as it was");
+    Check(ReadFile(log).find(" " + own + " is not the installer's: not used\r\n") != std::string::npos, "the log says so");
+    Check(RegString(kUninstallKey, "QuietUninstallString") == "\"" + copy + "\" /S /REMOVE", "the copy is in %s",
+          copy.c_str());
+    Check(RunUnattended("/S /REMOVE") == 0 && !KeyExists(kUninstallKey) && !FileExists(Join(kDefaultDir, "Merolin.exe")),
+          "removed through that copy");
 }
 
 // The package's ProductCode, as msi.dll reads it from its Property table.
@@ -1065,35 +1183,48 @@ std::string ProductCode(const std::string& msi)
     return ok ? value : (Fail("no ProductCode in %s", msi.c_str()), "");
 }
 
-// msi_install: the Windows Installer package as deployment tools run it (msiexec /qn). Over a
-// newer Merolin it fails (the exe ends with 5) and changes nothing, its log naming the exe's;
+// msi_install: the Windows Installer package as deployment tools run it (msiexec /qn). With a
+// quote in MEROLINLOG or over a newer Merolin it stops before the exe runs, changing nothing;
 // over the package of 1.30 it installs what /S installs and replaces that package (hidden from
-// the list of programs); msiexec /x removes everything through the installation's copy of the
-// installer that the uninstall entry's QuietUninstallString names, all but that copy.
+// the list of programs); msiexec /x fails without the installation's copy of the installer,
+// then removes everything through that copy, all but that copy.
 // wow64_msi_install: the same with the i686 package in a 64-bit prefix, where its exe writes the
 // 32-bit registry view (Windows Installer its own entry: the 64-bit view on Windows, the
 // driver's under Wine).
 void MsiInstall(bool wow64)
 {
     const std::string msiexec = "C:\\windows\\system32\\msiexec.exe", msi = g_env->buildDir + "\\dist\\MerolinSetup.msi";
-    const std::string setupLog = kLogDir + "\\msi setup.log", kept = "C:\\ProgramData\\Tolvane Software Setup\\MerolinSetup.exe";
+    const std::string setupLog = InLogDir("msi setup.log"), kept = "C:\\ProgramData\\Tolvane Software Setup\\MerolinSetup.exe";
     const std::string arp = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + ProductCode(msi);
     const std::string older = g_env->buildDir + "\\tests\\e2e\\MerolinSetup-1.30.msi", log = " /qn MEROLINLOG=\"" + setupLog + "\"";
     Snapshot before = TakeSnapshot();
-    PutRegString("SOFTWARE\\Tolvane Software\\Merolin\\1.40", "", "1000000000");
-    DWORD failed = RunUnattended("/i \"" + msi + "\"" + log + " /l*v " + kLogDir + "\\msi.log", msiexec);
-    Check(failed == 1603 || failed == 1627, "msiexec fails over Merolin 1.40: %lu (1603; under Wine 1627)", failed);
+    // The quote in the package's Property table: Wine's msi drops every quote of a command line's property.
+    const std::string quoted = InLogDir("quoted.msi");
+    MSIHANDLE db = 0, view = 0;
+    Check(CopyFileA(msi.c_str(), quoted.c_str(), FALSE) && !MsiOpenDatabaseA(quoted.c_str(), MSIDBOPEN_TRANSACT, &db) &&
+              !MsiDatabaseOpenViewA(db, "INSERT INTO `Property` (`Property`, `Value`) VALUES ('MEROLINLOG', "
+                                        "'C:\\x.log\" \"/D=C:\\users\\Public\\M')", &view) &&
+              !MsiViewExecute(view, 0) && !MsiCloseHandle(view) && !MsiDatabaseCommit(db) && !MsiCloseHandle(db) &&
+              RunUnattended("/i \"" + quoted + "\" /qn", msiexec) == 1603, "msiexec stops for a quote in MEROLINLOG");
+    std::string newer = InLogDir("MerolinSetup.exe"), image = ReadFile(g_env->setupExe);
+    image[image.find("\xBD\x04\xEF\xFE") + 8] = 40;  // VS_FIXEDFILEINFO: the file version's minor number
+    WriteFile(newer, image);
+    PutRegString("SOFTWARE\\Tolvane Software\\Merolin", "InstallerCopy", newer);
+    DWORD failed = RunUnattended("/i \"" + msi + "\"" + log + " /l*v " + InLogDir("msi.log"), msiexec);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMakerKey);
     ExpectChanges(before, TakeSnapshot(), {});
-    Check(!KeyExists(kUninstallKey) && !KeyExists(arp) && ReadFile(kLogDir + "\\msi.log").find(setupLog) != std::string::npos &&
-              ReadFile(setupLog).find("Exit code 5\r\n") != std::string::npos, "nothing registered; the log names the exe's: 5");
+    Check(failed == 1603 && !KeyExists(kUninstallKey) && !KeyExists(arp) && !FileExists(setupLog) &&
+              ReadFile(InLogDir("msi.log")).find(": MerolinNewer.") != std::string::npos, "MerolinNewer stops msiexec over 1.40 (%lu)", failed);
     std::string olderArp = arp.substr(0, arp.rfind('\\') + 1) + ProductCode(older);
     Check(RunUnattended("/i \"" + older + "\" /qn", msiexec) == 0 && KeyExists(olderArp), "the package of 1.30 installs");
     time_t t0 = time(nullptr);
     Check(RunUnattended("/i \"" + msi + "\"" + log, msiexec) == 0, "msiexec installs the package of 1.31 over it");
     ExpectInstalled(before, wow64 ? "C:\\Program Files (x86)\\Merolin" : kDefaultDir, t0, time(nullptr), kAllUsers);
     Check(RegDword(arp, "SystemComponent") == 1 && !KeyExists(olderArp), "only %s is registered, as a system component", arp.c_str());
-    Check(RunUnattended("/x " + arp.substr(arp.rfind('\\') + 1) + log, msiexec) == 0, "msiexec /x: exit code 0");
+    const std::string remove = "/x " + arp.substr(arp.rfind('\\') + 1) + log;
+    Check(DeleteFileA(kept.c_str()) && RunUnattended(remove, msiexec) == 1603 && KeyExists(kUninstallKey) && KeyExists(arp),
+          "msiexec /x fails with the kept copy gone; Merolin and the package stay");
+    Check(CopyFileA(g_env->setupExe.c_str(), kept.c_str(), TRUE) && RunUnattended(remove, msiexec) == 0, "msiexec /x: exit code 0");
     ExpectChanges(before, TakeSnapshot(), {kept});  // the copy the removal ran from goes at the next restart
     ExpectNoProductKeys();
     Check(!KeyExists(arp) && ReadFile(setupLog).find("has been removed from this computer.") != std::string::npos,
@@ -1128,6 +1259,7 @@ std::vector<Scenario> Scenarios()
         {"quiet_uninstall", QuietUninstall},
         {"no_desktop", NoDesktop},
         {"current_user", CurrentUser},
+        {"journal_folder_link", JournalFolderLink},
         {"wow64_silent_install", [] { Wow64Install(false); }},
         {"wow64_remove", [] { Wow64Install(true); }},
         {"msi_install", [] { MsiInstall(false); }},
